@@ -1,0 +1,13 @@
+#pragma once
+// Sub-commands of tintwell-cli. Each takes the arguments after its own name
+// and returns the process exit code:
+//   0 done, 1 no instrument answered, 2 bad arguments, 3 instrument lost.
+
+#include <string>
+#include <vector>
+
+using CliArgs = std::vector<std::string>;
+
+int cliConvert(const CliArgs &args);
+int cliDeltaE(const CliArgs &args);
+int cliMeasure(const CliArgs &args);

@@ -1,0 +1,3 @@
+#include "metatypes.h"
+
+void registerMetaTypes() { qRegisterMetaType<Measurement>("Measurement"); }
