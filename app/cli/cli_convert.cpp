@@ -1,0 +1,252 @@
+// tintwell-cli convert: one colour description in, every field of the
+// resulting Measurement out, as JSON or CSV.
+#include "cliargs.h"
+#include "commands.h"
+
+#include "measurement.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <strings.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Builder = Measurement (*)(double, double, double, const GamutSpec &);
+
+struct ColourOption {
+    const char *name;
+    Builder build;
+    const char *values;
+    const char *help;
+};
+
+const ColourOption colourOptions[] = {
+    {"--xyz", Measurement::fromXYZ, "X Y Z", "tristimulus values, Y in cd/m2"},
+    {"--xyY", Measurement::fromxyY, "x y Y", "CIE 1931 chromaticity, luminance in cd/m2"},
+    {"--upvp", Measurement::fromUpVp, "u' v' Y", "CIE 1976 u'v', luminance"},
+    {"--cct", Measurement::fromCCT, "T duv Y",
+     "colour temperature in K, signed CIE 1960 uv distance from the\n"
+     "Planckian locus (positive above it), luminance"},
+    {"--wavelength", Measurement::fromWavelength, "nm d Y",
+     "dominant wavelength, u'v' distance from the spectrum locus\n"
+     "toward the white (negative: outside the locus), luminance"},
+    {"--rgb", Measurement::fromRGB, "R G B", "linear RGB of the gamut in percent of its white"},
+    {"--hsv", Measurement::fromHSV, "H S V", "hue in degrees, saturation and value in percent"},
+    {"--lab", Measurement::fromLab, "L a b", "CIELAB relative to the gamut's white"},
+};
+
+const char *const gamutNames[GamutSpec::builtInCount] = {"NTSC",    "EBU",   "REC709",
+                                                         "REC2020", "SMPTE", "DCIP3"};
+
+void printHelp() {
+    std::printf("usage: tintwell-cli convert COLOUR [--gamut NAME|INDEX] [--white-y Yw] [--csv]\n\n"
+                "Builds one measurement record from a colour description and prints every\n"
+                "field: one JSON object on one line, or a CSV header and one row.\n\n"
+                "COLOUR is exactly one of:\n");
+    for (const ColourOption &o : colourOptions) {
+        std::string help = o.help;
+        for (size_t at = help.find('\n'); at != std::string::npos; at = help.find('\n', at + 1))
+            help.insert(at + 1, 24, ' ');
+        std::printf("  %-12s %-8s %s\n", o.name, o.values, help.c_str());
+    }
+    std::printf("\noptions:\n"
+                "  --gamut NAME|INDEX  gamut standard for RGB and CIELAB: NTSC, EBU, REC709,\n"
+                "                      REC2020, SMPTE, DCIP3 or 0 to 5 (default REC709)\n"
+                "  --white-y Yw        luminance of the gamut's white in cd/m2, > 0 (default 100)\n"
+                "  --csv               print CSV instead of JSON\n"
+                "  --help              this text\n\n"
+                "Exit codes: 0 done, 2 bad arguments.\n");
+}
+
+int parseGamut(const std::string &text) {
+    for (int i = 0; i < GamutSpec::builtInCount; ++i)
+        if (!strcasecmp(text.c_str(), gamutNames[i]))
+            return i;
+    if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos)
+        return static_cast<int>(parseInteger(text, "--gamut", 0, GamutSpec::builtInCount - 1));
+    throw CliError("unknown gamut '" + text +
+                   "' (NTSC, EBU, REC709, REC2020, SMPTE, DCIP3 or 0 to 5)");
+}
+
+// Shortest text that reads back as the same double.
+std::string number(double v) {
+    if (!std::isfinite(v))
+        return "null";
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, res.ptr);
+}
+
+struct Field {
+    std::string name;
+    std::string text;
+};
+
+std::vector<Field> recordFields(const Measurement &m) {
+    const std::pair<const char *, double> reals[] = {
+        {"x", m.x},
+        {"y", m.y},
+        {"bigX", m.bigX},
+        {"bigY", m.bigY},
+        {"bigZ", m.bigZ},
+        {"rawX", m.rawX},
+        {"rawY", m.rawY},
+        {"rawZ", m.rawZ},
+        {"redPercent", m.redPercent},
+        {"greenPercent", m.greenPercent},
+        {"bluePercent", m.bluePercent},
+        {"uPrime", m.uPrime},
+        {"vPrime", m.vPrime},
+        {"nm", m.nm},
+        {"nmDuv", m.nmDuv},
+        {"labL", m.labL},
+        {"labA", m.labA},
+        {"labB", m.labB},
+        {"labC", m.labC},
+        {"labH", m.labH},
+        {"hue", m.hue},
+        {"saturation", m.saturation},
+        {"value", m.value},
+    };
+    std::vector<Field> f;
+    for (const auto &r : reals)
+        f.push_back({r.first, number(r.second)});
+    f.push_back({"rangeX", std::to_string(m.rangeX)});
+    f.push_back({"rangeY", std::to_string(m.rangeY)});
+    f.push_back({"rangeZ", std::to_string(m.rangeZ)});
+    f.push_back({"temp", number(m.temp)});
+    f.push_back({"tempDuv", number(m.tempDuv)});
+    f.push_back({"errorCode", std::to_string(m.errorCode)});
+    f.push_back({"avgCount", std::to_string(m.avgCount)});
+    const std::pair<const char *, double> extremes[] = {
+        {"minX", m.minX}, {"maxX", m.maxX}, {"minY", m.minY},
+        {"maxY", m.maxY}, {"minZ", m.minZ}, {"maxZ", m.maxZ},
+    };
+    for (const auto &r : extremes)
+        f.push_back({r.first, number(r.second)});
+    return f;
+}
+
+std::vector<Field> specScalars(const GamutSpec &s) {
+    const std::pair<const char *, double> reals[] = {
+        {"redX", s.redX},     {"redY", s.redY},     {"redBigY", s.redBigY},
+        {"greenX", s.greenX}, {"greenY", s.greenY}, {"greenBigY", s.greenBigY},
+        {"blueX", s.blueX},   {"blueY", s.blueY},   {"blueBigY", s.blueBigY},
+        {"whiteX", s.whiteX}, {"whiteY", s.whiteY}, {"whiteBigY", s.whiteBigY},
+    };
+    std::vector<Field> f;
+    for (const auto &r : reals)
+        f.push_back({r.first, number(r.second)});
+    f.push_back({"standard", std::to_string(s.standard)});
+    return f;
+}
+
+std::string jsonMatrix(const Mat3 &m) {
+    std::string out = "[";
+    for (int r = 0; r < 3; ++r) {
+        out += r ? ",[" : "[";
+        for (int c = 0; c < 3; ++c)
+            out += (c ? "," : "") + number(m[r][c]);
+        out += "]";
+    }
+    return out + "]";
+}
+
+void printJson(const Measurement &m) {
+    std::string out = "{";
+    for (const Field &f : recordFields(m))
+        out += "\"" + f.name + "\":" + f.text + ",";
+    out += "\"gamutSpec\":{";
+    for (const Field &f : specScalars(m.gamutSpec))
+        out += "\"" + f.name + "\":" + f.text + ",";
+    out += "\"rgbToXyz\":" + jsonMatrix(m.gamutSpec.rgbToXyz) +
+           ",\"xyzToRgb\":" + jsonMatrix(m.gamutSpec.xyzToRgb) + "}}";
+    std::printf("%s\n", out.c_str());
+}
+
+void printCsv(const Measurement &m) {
+    std::vector<Field> all = recordFields(m);
+    for (const Field &f : specScalars(m.gamutSpec))
+        all.push_back({"gamutSpec." + f.name, f.text});
+    const std::pair<const char *, const Mat3 *> matrices[] = {{"rgbToXyz", &m.gamutSpec.rgbToXyz},
+                                                              {"xyzToRgb", &m.gamutSpec.xyzToRgb}};
+    for (const auto &mat : matrices)
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                all.push_back({std::string("gamutSpec.") + mat.first + "[" + std::to_string(r) +
+                                   "][" + std::to_string(c) + "]",
+                               number((*mat.second)[r][c])});
+    std::string header, row;
+    for (size_t i = 0; i < all.size(); ++i) {
+        header += (i ? "," : "") + all[i].name;
+        row += (i ? "," : "") + all[i].text;
+    }
+    std::printf("%s\n%s\n", header.c_str(), row.c_str());
+}
+
+int convert(const CliArgs &args) {
+    if (wantsHelp(args)) {
+        printHelp();
+        return 0;
+    }
+    const ColourOption *colour = nullptr;
+    std::vector<double> values;
+    int gamut = -1;
+    double whiteY = 0;
+    bool haveWhiteY = false, csv = false;
+
+    ArgCursor cur(args);
+    while (!cur.atEnd()) {
+        const std::string arg = cur.take();
+        const ColourOption *found = nullptr;
+        for (const ColourOption &o : colourOptions)
+            if (arg == o.name)
+                found = &o;
+        if (found) {
+            if (colour)
+                throw CliError("give one colour only, got " + std::string(colour->name) + " and " +
+                               arg);
+            colour = found;
+            values = cur.takeNumbers(arg, 3);
+        } else if (arg == "--gamut") {
+            if (gamut >= 0)
+                throw CliError("--gamut given twice");
+            gamut = parseGamut(cur.takeValue(arg));
+        } else if (arg == "--white-y") {
+            if (haveWhiteY)
+                throw CliError("--white-y given twice");
+            whiteY = parseNumber(cur.takeValue(arg), "--white-y");
+            if (!(whiteY > 0))
+                throw CliError("--white-y must be above 0");
+            haveWhiteY = true;
+        } else if (arg == "--csv") {
+            csv = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            throw CliError("unknown option '" + arg + "'");
+        } else {
+            throw CliError("unexpected argument '" + arg + "'");
+        }
+    }
+    if (!colour)
+        throw CliError("no colour given (one of --xyz, --xyY, --upvp, --cct, --wavelength, "
+                       "--rgb, --hsv, --lab)");
+
+    const GamutSpec spec =
+        GamutSpec::standardSpec(gamut < 0 ? 2 : gamut, haveWhiteY ? whiteY : 100);
+    const Measurement m = colour->build(values[0], values[1], values[2], spec);
+    if (csv)
+        printCsv(m);
+    else
+        printJson(m);
+    return 0;
+}
+
+} // namespace
+
+int cliConvert(const CliArgs &args) {
+    return runCommand("convert", [&args] { return convert(args); });
+}

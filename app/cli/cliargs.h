@@ -1,0 +1,51 @@
+#pragma once
+// Argument helpers shared by the tintwell-cli commands: strict number
+// parsing and a cursor over the arguments that knows the option it is
+// reading for. Failures throw CliError; a command catches it once, prints
+// the message as one line on stderr and exits with 2 (see runCommand).
+
+#include "commands.h"
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct CliError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Plain decimal numbers only ("12", "-0.5", "1e-3"): no words, NaN,
+// infinity, hex, surrounding spaces or trailing characters; a value that
+// overflows a double is refused too. `what` names the value in the message.
+double parseNumber(const std::string &text, const std::string &what);
+// Decimal integer in [min, max].
+long long parseInteger(const std::string &text, const std::string &what, long long min,
+                       long long max);
+
+// True for "--help" or "-h" anywhere in the arguments.
+bool wantsHelp(const CliArgs &args);
+
+class ArgCursor {
+public:
+    explicit ArgCursor(const CliArgs &args) : args_(args) {}
+
+    bool atEnd() const { return pos_ >= args_.size(); }
+    const std::string &peek() const { return args_.at(pos_); }
+    const std::string &take();
+
+    // The `count` arguments after `option`, each parsed as a number. Values
+    // may start with '-' (negative numbers), so they are never mistaken for
+    // options.
+    std::vector<double> takeNumbers(const std::string &option, int count);
+    // The single argument after `option`.
+    std::string takeValue(const std::string &option);
+
+private:
+    const CliArgs &args_;
+    size_t pos_ = 0;
+};
+
+// Runs `body` and turns a CliError into "tintwell-cli <command>: <message>"
+// on stderr with exit code 2.
+int runCommand(const char *command, const std::function<int()> &body);
