@@ -2,7 +2,9 @@
 
 ScriptedDialogs::ScriptedDialogs() : m_previous(setDialogs(this)) {}
 
-ScriptedDialogs::~ScriptedDialogs() { setDialogs(m_previous); }
+ScriptedDialogs::~ScriptedDialogs() {
+    setDialogs(m_previous);
+}
 
 QMessageBox::StandardButton ScriptedDialogs::box(const char *kind, const QString &title,
                                                  const QString &text,
@@ -33,10 +35,10 @@ QMessageBox::StandardButton ScriptedDialogs::warning(QWidget *, const QString &t
     return box("warning", title, text, buttons, defaultButton);
 }
 
-QMessageBox::StandardButton ScriptedDialogs::information(QWidget *, const QString &title,
-                                                         const QString &text,
-                                                         QMessageBox::StandardButtons buttons,
-                                                         QMessageBox::StandardButton defaultButton) {
+QMessageBox::StandardButton
+ScriptedDialogs::information(QWidget *, const QString &title, const QString &text,
+                             QMessageBox::StandardButtons buttons,
+                             QMessageBox::StandardButton defaultButton) {
     return box("information", title, text, buttons, defaultButton);
 }
 

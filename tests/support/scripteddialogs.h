@@ -12,12 +12,13 @@
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind; // "warning", "information", "question", "critical", "open", "save", "directory"
+        QString
+            kind; // "warning", "information", "question", "critical", "open", "save", "directory"
         QString title;
         QString text; // the message, or the file dialog's directory and filter
     };
 
-    ScriptedDialogs();  // installs itself
+    ScriptedDialogs();           // installs itself
     ~ScriptedDialogs() override; // restores the previous instance
 
     // Answers for message boxes, used in order; when none is queued a box

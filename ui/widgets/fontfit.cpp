@@ -19,10 +19,22 @@ int fittingPixelSize(const QFont &font, const QString &widthTemplate, const QRec
     return qMax(minimumPixelSize, 1);
 }
 
-int applicationFontPixelSize() { return QFontInfo(QApplication::font()).pixelSize(); }
+int applicationFontPixelSize() {
+    return QFontInfo(QApplication::font()).pixelSize();
+}
+
+QSize fittingSizeHint(const QString &widthTemplate) {
+    const QFontMetrics metrics(QApplication::font());
+    return QSize(metrics.boundingRect(widthTemplate).width() + 16, metrics.height() + 8);
+}
+
+QSize fittingMinimumSizeHint() {
+    const QFontMetrics metrics(QApplication::font());
+    return QSize(metrics.averageCharWidth() * 2 + 10, metrics.height());
+}
 
 FontFitter::FontFitter(QWidget *widget, std::function<void(const QString &)> showText)
-    : QObject(widget), m_widget(widget), m_showText(std::move(showText)) {
+    : QObject(widget), m_widget(widget), m_showText(std::move(showText)), m_timer(this) {
     m_timer.setSingleShot(true);
     m_timer.setInterval(debounceMs);
     connect(&m_timer, &QTimer::timeout, this, &FontFitter::fitDue);
@@ -36,6 +48,7 @@ void FontFitter::setText(const QString &text) {
 
 void FontFitter::setWidthTemplate(const QString &widthTemplate) {
     m_template = widthTemplate;
+    m_widget->updateGeometry();
     m_timer.stop();
     fit();
 }
@@ -54,8 +67,8 @@ void FontFitter::scheduleFit() {
 void FontFitter::fit() {
     m_pending = false;
     QFont font = m_widget->font();
-    font.setPixelSize(fittingPixelSize(font, m_template, m_widget->contentsRect(),
-                                       applicationFontPixelSize()));
+    font.setPixelSize(
+        fittingPixelSize(font, m_template, m_widget->contentsRect(), applicationFontPixelSize()));
     m_widget->setFont(font);
     m_showText(m_text);
 }

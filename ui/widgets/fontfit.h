@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QObject>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QTimer>
 
@@ -19,6 +20,12 @@ int fittingPixelSize(const QFont &font, const QString &widthTemplate, const QRec
 
 // The application font's size in pixels, the smallest size a fit may choose.
 int applicationFontPixelSize();
+
+// Size hints of a fitting widget, taken from the application font and the
+// template rather than from the widget's own font: if the fitted font fed
+// back into the layout, every fit would resize the widget and start the next.
+QSize fittingSizeHint(const QString &widthTemplate);
+QSize fittingMinimumSizeHint();
 
 class QWidget;
 

@@ -9,8 +9,7 @@ OffSetCombo::OffSetCombo(QWidget *parent) : QComboBox(parent) {
     OffSetListChanged();
     connect(this, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &OffSetCombo::indexChanged);
-    connect(spec, &ChromaGamutSpec::CurrentOffSetChanged, this,
-            &OffSetCombo::currentOffSetChanged);
+    connect(spec, &ChromaGamutSpec::CurrentOffSetChanged, this, &OffSetCombo::currentOffSetChanged);
     connect(spec, &ChromaGamutSpec::OffSetListChanged, this, &OffSetCombo::OffSetListChanged);
 }
 

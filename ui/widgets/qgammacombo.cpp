@@ -17,7 +17,9 @@ QGammaCombo::QGammaCombo(QWidget *parent) : QComboBox(parent) {
             &QGammaCombo::updateCombo);
 }
 
-double QGammaCombo::gammaOfEntry(int index) { return (18 + index) / 10.0; }
+double QGammaCombo::gammaOfEntry(int index) {
+    return (18 + index) / 10.0;
+}
 
 void QGammaCombo::indexChanged(int index) {
     if (index >= 0)

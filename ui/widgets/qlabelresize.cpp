@@ -10,19 +10,37 @@ QLabelResize::QLabelResize(QWidget *parent)
     connect(m_fitter, &FontFitter::fitDue, this, &QLabelResize::changeFont);
 }
 
-QString QLabelResize::text() const { return m_fitter->text(); }
+QString QLabelResize::text() const {
+    return m_fitter->text();
+}
 
-QString QLabelResize::widthTemplate() const { return m_fitter->widthTemplate(); }
+QString QLabelResize::widthTemplate() const {
+    return m_fitter->widthTemplate();
+}
 
 void QLabelResize::setWidthTemplate(const QString &widthTemplate) {
     m_fitter->setWidthTemplate(widthTemplate);
 }
 
-bool QLabelResize::isFitPending() const { return m_fitter->isPending(); }
+bool QLabelResize::isFitPending() const {
+    return m_fitter->isPending();
+}
 
-void QLabelResize::setText(const QString &text) { m_fitter->setText(text); }
+QSize QLabelResize::sizeHint() const {
+    return fittingSizeHint(m_fitter->widthTemplate());
+}
 
-void QLabelResize::changeFont() { m_fitter->fit(); }
+QSize QLabelResize::minimumSizeHint() const {
+    return fittingMinimumSizeHint();
+}
+
+void QLabelResize::setText(const QString &text) {
+    m_fitter->setText(text);
+}
+
+void QLabelResize::changeFont() {
+    m_fitter->fit();
+}
 
 void QLabelResize::resizeEvent(QResizeEvent *event) {
     QLabel::resizeEvent(event);

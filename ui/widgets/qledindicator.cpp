@@ -28,7 +28,9 @@ void QLedIndicator::setOffColor2(const QColor &colour) {
     update();
 }
 
-QSize QLedIndicator::sizeHint() const { return QSize(24, 24); }
+QSize QLedIndicator::sizeHint() const {
+    return QSize(24, 24);
+}
 
 void QLedIndicator::paintEvent(QPaintEvent *) {
     QPainter painter(this);

@@ -11,19 +11,37 @@ QLineEditResize::QLineEditResize(QWidget *parent)
     connect(m_fitter, &FontFitter::fitDue, this, &QLineEditResize::changeFont);
 }
 
-QString QLineEditResize::text() const { return m_fitter->text(); }
+QString QLineEditResize::text() const {
+    return m_fitter->text();
+}
 
-QString QLineEditResize::widthTemplate() const { return m_fitter->widthTemplate(); }
+QString QLineEditResize::widthTemplate() const {
+    return m_fitter->widthTemplate();
+}
 
 void QLineEditResize::setWidthTemplate(const QString &widthTemplate) {
     m_fitter->setWidthTemplate(widthTemplate);
 }
 
-bool QLineEditResize::isFitPending() const { return m_fitter->isPending(); }
+bool QLineEditResize::isFitPending() const {
+    return m_fitter->isPending();
+}
 
-void QLineEditResize::setText(const QString &text) { m_fitter->setText(text); }
+QSize QLineEditResize::sizeHint() const {
+    return fittingSizeHint(m_fitter->widthTemplate());
+}
 
-void QLineEditResize::changeFont() { m_fitter->fit(); }
+QSize QLineEditResize::minimumSizeHint() const {
+    return fittingMinimumSizeHint();
+}
+
+void QLineEditResize::setText(const QString &text) {
+    m_fitter->setText(text);
+}
+
+void QLineEditResize::changeFont() {
+    m_fitter->fit();
+}
 
 bool QLineEditResize::event(QEvent *event) {
     const bool handled = QLineEdit::event(event);

@@ -17,6 +17,9 @@ public:
     void setWidthTemplate(const QString &widthTemplate); // refits at once
     bool isFitPending() const;
 
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 public slots:
     void setText(const QString &text);
     void changeFont();

@@ -20,9 +20,13 @@ QRadioVideoMode::QRadioVideoMode(QWidget *parent)
             &QRadioVideoMode::updateMode);
 }
 
-void QRadioVideoMode::broadcastClicked() { ChromaGamutSpec::instance()->setVideoMode(16, 235); }
+void QRadioVideoMode::broadcastClicked() {
+    ChromaGamutSpec::instance()->setVideoMode(16, 235);
+}
 
-void QRadioVideoMode::pcVideoClicked() { ChromaGamutSpec::instance()->setVideoMode(0, 255); }
+void QRadioVideoMode::pcVideoClicked() {
+    ChromaGamutSpec::instance()->setVideoMode(0, 255);
+}
 
 void QRadioVideoMode::updateMode() {
     const ChromaGamutSpec *spec = ChromaGamutSpec::instance();

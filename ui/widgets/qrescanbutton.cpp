@@ -27,9 +27,9 @@ QVector<QImage> drawFrames() {
         for (int k = 0; k < 8; ++k) {
             const double angle = k * twoPi / 8 - phase * twoPi;
             const double radius = (1 - k / 8.0) * r0;
-            painter.drawEllipse(QPointF(centre + ring * std::sin(angle),
-                                        centre + ring * std::cos(angle)),
-                                radius, radius);
+            painter.drawEllipse(
+                QPointF(centre + ring * std::sin(angle), centre + ring * std::cos(angle)), radius,
+                radius);
         }
         frames.append(image);
     }

@@ -1,0 +1,43 @@
+#pragma once
+// The application settings dialog: units, significant digits, optional
+// devices, colorimeter speed and averaging, theme and gamut standard.
+
+#include <QDialog>
+#include <QPair>
+#include <QSettings>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
+namespace Ui {
+class Settings;
+}
+
+class Settings : public QDialog {
+    Q_OBJECT
+public:
+    // When slot is not empty, updateSettings() is connected to that slot of
+    // parent; it may be given as "updateSettings", "updateSettings()" or
+    // SLOT(updateSettings()).
+    explicit Settings(const QString &slot = QString(), QWidget *parent = nullptr);
+    ~Settings() override;
+
+    // The keys and values acceptance writes, in the order it writes them.
+    QVector<QPair<QString, QVariant>> valuesToStore() const;
+
+    static const char *const nightTheme;
+    static const char *const dayTheme;
+
+signals:
+    void updateSettings();
+
+private slots:
+    void on_buttonBox_accepted();
+    void on_pushButton_clicked();
+
+private:
+    void loadControls();
+
+    Ui::Settings *ui;
+    QSettings m_settings;
+};
