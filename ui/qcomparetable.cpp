@@ -1,0 +1,116 @@
+#include "qcomparetable.h"
+
+#include "appsettings.h"
+#include "chromagamutspec.h"
+#include "qcopytable.h"
+
+#include <QHeaderView>
+#include <QPixmap>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+QCompareTable::QCompareTable(QWidget *parent) : QCompareTable(nullptr, parent) {}
+
+QCompareTable::QCompareTable(ChromaGamutSpec *spec, QWidget *parent)
+    : QWidget(parent), m_spec(spec ? spec : ChromaGamutSpec::instance()),
+      m_table(new QCopyTable(RowCount, 0, this)) {
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_table);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_table->horizontalHeader()->setMinimumSectionSize(64);
+    relabelRows();
+
+    for (auto signal : {&ChromaGamutSpec::CurrentGamutChanged, &ChromaGamutSpec::videoModeChanged,
+                        &ChromaGamutSpec::gammaChanged, &ChromaGamutSpec::MaxBigYChanged,
+                        &ChromaGamutSpec::MinBigYChanged})
+        connect(m_spec, signal, this, &QCompareTable::checkToFillTarget);
+}
+
+void QCompareTable::setColumns(const QList<Column> &columns) {
+    m_columns = columns;
+    m_table->clearContents();
+    m_table->setColumnCount(columns.size());
+    for (int i = 0; i < columns.size(); ++i) {
+        // A swatch of the patch beside its name; the copied header is the name.
+        QPixmap swatch(12, 12);
+        swatch.fill(columns[i].second);
+        m_table->setHorizontalHeaderItem(i, new QTableWidgetItem(QIcon(swatch), columns[i].first));
+    }
+    checkToFillTarget();
+}
+
+QStringList QCompareTable::columnNames() const {
+    QStringList names;
+    for (const Column &c : m_columns)
+        names << c.first;
+    return names;
+}
+
+void QCompareTable::setChart(bool xy) {
+    m_xy = xy;
+    relabelRows();
+}
+
+void QCompareTable::relabelRows() {
+    const QString a = m_xy ? QStringLiteral("x") : QStringLiteral("u'");
+    const QString b = m_xy ? QStringLiteral("y") : QStringLiteral("v'");
+    const QStringList labels = {
+        "Measure: " + a,         "Measure: " + b, QStringLiteral("Measure: Y"),
+        "Target: " + a,          "Target: " + b,  QStringLiteral("Target: Y"),
+        QStringLiteral("DeltaE")};
+    m_table->setVerticalHeaderLabels(labels);
+}
+
+int QCompareTable::levelPercent(int code, int videoMin, int videoMax) {
+    if (videoMax <= videoMin)
+        return 0;
+    const double level = (code + 0.5 - videoMin) / double(videoMax - videoMin) * 100.0;
+    // Codes below the video minimum (0 to 15 in Broadcast range) would give
+    // a negative level, and a negative base to the gamma power gives NaN.
+    return std::max(0, int(level));
+}
+
+void QCompareTable::checkToFillTarget() {
+    if (!m_spec)
+        return;
+    const int lo = m_spec->videoMin(), hi = m_spec->videoMax();
+    const double gamma = m_spec->gamma();
+    const GamutSpec &gamut = m_spec->currentGamut().spec;
+    m_targets.clear();
+    for (const Column &column : qAsConst(m_columns)) {
+        const QColor &c = column.second;
+        double linear[3];
+        const int codes[3] = {c.red(), c.green(), c.blue()};
+        for (int i = 0; i < 3; ++i)
+            linear[i] = 100.0 * std::pow(levelPercent(codes[i], lo, hi) / 100.0, gamma);
+        const Measurement target = Measurement::fromRGB(linear[0], linear[1], linear[2], gamut);
+        m_targets.append(target);
+        setMeasurement(target, column, true);
+    }
+}
+
+void QCompareTable::setMeasurement(const Measurement &m, const Column &column, bool isTarget) {
+    const int col = m_columns.indexOf(column);
+    if (col < 0)
+        return;
+    const int block = isTarget ? TargetA : MeasureA;
+    setCell(block, col, m_xy ? m.x : m.uPrime);
+    setCell(block + 1, col, m_xy ? m.y : m.vPrime);
+    setCell(block + 2, col, isNits() ? m.bigY : nitsToFootLamberts(m.bigY));
+    if (!isTarget && col < m_targets.size())
+        setCell(DeltaE, col, m.deltaE2000(m_targets.at(col)));
+}
+
+void QCompareTable::setCell(int row, int column, double value) {
+    QTableWidgetItem *cell = m_table->item(row, column);
+    if (!cell) {
+        cell = new QTableWidgetItem;
+        cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        m_table->setItem(row, column, cell);
+    }
+    cell->setText(QStringLiteral("%1").arg(value));
+}
