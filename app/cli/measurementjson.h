@@ -1,0 +1,27 @@
+#pragma once
+// A Measurement as text for tintwell-cli: every field of the record and its
+// gamut specification, as one JSON object or as a CSV header and row. Extra
+// leading fields (a time stamp, say) come first.
+
+#include "measurement.h"
+
+#include <string>
+#include <vector>
+
+struct TextField {
+    std::string name;
+    std::string text; // already formatted: a JSON number or null
+};
+
+// Shortest text that reads back as the same double; "null" when not finite.
+std::string jsonNumber(double v);
+
+// The record's fields in record order, then the gamut spec flattened
+// ("gamutSpec.redX", ..., "gamutSpec.rgbToXyz[0][0]", ...).
+std::vector<TextField> measurementFields(const Measurement &m);
+
+// One line of JSON, without the newline; the gamut spec is a nested object.
+std::string measurementJson(const Measurement &m, const std::vector<TextField> &leading = {});
+
+std::string measurementCsvHeader(const std::vector<TextField> &leading = {});
+std::string measurementCsvRow(const Measurement &m, const std::vector<TextField> &leading = {});

@@ -1,0 +1,174 @@
+// TClmtr: connection, identification, the command path with its interlocks,
+// aiming lights and ranges. The worker and averaging live in tclmtr_measure.cpp.
+#include "tclmtr.h"
+
+#include "serialport.h"
+
+#include <cstdio>
+
+using namespace clmtr;
+
+namespace {
+constexpr int lineBaud = 9600;
+constexpr int lineDataBits = 8;
+constexpr char lineParity = 'n';
+constexpr int lineTimeout = 10000;
+constexpr int defaultMaxAverage = 32;
+} // namespace
+
+TClmtr::TClmtr() : TClmtr(std::make_unique<serialPort>()) {}
+
+TClmtr::TClmtr(std::unique_ptr<SerialLink> link)
+    : port_(std::move(link)), profileNames_(profileSlots, blankProfileName) {
+    profileNames_[0] = factoryProfileName;
+}
+
+TClmtr::~TClmtr() {
+    stopThread();
+    joinEnded();
+    port_->close();
+}
+
+bool TClmtr::connect(const std::string &portName) {
+    stopThread();
+    if (measuringActive_)
+        stopMeasuring();
+    port_->close();
+    port_->setPortName(trimmed(portName));
+    if (port_->open()) {
+        port_->configure(lineBaud, lineDataBits, lineParity, lineTimeout);
+        portOpened_ = true;
+    }
+    if (!port_->isOpen())
+        return false;
+
+    Identity id = clmtr::identify(*port_);
+    if (!id.ok) {
+        model_.clear();
+        serialNumber_.clear();
+        close();
+        return false;
+    }
+    model_ = id.model;
+    serialNumber_ = id.serialNumber;
+
+    Reply list = sendCommand("D7");
+    if (list.result != Ok) {
+        close();
+        return false;
+    }
+    profileNames_ = parseProfileList(list.bytes);
+    restoreProfileSelection();
+
+    rangeSetting_ = -1;
+    sendCommand("J8");
+    if (maxAverage_ != defaultMaxAverage) {
+        rings_.release();
+        maxAverage_ = defaultMaxAverage;
+    }
+    return true;
+}
+
+void TClmtr::close() {
+    if (measuringActive_)
+        stopMeasuring();
+    stopThread();
+    streamingActive_ = false;
+    if (!port_->close() && portOpened_)
+        std::fprintf(stderr, "crashed on close\n");
+    for (std::size_t i = 1; i < profileNames_.size(); ++i)
+        profileNames_[i].clear();
+    currentProfile_ = 0;
+    currentProfileName_.clear();
+    serialNumber_.clear();
+    portOpened_ = false;
+    rangeSetting_ = -1;
+    static const std::string closed = "CLOSED";
+    if (model_.size() < closed.size() ||
+        model_.compare(model_.size() - closed.size(), closed.size(), closed) != 0)
+        model_ += closed;
+    lastError_ = 0;
+    {
+        std::lock_guard<std::mutex> lock(recordLock_);
+        gamutSpec_ = GamutSpec::standardSpec(2, 100.0);
+    }
+    profileMatrix_ = Mat3{};
+    resetFlickerBuffers();
+}
+
+bool TClmtr::isConnected() {
+    bool alive = port_->isOpen();
+    if (!alive && portOpened_)
+        close();
+    return alive;
+}
+
+TClmtr::ProbeResult TClmtr::probe(const std::string &portName) {
+    ProbeResult r;
+    serialPort port(trimmed(portName));
+    if (!port.open())
+        return r;
+    port.configure(lineBaud, lineDataBits, lineParity, lineTimeout);
+    Identity id = clmtr::identify(port);
+    port.close();
+    r.found = id.ok;
+    r.model = id.model;
+    r.serialNumber = id.serialNumber;
+    return r;
+}
+
+Reply TClmtr::sendCommand(const std::string &command, int replyLength, int weight) {
+    const bool reading = command == "N5" || command == "N4";
+    if (measuringActive_ && !reading)
+        stopMeasuring();
+    if (streamingActive_ && replyLength != -1 && command != "T2" && command != "T1")
+        stopThread();
+    Reply r = transact(*port_, command, replyLength, weight);
+    lastError_ = r.result;
+    return r;
+}
+
+Reply TClmtr::sendCommand(const std::string &command) {
+    const CommandInfo *info = findCommand(command);
+    if (!info) {
+        Reply r;
+        r.result = Internal;
+        lastError_ = r.result;
+        return r;
+    }
+    return sendCommand(command, info->replyLength, info->weight);
+}
+
+uint32_t TClmtr::setAimingLights(bool on) {
+    if (!hasAimingLights(model_))
+        return Ok;
+    return sendCommand(on ? "L1" : "L0").result;
+}
+
+uint32_t TClmtr::setRange(int range) {
+    rangeSetting_ = range;
+    if (range >= 0 && range <= 6) {
+        Reply r = sendCommand("J7");
+        if (range >= 1)
+            r = sendCommand(std::string("J") + static_cast<char>('0' + range));
+        return r.result;
+    }
+    return sendCommand("J8").result;
+}
+
+void TClmtr::restoreProfileSelection() {
+    // A stored slot is selected by reading its record ("D1"); until records are
+    // read the factory calibration is in force, which is also what an empty
+    // slot selects.
+    selectFactoryProfile();
+}
+
+void TClmtr::selectFactoryProfile() {
+    currentProfile_ = 0;
+    currentProfileName_ = factoryProfileName;
+    profileMatrix_ = Mat3{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+}
+
+void TClmtr::resetFlickerBuffers() {
+    streamingActive_ = false;
+}

@@ -1,0 +1,168 @@
+// tintwell-sim: instruments on pseudo-terminals for demos, scripts and tests.
+//
+//   tintwell-sim [--dir DIR] [--colorimeter MODEL[:SERIAL]] [--fast] [--no-noise]
+//
+// Prints "<name> <port path>" per instrument and then "ready" on standard
+// output, then reads commands from standard input, answering each with one
+// line ("ok ..." or "error ..."). Ends when standard input closes or on
+// SIGINT/SIGTERM, removing its port links.
+#include "simulator.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    char c = 1;
+    ssize_t r = ::write(signalPipe[1], &c, 1);
+    (void)r;
+}
+
+void usage(FILE *out) {
+    std::fprintf(out,
+                 "usage: tintwell-sim [--dir DIR] [--colorimeter MODEL[:SERIAL]] [--fast] "
+                 "[--no-noise]\n"
+                 "  --dir DIR        where the port links go (default %s)\n"
+                 "  --colorimeter    model:",
+                 sim::defaultPortDir().c_str());
+    for (const std::string &m : sim::colorimeterModels())
+        std::fprintf(out, " %s", m.c_str());
+    std::fprintf(out, " (default TV-40)\n"
+                      "  --fast           answer at once instead of in instrument time\n"
+                      "  --no-noise       exact readings\n"
+                      "Commands on standard input: type 'help'.\n");
+}
+
+bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o) {
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&](std::string &out) {
+            if (i + 1 >= argc)
+                return false;
+            out = argv[++i];
+            return true;
+        };
+        if (a == "--dir") {
+            if (!value(o.dir) || o.dir.empty())
+                return false;
+        } else if (a == "--colorimeter") {
+            std::string spec;
+            if (!value(spec))
+                return false;
+            std::size_t colon = spec.find(':');
+            o.colorimeter.model = spec.substr(0, colon);
+            if (colon != std::string::npos) {
+                o.colorimeter.serial = spec.substr(colon + 1);
+                if (o.colorimeter.serial.empty() || o.colorimeter.serial.size() > 9) {
+                    std::fprintf(stderr, "tintwell-sim: serial number must be 1 to 9 characters\n");
+                    return false;
+                }
+            }
+            const auto &models = sim::colorimeterModels();
+            if (std::find(models.begin(), models.end(), o.colorimeter.model) == models.end()) {
+                std::fprintf(stderr, "tintwell-sim: unknown colorimeter model '%s'\n",
+                             o.colorimeter.model.c_str());
+                return false;
+            }
+        } else if (a == "--fast") {
+            o.colorimeter.timeScale = 0;
+        } else if (a == "--no-noise") {
+            o.colorimeter.noise = 0;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            usage(stdout);
+            return 0;
+        }
+    }
+    sim::SimulatorOptions options;
+    if (!parseArgs(argc, argv, options)) {
+        usage(stderr);
+        return 2;
+    }
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return 1;
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    ::sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
+
+    sim::Simulator simulator(options);
+    std::string error;
+    if (!simulator.start(&error)) {
+        std::fprintf(stderr, "tintwell-sim: %s\n", error.c_str());
+        return 1;
+    }
+    std::string ports;
+    for (sim::SerialInstrument *i : simulator.instruments()) {
+        std::printf("%s %s\n", i->name().c_str(), i->linkPath().c_str());
+        ports += (ports.empty() ? "" : ":") + i->linkPath();
+    }
+    std::fprintf(stderr, "tintwell-sim: to use these ports: export TINTWELL_EXTRA_PORTS=%s\n",
+                 ports.c_str());
+    std::printf("ready\n");
+    std::fflush(stdout);
+
+    std::string pending;
+    bool running = true;
+    while (running) {
+        pollfd p[2] = {{STDIN_FILENO, POLLIN, 0}, {signalPipe[0], POLLIN, 0}};
+        if (::poll(p, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if (p[1].revents)
+            break;
+        if (!p[0].revents)
+            continue;
+        char buf[1024];
+        ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+        if (n <= 0) {
+            if (n < 0 && (errno == EINTR || errno == EAGAIN))
+                continue;
+            break; // standard input closed
+        }
+        pending.append(buf, static_cast<std::size_t>(n));
+        std::size_t nl;
+        while ((nl = pending.find('\n')) != std::string::npos) {
+            std::string line = pending.substr(0, nl);
+            pending.erase(0, nl + 1);
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (line.find_first_not_of(" \t") == std::string::npos)
+                continue;
+            if (line == "quit" || line == "exit") {
+                std::printf("ok bye\n");
+                running = false;
+                break;
+            }
+            std::printf("%s\n", simulator.execute(line).c_str());
+            std::fflush(stdout);
+        }
+    }
+    simulator.stop();
+    std::fflush(stdout);
+    return 0;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The light every simulated instrument looks at. Instruments sample it when a
+// reading completes; the control channel and tests change it at any time.
+
+#include <mutex>
+
+namespace sim {
+
+struct Tristimulus {
+    double X = 0, Y = 0, Z = 0; // cd/m²
+};
+
+class Scene {
+public:
+    Scene();
+    void setXYZ(double X, double Y, double Z);
+    // False (and nothing changed) unless y > 0 and the values are finite.
+    bool setxyY(double x, double y, double Y);
+    Tristimulus light() const;
+
+private:
+    mutable std::mutex lock_;
+    Tristimulus light_;
+};
+
+} // namespace sim

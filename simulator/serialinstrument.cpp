@@ -1,0 +1,213 @@
+#include "serialinstrument.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace sim {
+
+SerialInstrument::SerialInstrument(std::string name, std::string linkPath, int baud)
+    : name_(std::move(name)), baud_(baud), pty_(std::move(linkPath)) {}
+
+SerialInstrument::~SerialInstrument() {
+    stop();
+}
+
+bool SerialInstrument::start(std::string *error) {
+    if (thread_.joinable())
+        return true;
+    if (::pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+        if (error)
+            *error = "pipe failed";
+        return false;
+    }
+    if (!pty_.create(error)) {
+        ::close(wakePipe_[0]);
+        ::close(wakePipe_[1]);
+        wakePipe_[0] = wakePipe_[1] = -1;
+        return false;
+    }
+    plugged_ = true;
+    thread_ = std::thread(&SerialInstrument::run, this);
+    return true;
+}
+
+void SerialInstrument::stop() {
+    if (!thread_.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(requestLock_);
+        request_ = Request::Stop;
+    }
+    wake();
+    thread_.join();
+    pty_.destroy();
+    plugged_ = false;
+    ::close(wakePipe_[0]);
+    ::close(wakePipe_[1]);
+    wakePipe_[0] = wakePipe_[1] = -1;
+}
+
+bool SerialInstrument::unplug() {
+    if (!thread_.joinable())
+        return false;
+    std::unique_lock<std::mutex> lock(requestLock_);
+    requestDone_.wait(lock, [&] { return request_ == Request::None; });
+    request_ = Request::Unplug;
+    wake();
+    requestDone_.wait(lock, [&] { return request_ == Request::None; });
+    return requestResult_;
+}
+
+bool SerialInstrument::replug(std::string *error) {
+    if (!thread_.joinable())
+        return false;
+    std::unique_lock<std::mutex> lock(requestLock_);
+    requestDone_.wait(lock, [&] { return request_ == Request::None; });
+    request_ = Request::Replug;
+    wake();
+    requestDone_.wait(lock, [&] { return request_ == Request::None; });
+    if (!requestResult_ && error)
+        *error = requestError_;
+    return requestResult_;
+}
+
+void SerialInstrument::wake() {
+    char c = 1;
+    ssize_t r = ::write(wakePipe_[1], &c, 1);
+    (void)r; // a full pipe already wakes the thread
+}
+
+bool SerialInstrument::serviceRequest() {
+    char buf[64];
+    while (::read(wakePipe_[0], buf, sizeof buf) > 0) {
+    }
+    std::lock_guard<std::mutex> lock(requestLock_);
+    switch (request_) {
+    case Request::None:
+        return true;
+    case Request::Stop:
+        return false; // stop() tears down after joining
+    case Request::Unplug:
+        requestResult_ = pty_.exists();
+        pty_.destroy();
+        plugged_ = false;
+        input_.clear();
+        break;
+    case Request::Replug:
+        requestResult_ = !pty_.exists() && pty_.create(&requestError_);
+        plugged_ = pty_.exists();
+        break;
+    }
+    request_ = Request::None;
+    requestDone_.notify_all();
+    return true;
+}
+
+void SerialInstrument::run() {
+    for (;;) {
+        pollfd p[2] = {{wakePipe_[0], POLLIN, 0}, {pty_.masterFd(), POLLIN, 0}};
+        int n = pty_.exists() ? 2 : 1;
+        if (::poll(p, static_cast<nfds_t>(n), -1) < 0 && errno != EINTR)
+            break;
+        if (p[0].revents) {
+            if (!serviceRequest())
+                return;
+            continue;
+        }
+        if (n < 2 || !(p[1].revents & POLLIN))
+            continue;
+        char buf[512];
+        ssize_t got = ::read(pty_.masterFd(), buf, sizeof buf);
+        if (got <= 0)
+            continue;
+        input_.append(buf, static_cast<std::size_t>(got));
+        while (std::size_t len = frameLength(input_)) {
+            std::string frame = input_.substr(0, len);
+            input_.erase(0, len);
+            std::string reply = handle(frame);
+            if (!pty_.exists())
+                break; // unplugged while the instrument was busy
+            if (!reply.empty() && !silent_)
+                sendReply(std::move(reply));
+        }
+    }
+}
+
+std::size_t SerialInstrument::frameLength(const std::string &input) const {
+    std::size_t cr = input.find('\r');
+    return cr == std::string::npos ? 0 : cr + 1;
+}
+
+void SerialInstrument::sendReply(std::string reply) {
+    const int garbage = garbage_;
+    if (garbage > 0) {
+        std::string noise;
+        for (int i = 0; i < garbage; ++i) {
+            garbageSeed_ = garbageSeed_ * 1103515245u + 12345u;
+            noise += static_cast<char>(garbageSeed_ >> 16);
+        }
+        reply = noise + reply;
+    }
+    const int keep = truncate_;
+    if (keep >= 0 && static_cast<std::size_t>(keep) < reply.size())
+        reply.resize(static_cast<std::size_t>(keep));
+
+    // 10 bits per byte on the wire (start, 8 data, stop).
+    const double byteMs = 10000.0 / baud_;
+    const auto perByte = scaled(byteMs) + std::chrono::duration_cast<Clock::duration>(
+                                              std::chrono::duration<double, std::milli>(slowMs_));
+    const auto start = Clock::now();
+    std::size_t sent = 0;
+    while (sent < reply.size()) {
+        std::size_t chunk = reply.size() - sent;
+        if (perByte.count() > 0) {
+            if (!waitUntil(start + perByte * static_cast<long>(sent + 1)))
+                return;
+            chunk = 1;
+        }
+        if (sent + chunk == reply.size()) {
+            // Stamped just before the last byte goes out, so a reader woken by
+            // it always finds this reply's time.
+            lastReplyEnd_ = Clock::now().time_since_epoch().count();
+            ++replies_;
+        }
+        ssize_t w = ::write(pty_.masterFd(), reply.data() + sent, chunk);
+        // Nobody reading and the queue full: the bytes are lost, as on a wire.
+        sent += w > 0 ? static_cast<std::size_t>(w) : chunk;
+    }
+}
+
+bool SerialInstrument::waitUntil(Clock::time_point t) {
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::microseconds>(t - Clock::now());
+        if (left.count() <= 0)
+            return true;
+        pollfd p{wakePipe_[0], POLLIN, 0};
+        timespec ts{static_cast<time_t>(left.count() / 1000000),
+                    static_cast<long>(left.count() % 1000000) * 1000};
+        if (::ppoll(&p, 1, &ts, nullptr) > 0) {
+            std::lock_guard<std::mutex> lock(requestLock_);
+            if (request_ != Request::None)
+                return false; // the main loop services it
+            char buf[64];
+            while (::read(wakePipe_[0], buf, sizeof buf) > 0) {
+            }
+        }
+    }
+}
+
+SerialInstrument::Clock::duration SerialInstrument::scaled(double ms) const {
+    const double s = timeScale_;
+    if (s <= 0)
+        return Clock::duration::zero();
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double, std::milli>(ms * s));
+}
+
+SerialInstrument::Clock::time_point SerialInstrument::lastReplyEnd() const {
+    return Clock::time_point(Clock::duration(lastReplyEnd_.load()));
+}
+
+} // namespace sim

@@ -1,0 +1,107 @@
+#pragma once
+// Base of every simulated serial instrument: owns its pseudo-terminal and an
+// I/O thread that cuts the incoming bytes into command frames, asks the
+// instrument for a reply and writes it back paced at the line's baud rate,
+// with faults injected on demand (silence, slow bytes, truncation, garbage,
+// unplugging). An instrument handles one command at a time, like firmware.
+
+#include "ptyport.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace sim {
+
+class SerialInstrument {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    SerialInstrument(std::string name, std::string linkPath, int baud);
+    // Derived classes call stop() in their destructor: the I/O thread calls
+    // their handlers.
+    virtual ~SerialInstrument();
+    SerialInstrument(const SerialInstrument &) = delete;
+    SerialInstrument &operator=(const SerialInstrument &) = delete;
+
+    bool start(std::string *error);
+    void stop();
+
+    // The pseudo-terminal goes away / comes back under the same link path.
+    // Both return once done; false when already in that state or on failure.
+    bool unplug();
+    bool replug(std::string *error = nullptr);
+    bool plugged() const { return plugged_; }
+
+    const std::string &name() const { return name_; }
+    const std::string &linkPath() const { return pty_.linkPath(); }
+
+    // Faults. slowMs is extra time per reply byte; truncate keeps the first n
+    // bytes of each reply (-1 off); garbage puts n random bytes before each
+    // reply (0 off).
+    void setSilent(bool on) { silent_ = on; }
+    bool silent() const { return silent_; }
+    void setSlowMs(double ms) { slowMs_ = ms; }
+    void setTruncate(int n) { truncate_ = n; }
+    void setGarbage(int n) { garbage_ = n; }
+
+    // 1 real time; 0 answers at once without pacing; in between runs faster.
+    void setTimeScale(double s) { timeScale_ = s; }
+    double timeScale() const { return timeScale_; }
+    int baud() const { return baud_; }
+
+    // When the last byte of the latest reply was written, and how many replies.
+    Clock::time_point lastReplyEnd() const;
+    uint64_t repliesSent() const { return replies_; }
+
+protected:
+    // Length of the first complete command frame in input, 0 while incomplete.
+    // Default: up to and including a carriage return.
+    virtual std::size_t frameLength(const std::string &input) const;
+    // One frame in, the reply out (empty: no reply). Runs on the I/O thread
+    // and may wait with waitUntil().
+    virtual std::string handle(const std::string &frame) = 0;
+
+    // Sleeps until t; false when interrupted by an unplug or stop, in which
+    // case the pending reply must be dropped.
+    bool waitUntil(Clock::time_point t);
+    // ms of instrument time as wall time under the time scale.
+    Clock::duration scaled(double ms) const;
+
+private:
+    enum class Request { None, Unplug, Replug, Stop };
+
+    void run();
+    bool serviceRequest(); // false when the thread should end
+    void sendReply(std::string reply);
+    void wake();
+
+    std::string name_;
+    int baud_;
+    PtyPort pty_;
+    std::thread thread_;
+    int wakePipe_[2] = {-1, -1};
+    std::string input_;
+
+    std::mutex requestLock_;
+    std::condition_variable requestDone_;
+    Request request_ = Request::None;
+    bool requestResult_ = false;
+    std::string requestError_;
+
+    std::atomic<bool> plugged_{false};
+    std::atomic<bool> silent_{false};
+    std::atomic<double> slowMs_{0};
+    std::atomic<int> truncate_{-1};
+    std::atomic<int> garbage_{0};
+    std::atomic<double> timeScale_{1.0};
+    std::atomic<Clock::rep> lastReplyEnd_{0};
+    std::atomic<uint64_t> replies_{0};
+    uint32_t garbageSeed_ = 0x2545F491;
+};
+
+} // namespace sim

@@ -1,0 +1,54 @@
+#pragma once
+// One simulated bench: the scene and the instruments looking at it, each on
+// its own pseudo-terminal under DIR/<name>, plus the line-command table that
+// drives them. Tests use this class in-process; tintwell-sim wraps it.
+
+#include "colorimetersim.h"
+#include "controltable.h"
+#include "scene.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+struct SimulatorOptions {
+    std::string dir; // where the port symlinks go; created if missing
+    ColorimeterConfig colorimeter;
+};
+
+// $XDG_RUNTIME_DIR/tintwell-sim, or /tmp/tintwell-sim-<uid>.
+std::string defaultPortDir();
+
+class Simulator {
+public:
+    explicit Simulator(SimulatorOptions options);
+    ~Simulator();
+    Simulator(const Simulator &) = delete;
+    Simulator &operator=(const Simulator &) = delete;
+
+    bool start(std::string *error);
+    void stop();
+
+    Scene &scene() { return scene_; }
+    ColorimeterSim &colorimeter() { return *colorimeter_; }
+    std::vector<SerialInstrument *> instruments();
+    SerialInstrument *instrument(const std::string &name);
+
+    // One command line in, one reply line out ("ok ..." / "error ...").
+    std::string execute(const std::string &line) { return control_.execute(line); }
+    ControlTable &control() { return control_; }
+
+private:
+    void addControls();
+    // The instrument named by args[index], or the only/default one when absent.
+    SerialInstrument *target(const ControlTable::Args &args, std::size_t index, std::string *error);
+
+    SimulatorOptions options_;
+    Scene scene_;
+    std::unique_ptr<ColorimeterSim> colorimeter_;
+    ControlTable control_;
+};
+
+} // namespace sim

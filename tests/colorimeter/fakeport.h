@@ -1,0 +1,117 @@
+#pragma once
+// A scripted SerialLink for byte-level cases: each command written arms the
+// next script, whose chunks then arrive after given delays; a chunk can take
+// the line down with it. Records everything written.
+
+#include "seriallink.h"
+
+#include <chrono>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class FakePort : public SerialLink {
+public:
+    using Clock = std::chrono::steady_clock;
+    struct Chunk {
+        int afterMs; // ms after the previous chunk (the first: after the write)
+        std::string bytes;
+        bool diesAfter = false; // the device goes away once this chunk is read
+    };
+
+    // The reply to the next command written (one script per write, in order).
+    void script(std::vector<Chunk> chunks) {
+        std::lock_guard<std::mutex> l(lock_);
+        scripts_.push_back(std::move(chunks));
+    }
+    // Bytes already waiting, as if left over from an earlier exchange.
+    void preload(const std::string &bytes) {
+        std::lock_guard<std::mutex> l(lock_);
+        due_.push_back({Clock::now(), bytes, false});
+    }
+    void setAlive(bool alive) {
+        std::lock_guard<std::mutex> l(lock_);
+        alive_ = alive;
+    }
+    void failOpen() { openOk_ = false; }
+    std::string written() {
+        std::lock_guard<std::mutex> l(lock_);
+        return written_;
+    }
+    int waits() {
+        std::lock_guard<std::mutex> l(lock_);
+        return waits_;
+    }
+
+    bool open() override {
+        std::lock_guard<std::mutex> l(lock_);
+        alive_ = opened_ = openOk_;
+        return openOk_;
+    }
+    bool configure(int, int, char, int) override { return true; }
+    bool isOpen() override {
+        std::lock_guard<std::mutex> l(lock_);
+        return alive_;
+    }
+    std::string readAvailable() override {
+        std::lock_guard<std::mutex> l(lock_);
+        std::string out;
+        const auto now = Clock::now();
+        while (!due_.empty() && due_.front().at <= now) {
+            out += due_.front().bytes;
+            if (due_.front().dies)
+                alive_ = false;
+            due_.pop_front();
+        }
+        return out;
+    }
+    long write(const char *bytes, std::size_t length) override {
+        std::lock_guard<std::mutex> l(lock_);
+        written_.append(bytes, length);
+        if (!scripts_.empty()) {
+            auto at = Clock::now();
+            for (const Chunk &c : scripts_.front()) {
+                at += std::chrono::milliseconds(c.afterMs);
+                due_.push_back({at, c.bytes, c.diesAfter});
+            }
+            scripts_.pop_front();
+        }
+        return static_cast<long>(length);
+    }
+    bool waitReadable(int timeoutMs) override {
+        Clock::time_point until = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        {
+            std::lock_guard<std::mutex> l(lock_);
+            ++waits_;
+            if (!due_.empty() && due_.front().at < until)
+                until = due_.front().at;
+        }
+        std::this_thread::sleep_until(until);
+        return true;
+    }
+    bool setDtr(int) override { return true; }
+    bool setRts(int) override { return true; }
+    bool close() override {
+        std::lock_guard<std::mutex> l(lock_);
+        bool was = opened_;
+        alive_ = opened_ = false;
+        return was;
+    }
+
+private:
+    struct Due {
+        Clock::time_point at;
+        std::string bytes;
+        bool dies;
+    };
+    std::mutex lock_;
+    std::deque<std::vector<Chunk>> scripts_;
+    std::deque<Due> due_;
+    std::string written_;
+    bool alive_ = false;
+    bool opened_ = false;
+    bool openOk_ = true;
+    int waits_ = 0;
+};

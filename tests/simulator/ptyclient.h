@@ -1,0 +1,66 @@
+#pragma once
+// Talks to a simulated instrument the way a serial program would: opens the
+// port path in raw mode, writes commands, reads with a time limit.
+
+#include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+
+class PtyClient {
+public:
+    explicit PtyClient(const std::string &path) {
+        fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd_ >= 0) {
+            termios t{};
+            ::tcgetattr(fd_, &t);
+            ::cfmakeraw(&t);
+            ::tcsetattr(fd_, TCSANOW, &t);
+        }
+    }
+    ~PtyClient() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool ok() const { return fd_ >= 0; }
+    void send(const std::string &s) {
+        ssize_t n = ::write(fd_, s.data(), s.size());
+        (void)n;
+    }
+    // Reads until n bytes arrived or ms passed.
+    std::string receive(std::size_t n, int ms) {
+        std::string out;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (out.size() < n) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            deadline - std::chrono::steady_clock::now())
+                            .count();
+            if (left <= 0)
+                break;
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, static_cast<int>(left)) <= 0)
+                break;
+            if (p.revents & (POLLHUP | POLLERR))
+                break;
+            char buf[4096];
+            ssize_t got = ::read(fd_, buf, sizeof buf);
+            if (got > 0)
+                out.append(buf, static_cast<std::size_t>(got));
+        }
+        return out;
+    }
+    std::string transact(const std::string &command, std::size_t n, int ms = 3000) {
+        send(command + "\r");
+        return receive(n, ms);
+    }
+    // The far side is gone (hang-up).
+    bool hungUp() {
+        pollfd p{fd_, 0, 0};
+        return ::poll(&p, 1, 100) > 0 && (p.revents & POLLHUP);
+    }
+
+private:
+    int fd_ = -1;
+};

@@ -1,0 +1,99 @@
+// The simulator's line commands: one "ok"/"error" line per command, strict
+// arguments, and an extensible table.
+#include "controltable.h"
+#include "simulator.h"
+#include "tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+TEST(ControlTable, DispatchesByFirstWordAndAlwaysAnswersOneLine) {
+    sim::ControlTable t;
+    std::vector<std::string> seen;
+    t.add("echo", "WORDS", "repeat", [&](const sim::ControlTable::Args &a) {
+        seen = a;
+        return sim::ControlResult::success("two\nlines");
+    });
+    t.add("fail", "", "always fails",
+          [](const sim::ControlTable::Args &) { return sim::ControlResult::failure("nope"); });
+    EXPECT_EQ(t.execute("  echo  a   b "), "ok two;lines");
+    EXPECT_EQ(seen, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(t.execute("fail"), "error nope");
+    EXPECT_EQ(t.execute("bogus 1"), "error unknown command 'bogus' (try help)");
+    EXPECT_EQ(t.execute("   "), "error empty command");
+    EXPECT_EQ(t.helpText(), "echo WORDS: repeat; fail: always fails");
+}
+
+TEST(ControlTable, StrictNumbers) {
+    double d = 0;
+    int i = 0;
+    EXPECT_TRUE(sim::parseNumber("0.3127", d));
+    EXPECT_DOUBLE_EQ(d, 0.3127);
+    for (const char *bad : {"", "1x", "nan", "inf", " 1", "0x1p3x"})
+        EXPECT_FALSE(sim::parseNumber(bad, d)) << bad;
+    EXPECT_TRUE(sim::parseInt("-12", i));
+    EXPECT_EQ(i, -12);
+    for (const char *bad : {"", "1.5", "12a", "99999999999"})
+        EXPECT_FALSE(sim::parseInt(bad, i)) << bad;
+    bool on = false;
+    EXPECT_TRUE(sim::parseOnOff("on", on));
+    EXPECT_TRUE(on);
+    EXPECT_FALSE(sim::parseOnOff("yes", on));
+}
+
+class SimControl : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = makeTempDir();
+        sim::SimulatorOptions o;
+        o.dir = dir_;
+        o.colorimeter.timeScale = 0;
+        sim_ = std::make_unique<sim::Simulator>(o);
+        std::string error;
+        ASSERT_TRUE(sim_->start(&error)) << error;
+    }
+    void TearDown() override {
+        sim_.reset();
+        ::rmdir(dir_.c_str());
+    }
+    std::string dir_;
+    std::unique_ptr<sim::Simulator> sim_;
+};
+
+TEST_F(SimControl, LightSetsTheScene) {
+    EXPECT_EQ(sim_->execute("light XYZ 10 20 30"), "ok XYZ 10 20 30");
+    sim::Tristimulus l = sim_->scene().light();
+    EXPECT_DOUBLE_EQ(l.X, 10);
+    EXPECT_DOUBLE_EQ(l.Z, 30);
+    EXPECT_EQ(sim_->execute("light xyY 0.25 0.5 40"), "ok XYZ 20 40 20");
+    EXPECT_EQ(sim_->execute("light"), "ok XYZ 20 40 20");
+    for (const char *bad : {"light xyY 0.3 0 10", "light xyY 0.3 0.3", "light XYZ -1 2 3",
+                            "light Lab 50 0 0", "light xyY 0.7 0.5 1", "light XYZ 1 2 three"})
+        EXPECT_EQ(sim_->execute(bad).rfind("error ", 0), 0u) << bad;
+    l = sim_->scene().light();
+    EXPECT_DOUBLE_EQ(l.Y, 40); // refused commands change nothing
+}
+
+TEST_F(SimControl, FaultCommandsCheckTheirArguments) {
+    for (const char *bad :
+         {"silence", "silence maybe", "slow", "slow -3", "truncate x", "garbage 99999", "noise -1",
+          "aim now", "unplug printer", "silence on printer"})
+        EXPECT_EQ(sim_->execute(bad).rfind("error ", 0), 0u) << bad;
+    EXPECT_EQ(sim_->execute("silence on colorimeter"), "ok silence on");
+    EXPECT_TRUE(sim_->colorimeter().silent());
+    EXPECT_EQ(sim_->execute("noise 0"), "ok noise 0");
+    EXPECT_EQ(sim_->execute("ports"), "ok colorimeter " + dir_ + "/colorimeter");
+}
+
+TEST_F(SimControl, HelpListsEveryCommandAndTheTableTakesNewOnes) {
+    const std::string help = sim_->execute("help");
+    for (const char *cmd : {"light", "aim", "unplug", "replug", "silence", "slow", "truncate",
+                            "garbage", "noise", "help"})
+        EXPECT_NE(help.find(std::string(cmd)), std::string::npos) << cmd;
+    sim_->control().add("range", "N", "a later command", [](const sim::ControlTable::Args &) {
+        return sim::ControlResult::success();
+    });
+    EXPECT_EQ(sim_->execute("range 3"), "ok");
+    EXPECT_NE(sim_->execute("help").find("range N: a later command"), std::string::npos);
+}
