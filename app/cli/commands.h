@@ -11,3 +11,6 @@ using CliArgs = std::vector<std::string>;
 int cliConvert(const CliArgs &args);
 int cliDeltaE(const CliArgs &args);
 int cliMeasure(const CliArgs &args);
+int cliFlicker(const CliArgs &args);
+int cliProfiles(const CliArgs &args);
+int cliBlack(const CliArgs &args);

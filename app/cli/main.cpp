@@ -16,6 +16,9 @@ const Command commands[] = {
     {"convert", cliConvert, "turn one colour description into every derived quantity"},
     {"deltae", cliDeltaE, "colour differences between two CIELAB colours"},
     {"measure", cliMeasure, "measure continuously with a colorimeter"},
+    {"flicker", cliFlicker, "stream flicker records from a video colorimeter"},
+    {"profiles", cliProfiles, "list the colorimeter's profiles"},
+    {"black", cliBlack, "read the colorimeter's black-level data"},
 };
 
 void printUsage(FILE *out) {
