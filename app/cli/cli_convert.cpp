@@ -2,15 +2,13 @@
 // resulting Measurement out, as JSON or CSV.
 #include "cliargs.h"
 #include "commands.h"
+#include "measurementjson.h"
 
 #include "measurement.h"
 
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <string>
 #include <strings.h>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -72,122 +70,6 @@ int parseGamut(const std::string &text) {
                    "' (NTSC, EBU, REC709, REC2020, SMPTE, DCIP3 or 0 to 5)");
 }
 
-// Shortest text that reads back as the same double.
-std::string number(double v) {
-    if (!std::isfinite(v))
-        return "null";
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, res.ptr);
-}
-
-struct Field {
-    std::string name;
-    std::string text;
-};
-
-std::vector<Field> recordFields(const Measurement &m) {
-    const std::pair<const char *, double> reals[] = {
-        {"x", m.x},
-        {"y", m.y},
-        {"bigX", m.bigX},
-        {"bigY", m.bigY},
-        {"bigZ", m.bigZ},
-        {"rawX", m.rawX},
-        {"rawY", m.rawY},
-        {"rawZ", m.rawZ},
-        {"redPercent", m.redPercent},
-        {"greenPercent", m.greenPercent},
-        {"bluePercent", m.bluePercent},
-        {"uPrime", m.uPrime},
-        {"vPrime", m.vPrime},
-        {"nm", m.nm},
-        {"nmDuv", m.nmDuv},
-        {"labL", m.labL},
-        {"labA", m.labA},
-        {"labB", m.labB},
-        {"labC", m.labC},
-        {"labH", m.labH},
-        {"hue", m.hue},
-        {"saturation", m.saturation},
-        {"value", m.value},
-    };
-    std::vector<Field> f;
-    for (const auto &r : reals)
-        f.push_back({r.first, number(r.second)});
-    f.push_back({"rangeX", std::to_string(m.rangeX)});
-    f.push_back({"rangeY", std::to_string(m.rangeY)});
-    f.push_back({"rangeZ", std::to_string(m.rangeZ)});
-    f.push_back({"temp", number(m.temp)});
-    f.push_back({"tempDuv", number(m.tempDuv)});
-    f.push_back({"errorCode", std::to_string(m.errorCode)});
-    f.push_back({"avgCount", std::to_string(m.avgCount)});
-    const std::pair<const char *, double> extremes[] = {
-        {"minX", m.minX}, {"maxX", m.maxX}, {"minY", m.minY},
-        {"maxY", m.maxY}, {"minZ", m.minZ}, {"maxZ", m.maxZ},
-    };
-    for (const auto &r : extremes)
-        f.push_back({r.first, number(r.second)});
-    return f;
-}
-
-std::vector<Field> specScalars(const GamutSpec &s) {
-    const std::pair<const char *, double> reals[] = {
-        {"redX", s.redX},     {"redY", s.redY},     {"redBigY", s.redBigY},
-        {"greenX", s.greenX}, {"greenY", s.greenY}, {"greenBigY", s.greenBigY},
-        {"blueX", s.blueX},   {"blueY", s.blueY},   {"blueBigY", s.blueBigY},
-        {"whiteX", s.whiteX}, {"whiteY", s.whiteY}, {"whiteBigY", s.whiteBigY},
-    };
-    std::vector<Field> f;
-    for (const auto &r : reals)
-        f.push_back({r.first, number(r.second)});
-    f.push_back({"standard", std::to_string(s.standard)});
-    return f;
-}
-
-std::string jsonMatrix(const Mat3 &m) {
-    std::string out = "[";
-    for (int r = 0; r < 3; ++r) {
-        out += r ? ",[" : "[";
-        for (int c = 0; c < 3; ++c)
-            out += (c ? "," : "") + number(m[r][c]);
-        out += "]";
-    }
-    return out + "]";
-}
-
-void printJson(const Measurement &m) {
-    std::string out = "{";
-    for (const Field &f : recordFields(m))
-        out += "\"" + f.name + "\":" + f.text + ",";
-    out += "\"gamutSpec\":{";
-    for (const Field &f : specScalars(m.gamutSpec))
-        out += "\"" + f.name + "\":" + f.text + ",";
-    out += "\"rgbToXyz\":" + jsonMatrix(m.gamutSpec.rgbToXyz) +
-           ",\"xyzToRgb\":" + jsonMatrix(m.gamutSpec.xyzToRgb) + "}}";
-    std::printf("%s\n", out.c_str());
-}
-
-void printCsv(const Measurement &m) {
-    std::vector<Field> all = recordFields(m);
-    for (const Field &f : specScalars(m.gamutSpec))
-        all.push_back({"gamutSpec." + f.name, f.text});
-    const std::pair<const char *, const Mat3 *> matrices[] = {{"rgbToXyz", &m.gamutSpec.rgbToXyz},
-                                                              {"xyzToRgb", &m.gamutSpec.xyzToRgb}};
-    for (const auto &mat : matrices)
-        for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c)
-                all.push_back({std::string("gamutSpec.") + mat.first + "[" + std::to_string(r) +
-                                   "][" + std::to_string(c) + "]",
-                               number((*mat.second)[r][c])});
-    std::string header, row;
-    for (size_t i = 0; i < all.size(); ++i) {
-        header += (i ? "," : "") + all[i].name;
-        row += (i ? "," : "") + all[i].text;
-    }
-    std::printf("%s\n%s\n", header.c_str(), row.c_str());
-}
-
 int convert(const CliArgs &args) {
     if (wantsHelp(args)) {
         printHelp();
@@ -239,9 +121,9 @@ int convert(const CliArgs &args) {
         GamutSpec::standardSpec(gamut < 0 ? 2 : gamut, haveWhiteY ? whiteY : 100);
     const Measurement m = colour->build(values[0], values[1], values[2], spec);
     if (csv)
-        printCsv(m);
+        std::printf("%s\n%s\n", measurementCsvHeader().c_str(), measurementCsvRow(m).c_str());
     else
-        printJson(m);
+        std::printf("%s\n", measurementJson(m).c_str());
     return 0;
 }
 
