@@ -1,0 +1,3 @@
+#include "gendevice.h"
+
+GenDevice::~GenDevice() = default;

@@ -1,0 +1,3 @@
+#include "genfactory.h"
+
+GenFactory::~GenFactory() = default;

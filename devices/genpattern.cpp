@@ -1,0 +1,3 @@
+#include "genpattern.h"
+
+GenPattern::~GenPattern() = default;

@@ -1,0 +1,135 @@
+#pragma once
+// Shared by the device tests: simulated colorimeters on real pseudo-terminals
+// handed to the port manager as extra ports, a manager that sees no host
+// serial ports (so a test never talks to real hardware), and waits that keep
+// the event loop running.
+
+// The simulator is plain C++ and may use names Qt defines as macros
+// ("slots"); it comes before every Qt header, so include this header first.
+#include "simulator.h"
+
+#include "gendevice.h"
+#include "portmanager.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QStringList>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+inline std::string makeTempDir() {
+    const char *base = std::getenv("TINTWELL_TEST_HOME");
+    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/devXXXXXX";
+    char *dir = ::mkdtemp(&tmpl[0]);
+    return dir ? std::string(dir) : std::string();
+}
+
+// Runs the event loop until pred holds or ms pass; returns pred().
+inline bool waitUntil(const std::function<bool()> &pred, int ms = 10000) {
+    QElapsedTimer t;
+    t.start();
+    while (!pred() && t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+    return pred();
+}
+
+// Lets deleteLater() and queued signals run.
+inline void settle(int ms = 50) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+}
+
+// One simulated colorimeter in its own port directory. Instrument time runs
+// 20 times faster than real, so connecting takes about 100 ms.
+class SimColorimeter {
+public:
+    explicit SimColorimeter(const std::string &model = "TV-40") : dir_(makeTempDir()) {
+        sim::SimulatorOptions o;
+        o.dir = dir_;
+        o.colorimeter.model = model;
+        o.colorimeter.timeScale = 0.05;
+        o.colorimeter.noise = 0;
+        sim_ = std::make_unique<sim::Simulator>(o);
+        std::string error;
+        started_ = sim_->start(&error);
+        EXPECT_TRUE(started_) << error;
+    }
+    ~SimColorimeter() {
+        sim_.reset();
+        ::rmdir(dir_.c_str());
+    }
+    QString port() const { return QString::fromStdString(dir_ + "/colorimeter"); }
+    QString serial() const { return QString::fromStdString(sim_->colorimeter().serial()); }
+    sim::Simulator &sim() { return *sim_; }
+    sim::ColorimeterSim &instrument() { return sim_->colorimeter(); }
+    std::string say(const std::string &line) { return sim_->execute(line); }
+
+private:
+    std::string dir_;
+    std::unique_ptr<sim::Simulator> sim_;
+    bool started_ = false;
+};
+
+inline void setExtraPorts(const QStringList &ports) {
+    qputenv("TINTWELL_EXTRA_PORTS", ports.join(QLatin1Char(':')).toLocal8Bit());
+}
+
+// Waits for a running scan to end, then scans once more and waits for it.
+inline bool scanNow(int ms = 15000) {
+    PortManager *m = PortManager::instance();
+    if (!waitUntil([m] { return !m->isScanning(); }, ms))
+        return false;
+    m->findPorts();
+    return waitUntil([m] { return !m->isScanning(); }, ms);
+}
+
+// The manager's entry for the port, if it has one.
+inline bool findEntry(const QString &port, ConnectionInfo *out = nullptr) {
+    for (const ConnectionInfo &e : PortManager::instance()->connections()) {
+        if (e.port == port) {
+            if (out)
+                *out = e;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Every test starts with a manager that sees no host serial ports and has
+// nothing open, and leaves it so.
+class ManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PortManager::setPortEnumerator([] { return QList<SerialPortEntry>(); });
+        setExtraPorts({});
+        manager = PortManager::instance();
+        ASSERT_TRUE(waitUntil([this] { return !manager->isScanning(); }, 15000));
+        closeAll();
+    }
+    void TearDown() override {
+        closeAll();
+        setExtraPorts({});
+    }
+    void closeAll() {
+        const QList<GenDevice *> open = manager->openDevices();
+        for (GenDevice *d : open)
+            manager->closeDevice(d, true);
+        settle(20);
+    }
+
+    PortManager *manager = nullptr;
+};
