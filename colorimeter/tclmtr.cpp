@@ -93,7 +93,7 @@ void TClmtr::close() {
         gamutSpec_ = GamutSpec::standardSpec(2, 100.0);
     }
     profileMatrix_ = Mat3{};
-    resetFlickerBuffers();
+    closeFlicker(); // response data unknown again, sample buffer released
 }
 
 bool TClmtr::isConnected() {
@@ -154,21 +154,4 @@ uint32_t TClmtr::setRange(int range) {
         return r.result;
     }
     return sendCommand("J8").result;
-}
-
-void TClmtr::restoreProfileSelection() {
-    // A stored slot is selected by reading its record ("D1"); until records are
-    // read the factory calibration is in force, which is also what an empty
-    // slot selects.
-    selectFactoryProfile();
-}
-
-void TClmtr::selectFactoryProfile() {
-    currentProfile_ = 0;
-    currentProfileName_ = factoryProfileName;
-    profileMatrix_ = Mat3{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
-}
-
-void TClmtr::resetFlickerBuffers() {
-    streamingActive_ = false;
 }

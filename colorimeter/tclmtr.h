@@ -7,12 +7,16 @@
 // next delivered record.
 
 #include "averaging.h"
+#include "blackmatrix.h"
 #include "flicker.h"
+#include "flickerresponse.h"
+#include "matrix.h"
 #include "measurement.h"
 #include "protocol.h"
 #include "seriallink.h"
 #include "transaction.h"
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -98,9 +102,95 @@ public:
     double modelFactor() const { return clmtr::modelFactor(model_); }
 
     // --- profiles ---
+    // Slot 0 is the factory calibration; slots 1 to 96 hold user profiles
+    // ("Blank" when empty). Every operation that changes the profile in force
+    // stops continuous measuring and streaming first.
     const std::vector<std::string> &profileNames() const { return profileNames_; }
+    // "i: name" for slots 0 to 96.
+    std::vector<std::string> profileLabels() const;
     int currentProfile() const { return currentProfile_; }
     std::string currentProfileName() const { return currentProfileName_; }
+    int pendingSlot() const { return pendingSlot_; }
+    // The 3 x 3 correction in force (identity for the factory profile).
+    matrix profileMatrix() const;
+    // Loads slot's matrix from the instrument; an empty slot (or 0) selects
+    // the factory profile without asking. A failed selection keeps the
+    // previous profile. Returns lastError.
+    uint32_t selectProfile(int slot);
+
+    struct ProfileMatrices {
+        matrix correction; // 3 x 3
+        matrix rgb;        // 3 x 3
+    };
+    // reference and measured: X, Y, Z of white, red, green, blue (12 each).
+    // A degenerate set sets 0x10000 in lastError.
+    ProfileMatrices computeProfile(const double *reference, const double *measured);
+    // computeProfile, then writeProfile; nothing is written when the set is
+    // degenerate. Returns lastError (0 success).
+    int saveProfile(int slot, const std::string &name, const double *reference,
+                    const double *measured);
+    // Stores a record in slot and re-reads the list; a failed or refused write
+    // sets 0x20000 and leaves the list as it was. Returns lastError.
+    uint32_t writeProfile(int slot, const std::string &name, const matrix &correction,
+                          const matrix &rgb);
+    // Erases slot 1 to 96, switching to the factory profile first when slot
+    // is in force. Returns lastError.
+    int deleteProfile(int slot);
+
+    // --- black level ---
+    // Each result's status is lastError after the operation (0 success).
+    BlackMatrix readBlackRam();            // "B4", working memory
+    BlackMatrix readBlackRom();            // "B8", permanent memory
+    BlackMatrix readThermalCoefficients(); // "S0"
+    // Measures the dark level ("B9", seconds; the lens must be covered) and
+    // stores it with the confirmation exchange. A result that fails its range
+    // check is never stored; an unconfirmed store sets 0x8000 and zeroes the
+    // black values.
+    BlackMatrix calibrateBlack();
+
+    // --- Flicker streaming ---
+    // Video models ("TV-...") stream their luminance; every packet of 32
+    // samples yields a Flicker record from the last sampleCount() samples,
+    // delivered to flickered() on the worker (threaded) or returned by
+    // readFlicker() (unthreaded). Settings take effect at the next packet.
+    // Reads the frequency response ("P4") once per connection, then starts
+    // the stream. 0x2000000 for models that do not stream (nothing is
+    // sent), 0x100000 for invalid response data, else lastError.
+    uint32_t startStreaming(bool threaded = true);
+    // Ends the stream ("X9" sequence) in either mode; the same as stopThread().
+    void stopStreaming() { stopThread(); }
+    bool isStreaming() const { return streamingActive_; }
+    // 0x4000000 unless n is a power of two from 64 to 2048; a running stream
+    // restarts in the same mode with the new count.
+    uint32_t setSampleCount(int n);
+    int sampleCount() const { return sampleCount_; }
+    // Samples per second: 384 on newer firmware, 256 otherwise (set at start).
+    int sampleRate() const { return sampleRate_; }
+    void setWindowOn(bool on) { windowOn_ = on; }
+    bool windowOn() const { return windowOn_; }
+    void setBinMerge(bool on) { binMerge_ = on; }
+    bool binMerge() const { return binMerge_; }
+    // The device layer's names for the two options.
+    void setFlickerOptionA(bool on) { setBinMerge(on); }
+    void setFlickerOptionB(bool on) { setWindowOn(on); }
+    void setJeitaDiscountDb(bool on) { jeitaDiscountDb_ = on; }
+    bool jeitaDiscountDb() const { return jeitaDiscountDb_; }
+    void setJeitaDiscountPercent(bool on) { jeitaDiscountPercent_ = on; }
+    bool jeitaDiscountPercent() const { return jeitaDiscountPercent_; }
+    // 1 JEITA decibels, 0 VESA.
+    void setJeita(int j) { jeita_ = j; }
+    int jeita() const { return jeita_; }
+    // 1 normalized percent, 0 contrast method.
+    void setNormalized(int n) { normalized_ = n; }
+    int normalized() const { return normalized_; }
+    FlickerSettings flickerSettings() const;
+    // The response data of the connection are known (read by "P4").
+    bool flickerResponseKnown() const;
+    // Unthreaded streaming: reads and analyses the next packet on the caller's
+    // thread (up to 3 s). Outside an unthreaded stream: errorCode 4.
+    Flicker readFlicker();
+    // The last delivered record (possibly one packet old); fresh is cleared.
+    Flicker lastFlicker(bool *fresh = nullptr);
 
 protected:
     // Called on the worker thread. The base class does nothing.
@@ -122,11 +212,26 @@ private:
     const char *readingCommand() const;
     double thresholdScale() const;
 
-    // Profile handling: the list comes from "D7"; selecting a stored slot
-    // loads its record into profileMatrix_.
+    // Profiles: the list comes from "D7"; selecting a stored slot loads its
+    // record into profileMatrix_.
     void restoreProfileSelection();
     void selectFactoryProfile();
+    uint32_t writeRecord(int slot, const std::string &record);
+    void stopForProfileChange();
+    // Black level
+    BlackMatrix readBlackTable(const char *command);
     void resetFlickerBuffers();
+
+    // Flicker streaming
+    void streamWorker(unsigned generation);
+    void beginStream();
+    void endStream();
+    void endUnthreadedStream();
+    // One packet read, analysed and turned into a record; false when the
+    // worker was asked to stop while waiting.
+    bool streamStep(Flicker &out, bool threaded, unsigned generation);
+    void deliverFlicker(const Flicker &f);
+    void closeFlicker();
 
     std::unique_ptr<SerialLink> port_;
     bool portOpened_ = false;
@@ -139,6 +244,7 @@ private:
     std::vector<std::string> profileNames_;
     int currentProfile_ = 0;
     std::string currentProfileName_;
+    int pendingSlot_ = 0;
     Mat3 profileMatrix_{};
 
     std::atomic<int> speed_{0};
@@ -165,4 +271,27 @@ private:
     GamutSpec gamutSpec_ = GamutSpec::standardSpec(2, 100.0);
     Measurement lastMeasurement_;
     bool measurementFresh_ = false;
+
+    // Flicker streaming: settings (set from any thread)...
+    std::atomic<int> sampleCount_{256};
+    std::atomic<int> sampleRate_{256};
+    std::atomic<bool> windowOn_{true};
+    std::atomic<bool> binMerge_{true};
+    std::atomic<bool> jeitaDiscountDb_{true};
+    std::atomic<bool> jeitaDiscountPercent_{false};
+    std::atomic<int> jeita_{0};
+    std::atomic<int> normalized_{0};
+    std::atomic<bool> unthreadedStream_{false}; // started without a worker
+    // ...response data per range pair, -1 until read...
+    std::array<clmtr::PairResponse, clmtr::responsePairs> flickerResponse_ =
+        clmtr::unknownResponseData();
+    // ...and the stream state, used by one thread at a time.
+    std::vector<double> flickerSamples_;
+    std::string streamInput_;
+    long packetCounter_ = 0;
+    int streamRange_ = -1;
+    int packetsNeeded_ = 0;
+    std::vector<ResponseSegment> response_;
+    Flicker lastFlicker_; // guarded by recordLock_
+    bool flickerFresh_ = false;
 };

@@ -76,12 +76,10 @@ void TClmtr::startThread(ThreadMode mode) {
 void TClmtr::workerMain(unsigned generation) {
     threadId_ = std::this_thread::get_id();
     threadState_ = Running;
-    while (workerShouldRun(generation)) {
-        if (threadMode_ == MeasureMode)
-            measureStep(generation);
-        else
-            break; // sample streaming has no reader yet
-    }
+    if (threadMode_ == StreamMode)
+        streamWorker(generation); // starts, reads and ends the sample stream
+    while (threadMode_ == MeasureMode && workerShouldRun(generation))
+        measureStep(generation);
     // A worker replaced from its own callback leaves the state to its successor.
     if (generation_ == generation) {
         threadId_ = std::thread::id(); // a later thread may reuse this id
@@ -133,6 +131,7 @@ void TClmtr::stopMeasuring() {
 }
 
 void TClmtr::stopThread() {
+    endUnthreadedStream(); // a stream started without a worker has no one else to end it
     if (!threadEverRan_) {
         resetFlickerBuffers();
         return;

@@ -1,5 +1,6 @@
 #include "colorimetersim.h"
 
+#include "calibrationwire.h"
 #include "colorimeterwire.h"
 
 #include <algorithm>
@@ -62,17 +63,13 @@ const std::array<std::array<double, 3>, 3> &ColorimeterSim::matrixError() {
 
 ColorimeterSim::ColorimeterSim(Scene &scene, std::string linkPath, ColorimeterConfig config)
     : SerialInstrument("colorimeter", std::move(linkPath), config.baud), scene_(scene),
-      config_(std::move(config)), noise_(config_.noise), profiles_(96), rng_(config_.seed) {
+      config_(std::move(config)), noise_(config_.noise), rng_(config_.seed) {
     const ModelInfo *info = findModel(config_.model);
     hasLights_ = info ? info->aimingLights : false;
     sensitivity_ = info ? info->sensitivity : 1.0;
     if (config_.serial.empty())
         config_.serial = info ? info->defaultSerial : "000000";
     setTimeScale(config_.timeScale);
-    profiles_[0] = "Studio D65";
-    profiles_[1] = "Projector Room";
-    profiles_[4] = "OLED Reference";
-    profiles_[11] = "Warm 5000K";
 
     commands_ = {
         {"P0", &ColorimeterSim::identifyCommand}, {"D7", &ColorimeterSim::profileListCommand},
@@ -82,20 +79,20 @@ ColorimeterSim::ColorimeterSim(Scene &scene, std::string linkPath, ColorimeterCo
     };
     for (char c = '1'; c <= '8'; ++c)
         commands_[std::string("J") + c] = &ColorimeterSim::rangeCommand;
+    initCalibration();
+    initFlicker();
 }
 
 ColorimeterSim::~ColorimeterSim() {
     stop();
 }
 
-void ColorimeterSim::setProfileName(int slot, const std::string &name) {
-    if (slot < 1 || slot > 96)
-        return;
-    std::lock_guard<std::mutex> lock(profileLock_);
-    profiles_[static_cast<std::size_t>(slot - 1)] = name;
-}
-
 std::string ColorimeterSim::handle(const std::string &frame) {
+    std::string reply;
+    if (handleFlickerFrame(frame, reply))
+        return reply;
+    if (handleCalibrationFrame(frame, reply))
+        return reply;
     std::string command = frame.substr(0, frame.size() - 1); // without the CR
     auto it = commands_.find(command);
     if (it == commands_.end())
@@ -108,8 +105,10 @@ std::string ColorimeterSim::identifyCommand(const std::string &) {
 }
 
 std::string ColorimeterSim::profileListCommand(const std::string &) {
-    std::lock_guard<std::mutex> lock(profileLock_);
-    return clmtrwire::profileListReply(profiles_);
+    std::vector<std::string> records;
+    for (int slot = 1; slot <= NonVolatileMemory::slotCount; ++slot)
+        records.push_back(memory_->record(slot));
+    return clmtrwire::profileListFromRecords(records);
 }
 
 std::string ColorimeterSim::aimingCommand(const std::string &command) {
@@ -165,7 +164,7 @@ std::string ColorimeterSim::countsCommand(const std::string &) {
 }
 
 ColorimeterSim::Reading ColorimeterSim::takeReading() {
-    const Tristimulus t = scene_.light();
+    const Tristimulus t = dark_ ? Tristimulus{} : scene_.light();
     const double truth[3] = {t.X, t.Y, t.Z};
     const auto &m = matrixError();
     Reading r{};

@@ -4,11 +4,14 @@
 // reading; it auto-ranges over six ranges, carries a small fixed error in its
 // factory matrix, and its readings get noisier as the light gets dimmer.
 
+#include "flickersensor.h"
+#include "nvmemory.h"
 #include "scene.h"
 #include "serialinstrument.h"
 
 #include <array>
 #include <map>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -21,6 +24,10 @@ struct ColorimeterConfig {
     double timeScale = 1.0;
     double noise = 1.0; // 0 gives exact readings
     uint32_t seed = 1;
+    std::string stateFile; // profiles and stored black level persist here (empty: none)
+    // Flicker streaming: older firmware streams 256 samples/s ("T2") at the
+    // line's rate; newer firmware 384 samples/s ("T1") at 19200 baud.
+    bool olderFirmware = false;
 };
 
 // Names the simulator knows (the family's models).
@@ -37,8 +44,46 @@ public:
     // -1 automatic, 0 hold, 1 to 6 fixed.
     int rangeMode() const { return rangeMode_; }
     void setNoise(double scale) { noise_ = scale; }
-    // Slots 1 to 96; an empty name empties the slot.
+
+    // --- Profiles and black level (colorimeterprofiles.cpp, colorimeterblack.cpp) ---
+    // Slots 1 to 96; an empty name empties the slot, any other stores a record
+    // with that name and the exact correction of the factory matrix error.
     void setProfileName(int slot, const std::string &name);
+    // Empty unless the state file exists but could not be read; the simulator
+    // then refuses to start rather than overwrite it.
+    const std::string &stateError() const { return stateError_; }
+    // Slot 1 to 96 as stored: 128 bytes, all 0xFF when empty.
+    std::string profileRecord(int slot) const { return memory_->record(slot); }
+    // The slot last selected with "D1" and its slot byte (0: none). The
+    // instrument reports raw readings whatever is selected: applying the
+    // profile's correction is the host's part.
+    int selectedSlot() const { return selectedSlot_; }
+    // A cap over the lens: readings and black measurements see no light.
+    void setDark(bool on) { dark_ = on; }
+    bool dark() const { return dark_; }
+    using BlackTable = NonVolatileMemory::BlackTable; // range 6 down to 1 by X, Y, Z; thermal
+    BlackTable blackRam() const;
+    BlackTable blackRom() const { return memory_->blackRom(); }
+    // The dark counts the black measurement finds in darkness (before noise).
+    static BlackTable darkCounts();
+    // The instrument's own matrix, as "Q0" reports it.
+    static const std::array<std::array<double, 3>, 3> &ownMatrix();
+
+    // --- Flicker streaming (colorimetersim_flicker.cpp) ---
+    // The version "P4" reports.
+    const std::string &firmware() const;
+    bool streaming() const { return streamingNow_; }
+    int streamSampleRate() const { return streamRate_; }
+    uint64_t packetsSent() const { return packetsSent_; }
+    // The range the stream reports and scales its samples for: 1 to 6, or 0
+    // to follow the range mode (automatic: the waveform's peak fits).
+    void setForcedRange(int range) { forcedRange_ = range; }
+    int forcedRange() const { return forcedRange_; }
+    // Samples pushed above the over-saturation level (a light far too strong
+    // for the range).
+    void setSaturated(bool on) { saturated_ = on; }
+    bool saturated() const { return saturated_; }
+    static constexpr unsigned fullScaleCounts = 50000; // a sample at the range's limit
 
     // Full scale of a range in instrument units (cd/m² per channel).
     static double rangeLimit(int range);
@@ -47,6 +92,9 @@ public:
 
 protected:
     std::string handle(const std::string &frame) override;
+    // Profiles: the slot byte after "D1" and the "MAT" record are framed by
+    // length, since a slot byte or record may itself be a carriage return.
+    std::size_t frameLength(const std::string &input) const override;
 
 private:
     using Handler = std::string (ColorimeterSim::*)(const std::string &command);
@@ -64,6 +112,33 @@ private:
     std::string countsCommand(const std::string &);
     Reading takeReading();
 
+    // Profiles and black level
+    void initCalibration();
+    // Frames that depend on the exchange under way; false when the frame is
+    // an ordinary command.
+    bool handleCalibrationFrame(const std::string &frame, std::string &reply);
+    std::string selectCommand(const std::string &);
+    std::string beginWriteCommand(const std::string &);
+    std::string slotReply(int slot);
+    std::string writeCommand(const std::string &frame);
+    std::string matrixCommand(const std::string &);
+    std::string blackTableCommand(const std::string &command);
+    std::string blackMeasureCommand(const std::string &command);
+    std::string blackStoreCommand(const std::string &command);
+    std::string confirmCommand(const std::string &frame);
+    std::string thermalCommand(const std::string &);
+
+    // Flicker streaming
+    void initFlicker();
+    // "P4", "T1", "T2", "X9", and every frame while streaming; false when the
+    // frame is an ordinary command.
+    bool handleFlickerFrame(const std::string &frame, std::string &reply);
+    void beginFlickerStream(int sampleRate, int baud);
+    bool streamOutput(Clock::time_point now, std::string &out, Clock::time_point &next) override;
+    void powerLost() override;
+    std::string nextFlickerPacket();
+    Clock::duration packetPeriod() const;
+
     Scene &scene_;
     ColorimeterConfig config_;
     std::map<std::string, Handler> commands_;
@@ -72,13 +147,34 @@ private:
     std::atomic<double> noise_;
     bool hasLights_;
     double sensitivity_; // how much noisier than the reference model
-    std::mutex profileLock_;
-    std::vector<std::string> profiles_; // slots 1-96
     std::mt19937 rng_;
     int lastRanges_[3] = {3, 3, 3};
     // The integration clock: readings complete every period from epoch.
     Clock::time_point epoch_;
     double periodMs_ = 0;
+
+    // Profiles and black level
+    std::unique_ptr<NonVolatileMemory> memory_;
+    std::string stateError_;
+    std::atomic<bool> dark_{false};
+    std::atomic<int> selectedSlot_{0};
+    enum class Awaiting { Command, SlotByte, Confirmation };
+    Awaiting awaiting_ = Awaiting::Command; // I/O thread only
+    bool writeOpen_ = false;                // "D9" seen; I/O thread only
+    mutable std::mutex blackLock_;
+    BlackTable blackRam_{};
+    bool blackMeasured_ = false; // a "B9" result waits to be stored
+
+    // Flicker streaming; the sensor and packet clock belong to the I/O thread.
+    FlickerSensor sensor_;
+    std::atomic<bool> streamingNow_{false};
+    std::atomic<int> streamRate_{0}; // samples/s, 0 when not streaming
+    std::atomic<int> forcedRange_{0};
+    std::atomic<bool> saturated_{false};
+    std::atomic<uint64_t> packetsSent_{0};
+    Clock::time_point firstPacketDue_{};
+    long long packetIndex_ = 0;
+    int streamRange_ = 3;
 };
 
 } // namespace sim

@@ -1,6 +1,7 @@
 // tintwell-sim: instruments on pseudo-terminals for demos, scripts and tests.
 //
 //   tintwell-sim [--dir DIR] [--colorimeter MODEL[:SERIAL]] [--fast] [--no-noise]
+//                [--state FILE] [--firmware older|newer]
 //
 // Prints "<name> <port path>" per instrument and then "ready" on standard
 // output, then reads commands from standard input, answering each with one
@@ -31,7 +32,8 @@ void onSignal(int) {
 void usage(FILE *out) {
     std::fprintf(out,
                  "usage: tintwell-sim [--dir DIR] [--colorimeter MODEL[:SERIAL]] [--fast] "
-                 "[--no-noise]\n"
+                 "[--no-noise] [--state FILE]\n"
+                 "                    [--firmware older|newer]\n"
                  "  --dir DIR        where the port links go (default %s)\n"
                  "  --colorimeter    model:",
                  sim::defaultPortDir().c_str());
@@ -40,6 +42,10 @@ void usage(FILE *out) {
     std::fprintf(out, " (default TV-40)\n"
                       "  --fast           answer at once instead of in instrument time\n"
                       "  --no-noise       exact readings\n"
+                      "  --firmware AGE   older or newer (default): newer streams flicker at\n"
+                      "                   384 samples/s and 19200 baud, older at 256 samples/s\n"
+                      "  --state FILE     keep the colorimeter's profiles and stored black level\n"
+                      "                   in FILE across runs (created on the first change)\n"
                       "Commands on standard input: type 'help'.\n");
 }
 
@@ -74,6 +80,16 @@ bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o) {
                              o.colorimeter.model.c_str());
                 return false;
             }
+        } else if (a == "--state") {
+            if (!value(o.colorimeter.stateFile) || o.colorimeter.stateFile.empty())
+                return false;
+        } else if (a == "--firmware") {
+            std::string age;
+            if (!value(age) || (age != "older" && age != "newer")) {
+                std::fprintf(stderr, "tintwell-sim: --firmware must be older or newer\n");
+                return false;
+            }
+            o.colorimeter.olderFirmware = age == "older";
         } else if (a == "--fast") {
             o.colorimeter.timeScale = 0;
         } else if (a == "--no-noise") {

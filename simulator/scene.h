@@ -2,6 +2,8 @@
 // The light every simulated instrument looks at. Instruments sample it when a
 // reading completes; the control channel and tests change it at any time.
 
+#include "flickerwave.h"
+
 #include <mutex>
 
 namespace sim {
@@ -17,10 +19,14 @@ public:
     // False (and nothing changed) unless y > 0 and the values are finite.
     bool setxyY(double x, double y, double Y);
     Tristimulus light() const;
+    // How the light varies in time around light() (steady unless set).
+    FlickerWave &flicker() { return flicker_; }
+    const FlickerWave &flicker() const { return flicker_; }
 
 private:
     mutable std::mutex lock_;
     Tristimulus light_;
+    FlickerWave flicker_;
 };
 
 } // namespace sim

@@ -1,8 +1,10 @@
 #include "serialinstrument.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace sim {
@@ -94,6 +96,9 @@ bool SerialInstrument::serviceRequest() {
         pty_.destroy();
         plugged_ = false;
         input_.clear();
+        streaming_ = false; // no power, no stream
+        streamOut_.clear();
+        powerLost();
         break;
     case Request::Replug:
         requestResult_ = !pty_.exists() && pty_.create(&requestError_);
@@ -109,7 +114,17 @@ void SerialInstrument::run() {
     for (;;) {
         pollfd p[2] = {{wakePipe_[0], POLLIN, 0}, {pty_.masterFd(), POLLIN, 0}};
         int n = pty_.exists() ? 2 : 1;
-        if (::poll(p, static_cast<nfds_t>(n), -1) < 0 && errno != EINTR)
+        const Clock::time_point due = serviceStream();
+        timespec ts{};
+        timespec *timeout = nullptr;
+        if (due != Clock::time_point::max()) {
+            const auto left = std::max<long long>(
+                0,
+                std::chrono::duration_cast<std::chrono::microseconds>(due - Clock::now()).count());
+            ts = {static_cast<time_t>(left / 1000000), static_cast<long>(left % 1000000) * 1000};
+            timeout = &ts;
+        }
+        if (::ppoll(p, static_cast<nfds_t>(n), timeout, nullptr) < 0 && errno != EINTR)
             break;
         if (p[0].revents) {
             if (!serviceRequest())
@@ -153,6 +168,8 @@ void SerialInstrument::sendReply(std::string reply) {
     const int keep = truncate_;
     if (keep >= 0 && static_cast<std::size_t>(keep) < reply.size())
         reply.resize(static_cast<std::size_t>(keep));
+    if (!hostLineMatches())
+        garble(reply);
 
     // 10 bits per byte on the wire (start, 8 data, stop).
     const double byteMs = 10000.0 / baud_;
@@ -204,6 +221,93 @@ SerialInstrument::Clock::duration SerialInstrument::scaled(double ms) const {
         return Clock::duration::zero();
     return std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double, std::milli>(ms * s));
+}
+
+bool SerialInstrument::streamOutput(Clock::time_point, std::string &, Clock::time_point &) {
+    return false;
+}
+
+void SerialInstrument::startStream(Clock::time_point first) {
+    streaming_ = true;
+    streamNext_ = first;
+}
+
+void SerialInstrument::stopStream() {
+    streaming_ = false;
+    streamOut_.clear();
+}
+
+SerialInstrument::Clock::time_point SerialInstrument::serviceStream() {
+    constexpr std::size_t bufferLimit = 4096;        // bytes the instrument can hold back
+    const auto batch = std::chrono::milliseconds(1); // bytes leave in 1 ms lots, like USB frames
+    if (!pty_.exists())
+        return Clock::time_point::max();
+    auto now = Clock::now();
+    if (streaming_ && now >= streamNext_) {
+        std::string produced;
+        Clock::time_point next = Clock::time_point::max();
+        streaming_ = streamOutput(now, produced, next);
+        streamNext_ = next;
+        if (streamOut_.size() + produced.size() <= bufferLimit) // an overrun loses packets
+            streamOut_ += produced;
+    }
+    if (streamOut_.empty())
+        return streaming_ ? streamNext_ : Clock::time_point::max();
+
+    // 10 bits per byte on the wire (start, 8 data, stop).
+    const auto perByte = scaled(10000.0 / baud_);
+    if (streamByteAt_ < now - batch)
+        streamByteAt_ = now; // the line was idle: no burst to catch up
+    std::size_t count = streamOut_.size();
+    if (perByte.count() > 0) {
+        if (now < streamByteAt_)
+            return std::min(streamByteAt_, streaming_ ? streamNext_ : Clock::time_point::max());
+        count = std::min<std::size_t>(
+            count, static_cast<std::size_t>((now - streamByteAt_) / perByte) + 1);
+    }
+    std::string chunk = streamOut_.substr(0, count);
+    streamOut_.erase(0, count);
+    streamByteAt_ += perByte * static_cast<long>(count);
+    if (!hostLineMatches())
+        garble(chunk);
+    // Nobody reading and the queue full: the bytes are lost, as on a wire.
+    ssize_t w = ::write(pty_.masterFd(), chunk.data(), chunk.size());
+    (void)w;
+    now = Clock::now();
+    Clock::time_point due = streaming_ ? streamNext_ : Clock::time_point::max();
+    if (!streamOut_.empty())
+        due = std::min(due, std::max(streamByteAt_, now + batch));
+    return due;
+}
+
+bool SerialInstrument::hostLineMatches() const {
+    if (!lineRateCheck_ || !pty_.exists())
+        return true;
+    struct Rate {
+        int baud;
+        speed_t constant;
+    };
+    static const Rate rates[] = {{1200, B1200},   {2400, B2400},    {4800, B4800},
+                                 {9600, B9600},   {19200, B19200},  {38400, B38400},
+                                 {57600, B57600}, {115200, B115200}};
+    const int baud = baud_;
+    const Rate *mine = nullptr;
+    for (const Rate &r : rates) {
+        if (r.baud == baud)
+            mine = &r;
+    }
+    termios tio{};
+    // On the master side this reads the settings the host gave its end.
+    if (!mine || ::tcgetattr(pty_.masterFd(), &tio) != 0)
+        return true;
+    return ::cfgetospeed(&tio) == mine->constant;
+}
+
+void SerialInstrument::garble(std::string &bytes) const {
+    // What a receiver at the wrong rate makes of each byte: framing errors
+    // that never look like a clean ASCII marker.
+    for (char &c : bytes)
+        c = static_cast<char>((static_cast<unsigned char>(c) ^ 0x5A) | 0x80);
 }
 
 SerialInstrument::Clock::time_point SerialInstrument::lastReplyEnd() const {

@@ -53,6 +53,8 @@ public:
     void setTimeScale(double s) { timeScale_ = s; }
     double timeScale() const { return timeScale_; }
     int baud() const { return baud_; }
+    // The instrument's line rate changes (a baud switch ordered by a command).
+    void setBaud(int baud) { baud_ = baud; }
 
     // When the last byte of the latest reply was written, and how many replies.
     Clock::time_point lastReplyEnd() const;
@@ -72,6 +74,22 @@ protected:
     // ms of instrument time as wall time under the time scale.
     Clock::duration scaled(double ms) const;
 
+    // --- Streamed output (a sample stream sent without being asked) ---
+    // While streaming, the I/O thread calls streamOutput() once the time it
+    // last set in next has come (and at once after startStream()); the bytes
+    // appended to out go to the host paced at the baud rate, between command
+    // frames. Returning false ends the stream. Runs on the I/O thread.
+    virtual bool streamOutput(Clock::time_point now, std::string &out, Clock::time_point &next);
+    // From handle(): streamOutput() is asked from `first` on.
+    void startStream(Clock::time_point first);
+    // From handle(): stop asking and drop whatever was not sent yet.
+    void stopStream();
+    // With the check on, bytes sent while the host's line rate differs from
+    // the instrument's arrive garbled, as on a real wire.
+    void setLineRateCheck(bool on) { lineRateCheck_ = on; }
+    // The instrument lost power (unplugged); runs on the I/O thread.
+    virtual void powerLost() {}
+
 private:
     enum class Request { None, Unplug, Replug, Stop };
 
@@ -79,9 +97,13 @@ private:
     bool serviceRequest(); // false when the thread should end
     void sendReply(std::string reply);
     void wake();
+    // Asks for and writes due stream bytes; returns when to look again.
+    Clock::time_point serviceStream();
+    bool hostLineMatches() const;
+    void garble(std::string &bytes) const;
 
     std::string name_;
-    int baud_;
+    std::atomic<int> baud_;
     PtyPort pty_;
     std::thread thread_;
     int wakePipe_[2] = {-1, -1};
@@ -102,6 +124,13 @@ private:
     std::atomic<Clock::rep> lastReplyEnd_{0};
     std::atomic<uint64_t> replies_{0};
     uint32_t garbageSeed_ = 0x2545F491;
+
+    // Stream state, I/O thread only.
+    bool streaming_ = false;
+    Clock::time_point streamNext_{};   // when to ask streamOutput() again
+    Clock::time_point streamByteAt_{}; // when the next stream byte may go
+    std::string streamOut_;            // produced, not yet sent
+    std::atomic<bool> lineRateCheck_{false};
 };
 
 } // namespace sim

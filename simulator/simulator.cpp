@@ -1,5 +1,8 @@
 #include "simulator.h"
 
+#include "calibrationcontrols.h"
+#include "flickercontrols.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -51,6 +54,11 @@ Simulator::~Simulator() {
 }
 
 bool Simulator::start(std::string *error) {
+    if (!colorimeter_->stateError().empty()) {
+        if (error)
+            *error = colorimeter_->stateError();
+        return false;
+    }
     if (!makeDirs(options_.dir)) {
         if (error)
             *error = "cannot create " + options_.dir;
@@ -213,6 +221,9 @@ void Simulator::addControls() {
         colorimeter_->setNoise(s);
         return ControlResult::success("noise " + fmt(s));
     });
+
+    addCalibrationControls(t, *colorimeter_);
+    addFlickerControls(t, scene_, *colorimeter_);
 
     t.add("help", "", "this list",
           [this](const Args &) { return ControlResult::success(control_.helpText()); });

@@ -1,9 +1,81 @@
-// Placeholder until the library side exists: says so honestly.
+// tintwell-cli black: the colorimeter's black-level table in working or
+// permanent memory, or its thermal coefficients, as one JSON object.
+#include "calibrationjson.h"
+#include "cliargs.h"
 #include "commands.h"
+#include "tclmtr.h"
 
 #include <cstdio>
 
-int cliBlack(const CliArgs &) {
-    std::fprintf(stderr, "tintwell-cli black: not available in this build\n");
-    return 2;
+namespace {
+
+struct Options {
+    std::string port;
+    std::string source; // ram, rom or thermal
+};
+
+void printHelp() {
+    std::printf("usage: tintwell-cli black --port PATH ram|rom|thermal\n\n"
+                "Connects to the colorimeter at PATH and prints one JSON object: source, status\n"
+                "(error bits, 0 when fine; 16384 when the table failed its range check and was\n"
+                "zeroed), thermal, and black: six rows [X, Y, Z] for ranges 1 to 6.\n\n"
+                "  ram       the black level in working memory\n"
+                "  rom       the black level stored in permanent memory\n"
+                "  thermal   the thermal correction coefficients\n\n"
+                "Exit codes: 0 done, 1 no colorimeter answered, 2 bad arguments,\n"
+                "3 the instrument was lost.\n");
+}
+
+Options parseOptions(const CliArgs &args) {
+    Options o;
+    ArgCursor c(args);
+    while (!c.atEnd()) {
+        const std::string arg = c.take();
+        if (arg == "--port") {
+            o.port = c.takeValue(arg);
+        } else if (arg == "ram" || arg == "rom" || arg == "thermal") {
+            if (!o.source.empty())
+                throw CliError("give one of ram, rom or thermal");
+            o.source = arg;
+        } else {
+            throw CliError("unknown argument '" + arg + "'");
+        }
+    }
+    if (o.port.empty())
+        throw CliError("--port PATH is required");
+    if (o.source.empty())
+        throw CliError("say which: ram, rom or thermal");
+    return o;
+}
+
+int run(const Options &o) {
+    TClmtr clmtr;
+    if (!clmtr.connect(o.port)) {
+        std::fprintf(stderr, "tintwell-cli black: no colorimeter answered at %s\n", o.port.c_str());
+        return 1;
+    }
+    const BlackMatrix b = o.source == "ram"   ? clmtr.readBlackRam()
+                          : o.source == "rom" ? clmtr.readBlackRom()
+                                              : clmtr.readThermalCoefficients();
+    const uint32_t transport = clmtr::PortLost | clmtr::TimedOut | clmtr::Internal;
+    if (static_cast<uint32_t>(b.status) & transport) {
+        std::fprintf(stderr, "tintwell-cli black: instrument lost (code %u)\n",
+                     static_cast<uint32_t>(b.status) & transport);
+        return 3;
+    }
+    std::printf("%s\n", blackJson(o.source, b).c_str());
+    clmtr.close();
+    return 0;
+}
+
+} // namespace
+
+int cliBlack(const CliArgs &args) {
+    return runCommand("black", [&] {
+        if (wantsHelp(args)) {
+            printHelp();
+            return 0;
+        }
+        return run(parseOptions(args));
+    });
 }
