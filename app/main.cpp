@@ -1,5 +1,6 @@
 // Tintwell start-up: identity and INI settings first, then the application
 // object, style and theme, then the main window and the event loop.
+#include "devicetypes.h"
 #include "metatypes.h"
 #include "startup.h"
 
@@ -11,13 +12,14 @@ int main(int argc, char *argv[]) {
     prepareApplicationIdentity();
     QApplication app(argc, argv);
     registerMetaTypes();
+    registerDeviceMetaTypes();
     applyStyleAndTheme(app);
 
     int exitCode;
     {
         MainWindow window;
         window.show();
-        armUnattendedRun(&window);
+        armUnattendedRun(&window, &window);
         exitCode = app.exec();
     }
     return exitCode;

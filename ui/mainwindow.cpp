@@ -1,8 +1,695 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow) {
+#include "about.h"
+#include "appsettings.h"
+#include "chartsetup.h"
+#include "chromagamutspec.h"
+#include "connectioninfo.h"
+#include "dialogs.h"
+#include "genmeasure.h"
+#include "helpviewer.h"
+#include "measurementcsv.h"
+#include "portmanager.h"
+#include "qcopytable.h"
+#include "qdeviceaction.h"
+#include "qportmenu.h"
+#include "settings.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QHeaderView>
+#include <QLabel>
+
+namespace {
+
+constexpr int statusIntervalMs = 250; // ms
+constexpr int ireStep = 5;
+constexpr int ireEntries = 20; // 5 to 100 IRE
+const char *const unavailableTip = "Not available in this version";
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMemoryMainWindow(QStringLiteral("mainwindow"), parent), ui(new Ui::MainWindow),
+      m_spec(ChromaGamutSpec::instance()) {
     ui->setupUi(this);
+    setUpUnavailable();
+
+    // Filled with signals blocked: the stored choices are applied once below.
+    {
+        const QSignalBlocker units(ui->comboUnits), chart(ui->comboChart), colour(ui->comboColor),
+            ire(ui->comboIRE);
+        for (int i = 0; i < readoutSetCount; ++i)
+            ui->comboUnits->addItem(readoutComboText(i));
+        ui->comboChart->addItems(chartNames());
+        ui->comboColor->addItems(targetColourNames());
+        for (int i = 1; i <= ireEntries; ++i)
+            ui->comboIRE->addItem(QStringLiteral("%1 IRE").arg(i * ireStep));
+        ui->comboIRE->setCurrentIndex(ireEntries - 1);
+
+        const int storedUnits = windowSettings().value("comboUnits", 0).toInt();
+        const int storedChart = windowSettings().value("comboChart", 0).toInt();
+        ui->comboUnits->setCurrentIndex(qBound(0, storedUnits, readoutSetCount - 1));
+        ui->comboChart->setCurrentIndex(qBound(0, storedChart, ui->comboChart->count() - 1));
+    }
+    const ReadoutSet &set = readoutSet(ui->comboUnits->currentIndex());
+    ui->labelMeasure1->setText(set.shortLabels.at(0));
+    ui->labelMeasure2->setText(set.shortLabels.at(1));
+    ui->labelMeasure3->setText(set.shortLabels.at(2));
+    for (QLineEditResize *line : {ui->lineMeasure1, ui->lineMeasure2, ui->lineMeasure3}) {
+        line->setWidthTemplate(set.widthTemplate);
+        line->setPlaceholderText(QString::fromLatin1(noValue));
+    }
+    for (QLabelResize *label : {ui->labelMeasure1, ui->labelMeasure2, ui->labelMeasure3})
+        label->setWidthTemplate(QStringLiteral("ΔE00"));
+    ui->lineT->setWidthTemplate(QStringLiteral("00000 K"));
+    ui->lineduv->setWidthTemplate(QStringLiteral("-0.0000"));
+    ui->lineT->setPlaceholderText(QString::fromLatin1(noValue));
+    ui->lineduv->setPlaceholderText(QString::fromLatin1(noValue));
+
+    QCopyTable *table = ui->compareTable->table();
+    QFont tableFont = table->font();
+    tableFont.setPointSizeF(tableFont.pointSizeF() * 0.9);
+    table->setFont(tableFont);
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    fitCompareTable();
+
+    m_deviceLabel = new QLabel(QStringLiteral("No colorimeter"), this);
+    statusBar()->addPermanentWidget(m_deviceLabel);
+
+    ui->splitter->setStretchFactor(0, 1);
+    ui->splitter->setStretchFactor(1, 2);
+    on_actionRestore_Worksplace_triggered();
+
+    setUpColorimeterMenu();
+
+    connect(m_spec, &ChromaGamutSpec::CurrentGamutChanged, this, &MainWindow::setTarget);
+    connect(m_spec, &ChromaGamutSpec::videoModeChanged, this, &MainWindow::setTarget);
+    connect(m_spec, &ChromaGamutSpec::gammaChanged, this, &MainWindow::setTarget);
+    connect(ui->comboColor, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &MainWindow::setTarget);
+    connect(ui->comboIRE, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &MainWindow::setTarget);
+    setTarget();
+    setChart(ui->comboChart->currentIndex());
+
+    connect(&m_statusTimer, &QTimer::timeout, this, &MainWindow::updateStatusBar);
+    m_statusTimer.start(statusIntervalMs);
+    setWaitingText(PortManager::instance()->isScanning()
+                       ? QStringLiteral("Looking for devices")
+                       : QStringLiteral("No colorimeter connected"));
+    enableForDevice(false);
+    clearReadouts();
 }
 
-MainWindow::~MainWindow() { delete ui; }
+MainWindow::~MainWindow() {
+    // The device belongs to the port manager, which outlives every window;
+    // closing it here stops its worker before the program ends.
+    if (m_device)
+        disconnect(m_device, nullptr, this, nullptr);
+    if (m_portMenu && m_portMenu->currentDevice())
+        m_portMenu->closePort();
+    delete ui;
+}
+
+// ---- Set-up ----
+
+void MainWindow::setUpColorimeterMenu() {
+    m_portMenu = new QPortMenu(QStringLiteral("Connect Colorimeter"), ui->menuBar);
+    m_portMenu->setEnabledMask(RoleColorimeter);
+    m_portMenu->setDisabledMask(RoleReference | RoleSpectral);
+    // Takes the place of the placeholder in the form, between View and Setup.
+    ui->menuBar->insertMenu(ui->menuConnect_Colorimeter->menuAction(), m_portMenu);
+    ui->menuBar->removeAction(ui->menuConnect_Colorimeter->menuAction());
+
+    m_device = m_portMenu->device();
+    connect(m_device, &GenDevice::connected, this, &MainWindow::openPort);
+    connect(m_device, &GenDevice::closed, this, &MainWindow::closePort);
+    connect(m_device, &GenMeasure::calfileChanged, this, &MainWindow::calFileChanged);
+    connect(m_device, &GenMeasure::measured, this, &MainWindow::on_measure);
+
+    PortManager *manager = PortManager::instance();
+    connect(manager, &PortManager::readyToConnect, this, &MainWindow::foundPorts);
+    connect(manager, &PortManager::readyToConnect, this, &MainWindow::scanFinished);
+    connect(manager, &PortManager::gettingPorts, this, &MainWindow::scanStarted);
+    connect(manager, &PortManager::failureToConnect, this, &MainWindow::connectionFailed);
+    connect(m_portMenu, &QPortMenu::startingConnection, this, [this](const ConnectionInfo &info) {
+        setWaitingText(QStringLiteral("Connecting to %1 %2").arg(info.model, info.serialNumber));
+    });
+}
+
+void MainWindow::setUpUnavailable() {
+    // Their windows are not part of this version; offering them would promise
+    // something that does not happen.
+    m_unavailable = {
+        ui->pushMeasureFlicker,    ui->pushChangeProfile,        ui->pushTestPanle,
+        ui->actionSelect_Cal_File, ui->actionView_Cal_Matrix,    ui->actionBlack_Level_Calibration,
+        ui->actionCreate_Cal_File, ui->actionScreen_Calibration, ui->actionKelvin_Calculator,
+        ui->actionTest_Panel,      ui->actionLogging_Tool,       ui->actionSpectral_Scan,
+        ui->actionTest_Color_Batch};
+    for (QObject *object : m_unavailable) {
+        if (auto *w = qobject_cast<QWidget *>(object)) {
+            w->setEnabled(false);
+            w->setToolTip(QString::fromLatin1(unavailableTip));
+        } else if (auto *a = qobject_cast<QAction *>(object)) {
+            a->setEnabled(false);
+            a->setStatusTip(QString::fromLatin1(unavailableTip));
+        }
+    }
+    ui->actionScreen_Calibration->setVisible(isBetaMode());
+}
+
+void MainWindow::setEnabledIfAvailable(QObject *object, bool enabled) {
+    enabled = enabled && !m_unavailable.contains(object);
+    if (auto *w = qobject_cast<QWidget *>(object))
+        w->setEnabled(enabled);
+    else if (auto *a = qobject_cast<QAction *>(object))
+        a->setEnabled(enabled);
+}
+
+void MainWindow::enableForDevice(bool enabled) {
+    for (QObject *o : std::initializer_list<QObject *>{
+             ui->pushMeasure, ui->pushONAim, ui->pushOFFAim, ui->pushMeasureFlicker,
+             ui->pushChangeProfile, ui->actionSelect_Cal_File, ui->actionView_Cal_Matrix,
+             ui->actionBlack_Level_Calibration, ui->actionCreate_Cal_File,
+             ui->actionScreen_Calibration})
+        setEnabledIfAvailable(o, enabled);
+}
+
+void MainWindow::lockWhileMeasuring(bool locked) {
+    const bool open = m_portMenu && m_portMenu->currentDevice();
+    for (QObject *o : std::initializer_list<QObject *>{
+             ui->pushMeasureFlicker, ui->pushChangeProfile, ui->actionSelect_Cal_File,
+             ui->actionView_Cal_Matrix, ui->actionBlack_Level_Calibration,
+             ui->actionCreate_Cal_File, ui->actionScreen_Calibration})
+        setEnabledIfAvailable(o, open && !locked);
+}
+
+void MainWindow::setButtons(bool lock) {
+    enableForDevice(!lock);
+}
+
+// ---- Device ----
+
+void MainWindow::showProfile() {
+    m_profileName = m_device->calFileName();
+    ui->lineCalFile->setText(
+        QStringLiteral("%1: %2").arg(m_device->calFileIndex()).arg(m_profileName));
+    ui->lineCalFile->setCursorPosition(0);
+    ui->lineCalFile->setToolTip(ui->lineCalFile->text());
+}
+
+void MainWindow::applyDeviceSettings() {
+    m_device->setSpeed(appSettings().value("torvaSpeed", 0).toInt());
+    m_device->setMaxAverage(appSettings().value("torvaMaxAvg", 32).toInt());
+}
+
+void MainWindow::openPort() {
+    if (!m_portMenu->currentDevice())
+        return;
+    const QVariant stored = windowSettings().value("lastCalIndex");
+    bool isNumber = false;
+    const int index = stored.toInt(&isNumber);
+    if (stored.isValid() && isNumber)
+        m_device->setCalFile(index);
+    // Shown also when the stored profile could not be selected: the field
+    // must name the profile in force, and Lux units depend on it.
+    showProfile();
+    enableForDevice(true);
+    m_device->setGamutSpec(m_spec->currentGamut().spec);
+    applyDeviceSettings();
+    ui->pushMeasure->setChecked(m_device->isMeasuring());
+    m_statusTimer.stop();
+    setStatus(QStringLiteral("Connected to port to: ") + m_device->model());
+    m_deviceLabel->setText(
+        QStringLiteral("%1  %2  on %3")
+            .arg(m_device->model(), m_device->serialNumber(), m_device->portName()));
+}
+
+void MainWindow::closePort() {
+    clearReadouts();
+    enableForDevice(false);
+    ui->pushMeasure->setChecked(false);
+    ui->lineCalFile->clear();
+    m_profileName.clear();
+    m_deviceLabel->setText(QStringLiteral("No colorimeter"));
+    m_haveLast = false;
+    if (!m_statusTimer.isActive()) {
+        setWaitingText(QStringLiteral("No colorimeter connected"));
+        m_statusTimer.start(statusIntervalMs);
+    }
+}
+
+void MainWindow::calFileChanged() {
+    if (!m_portMenu->currentDevice())
+        return;
+    showProfile();
+    windowSettings().setValue("lastCalIndex", m_device->calFileIndex());
+}
+
+void MainWindow::foundPorts() {
+    PortManager *manager = PortManager::instance();
+    disconnect(manager, &PortManager::readyToConnect, this, &MainWindow::foundPorts);
+    const QString last = windowSettings().value("lastTDevice", QString()).toString();
+    if (last.isEmpty())
+        return;
+    const QStringList parts = last.split(QLatin1Char(':'));
+    if (parts.size() != 2)
+        return;
+    for (const ConnectionInfo &info : manager->connections()) {
+        if (info.type != TorvaDevice || info.model != parts.at(0) ||
+            info.serialNumber != parts.at(1))
+            continue;
+        // Through the menu's own entry, so the menu shows the connection.
+        for (QDeviceAction *action : m_portMenu->deviceActions()) {
+            if (action->info().sameAction(info)) {
+                action->trigger();
+                return;
+            }
+        }
+        return;
+    }
+}
+
+void MainWindow::scanStarted() {
+    if (!m_portMenu->currentDevice() && !m_portMenu->isConnecting())
+        setWaitingText(QStringLiteral("Looking for devices"));
+}
+
+void MainWindow::scanFinished() {
+    if (!m_portMenu->currentDevice() && !m_portMenu->isConnecting())
+        setWaitingText(QStringLiteral("No colorimeter connected: choose one under Connect "
+                                      "Colorimeter"));
+}
+
+void MainWindow::connectionFailed() {
+    if (!m_portMenu->currentDevice())
+        setWaitingText(QStringLiteral("The colorimeter could not be connected"));
+}
+
+bool MainWindow::pauseMeasuring() {
+    m_wasMeasuring = m_device->isMeasuring();
+    if (m_wasMeasuring)
+        m_device->stopMeasuring();
+    return m_wasMeasuring;
+}
+
+void MainWindow::resumeMeasuring(bool wasMeasuring) {
+    if (wasMeasuring && m_portMenu->currentDevice())
+        m_device->startMeasuring();
+    ui->pushMeasure->setChecked(m_device->isMeasuring());
+}
+
+// ---- Status bar ----
+
+void MainWindow::setStatus(const QString &message) {
+    if (statusBar()->currentMessage() != message)
+        statusBar()->showMessage(message);
+}
+
+void MainWindow::setWaitingText(const QString &text) {
+    m_waitingText = text;
+    m_tick = 0;
+    if (m_statusTimer.isActive())
+        updateStatusBar();
+}
+
+void MainWindow::updateStatusBar() {
+    setStatus(m_waitingText + QString(m_tick % 4, QLatin1Char('.')));
+    ++m_tick;
+}
+
+QString MainWindow::statusText() const {
+    return statusBar()->currentMessage();
+}
+
+// ---- Readouts ----
+
+QString MainWindow::readoutText(int index) const {
+    const QLineEditResize *lines[3] = {ui->lineMeasure1, ui->lineMeasure2, ui->lineMeasure3};
+    return lines[qBound(0, index, 2)]->text();
+}
+
+QString MainWindow::temperatureText() const {
+    return ui->lineT->text();
+}
+QString MainWindow::duvText() const {
+    return ui->lineduv->text();
+}
+
+QString MainWindow::caption(int index) const {
+    const QLabelResize *labels[3] = {ui->labelMeasure1, ui->labelMeasure2, ui->labelMeasure3};
+    return labels[qBound(0, index, 2)]->text();
+}
+
+static void setIfChanged(QLineEditResize *line, const QString &text) {
+    if (line->text() != text)
+        line->setText(text);
+}
+
+void MainWindow::clearReadouts() {
+    for (QLineEditResize *line :
+         {ui->lineMeasure1, ui->lineMeasure2, ui->lineMeasure3, ui->lineT, ui->lineduv})
+        setIfChanged(line, QString());
+}
+
+bool MainWindow::isLuxProfile() {
+    return m_profileName.contains(QLatin1String("Lux"));
+}
+
+ChartKind MainWindow::currentChart() const {
+    return static_cast<ChartKind>(qBound(0, ui->comboChart->currentIndex(), 5));
+}
+
+QPointF MainWindow::chartWhite() {
+    const GamutSpec spec = m_portMenu && m_portMenu->currentDevice() ? m_device->gamutSpec()
+                                                                     : m_spec->currentGamut().spec;
+    return QPointF(spec.whiteX, spec.whiteY);
+}
+
+void MainWindow::showReading(const Measurement &m) {
+    const int units = ui->comboUnits->currentIndex();
+    ReadoutContext context;
+    context.nits = isNits();
+    context.luxProfile = isLuxProfile();
+    for (int i = 0; i < 3; ++i)
+        context.target.percent[i] = m_target.percent[i];
+    context.target.measurement = m_target.measurement;
+    // The reading carries the standard the colorimeter computed it in.
+    context.deviceSpec = m.gamutSpec;
+
+    const ReadoutTexts texts = formatReadouts(m, units, context);
+    setIfChanged(ui->lineMeasure1, texts.value[0]);
+    setIfChanged(ui->lineMeasure2, texts.value[1]);
+    setIfChanged(ui->lineMeasure3, texts.value[2]);
+    setIfChanged(ui->lineT, texts.temperature);
+    setIfChanged(ui->lineduv, texts.duv);
+
+    const std::array<double, 3> bars = barValues(m, units, context.target);
+    if (isUnstableReading(m)) {
+        setStatus(lowLightUnstableText(m.avgCount));
+        if (currentChart() == ChartKind::Bars)
+            plotReading(ui->graphBox, ChartKind::Bars, m, bars);
+        return;
+    }
+    plotReading(ui->graphBox, currentChart(), m, bars);
+}
+
+void MainWindow::on_measure(const Measurement &m) {
+    ++m_readingCount;
+    // Readings queued behind an error stay unshown while its box is open.
+    if (m_inErrorBox)
+        return;
+    const uint32_t remaining =
+        remainingErrors(m.errorCode, ui->actionAiming_Light_Error->isChecked(),
+                        ui->actionRange_Cal_Error->isChecked());
+    if (!isAcceptedErrorCode(remaining)) {
+        m_haveLast = false;
+        m_device->stopMeasuring();
+        ui->pushMeasure->setChecked(false);
+        lockWhileMeasuring(false);
+        m_inErrorBox = true;
+        dialogs().warning(this, QStringLiteral("Measurement Error"),
+                          measurementErrorText(remaining));
+        m_inErrorBox = false;
+        return;
+    }
+    if (m.x == 0) {
+        m_haveLast = false;
+        return;
+    }
+    if (m.avgCount >= 2)
+        setStatus(lowLightAveragingText(m.avgCount));
+    else
+        setStatus(QString());
+
+    showReading(m);
+    if (isUnstableReading(m))
+        return;
+
+    ui->compareTable->setMeasurement(m, {ui->comboColor->currentText(), m_target.colour}, false);
+    m_last = m;
+    m_haveLast = true;
+    if (ui->actionSave_Next_Measurement->isChecked())
+        saveMeasurement(m);
+}
+
+// ---- Target and chart ----
+
+void MainWindow::setTarget() {
+    TargetColour colour = TargetColour::White;
+    targetColourFromName(ui->comboColor->currentText(), colour);
+    m_targetColour = colour;
+    const double level = (ui->comboIRE->currentIndex() + 1) * ireStep;
+    m_target = computeTarget(colour, level, *m_spec);
+
+    const QColor c = m_target.colour;
+    ui->colorTarget->setStyleSheet(
+        QStringLiteral("QLabel { background-color: %1; border: 1px solid #808890; "
+                       "border-radius: 3px; }")
+            .arg(c.name()));
+    ui->colorTarget->setToolTip(QStringLiteral("Target colour: R %1, G %2, B %3")
+                                    .arg(c.red())
+                                    .arg(c.green())
+                                    .arg(c.blue()));
+    emit updateColor(c);
+
+    const GamutSpec &spec = m_spec->currentGamut().spec;
+    ui->graphBox->setGamutSpec(spec);
+    if (m_portMenu && m_portMenu->currentDevice())
+        m_device->setGamutSpec(spec);
+
+    // One column per target colour at this level; a column keeps its last
+    // reading until the level or the video range changes.
+    QList<QCompareTable::Column> columns;
+    for (const QString &name : targetColourNames()) {
+        TargetColour tc;
+        targetColourFromName(name, tc);
+        columns.append({name, computeTarget(tc, level, *m_spec).colour});
+    }
+    if (columns != ui->compareTable->columns())
+        ui->compareTable->setColumns(columns);
+
+    const ChartKind chart = currentChart();
+    if (chart == ChartKind::Magnified1931 || chart == ChartKind::Magnified1976)
+        ui->graphBox->setMagnifiedCenter(chartWhite());
+    if (m_haveLast)
+        showReading(m_last);
+}
+
+void MainWindow::setChart(int chart) {
+    const ChartKind kind = static_cast<ChartKind>(qBound(0, chart, 5));
+    setupChart(ui->graphBox, kind, ui->comboUnits->currentIndex() == ReadHsv, chartWhite());
+    const bool xy = kind != ChartKind::CIE1976 && kind != ChartKind::Magnified1976;
+    if (xy != ui->compareTable->isXyChart()) {
+        ui->compareTable->setChart(xy);
+        // Relabelling alone would leave x, y values under u', v' labels: every
+        // column is refilled, and the last reading written again.
+        ui->compareTable->setColumns(ui->compareTable->columns());
+        if (m_haveLast)
+            ui->compareTable->setMeasurement(
+                m_last, {ui->comboColor->currentText(), m_target.colour}, false);
+    }
+}
+
+void MainWindow::on_comboChart_currentIndexChanged(int index) {
+    windowSettings().setValue("comboChart", index);
+    setChart(index);
+    if (m_haveLast)
+        showReading(m_last);
+}
+
+void MainWindow::on_comboUnits_currentIndexChanged(int index) {
+    windowSettings().setValue("comboUnits", index);
+    const ReadoutSet &set = readoutSet(index);
+    ui->labelMeasure1->setText(set.shortLabels.at(0));
+    ui->labelMeasure2->setText(set.shortLabels.at(1));
+    ui->labelMeasure3->setText(set.shortLabels.at(2));
+    for (QLineEditResize *line : {ui->lineMeasure1, ui->lineMeasure2, ui->lineMeasure3})
+        line->setWidthTemplate(set.widthTemplate);
+    clearReadouts();
+    if (set.chart >= 0 && set.chart != ui->comboChart->currentIndex()) {
+        const QSignalBlocker block(ui->comboChart);
+        ui->comboChart->setCurrentIndex(set.chart);
+        windowSettings().setValue("comboChart", set.chart);
+    }
+    // Also when the chart stays: the bars are labelled by the readout set.
+    setChart(ui->comboChart->currentIndex());
+    if (m_haveLast)
+        showReading(m_last);
+}
+
+// ---- Buttons ----
+
+void MainWindow::on_pushMeasure_clicked() {
+    if (!m_portMenu->currentDevice()) {
+        ui->pushMeasure->setChecked(false);
+        return;
+    }
+    if (m_device->isMeasuring()) {
+        m_device->stopMeasuring();
+        lockWhileMeasuring(false);
+    } else {
+        setChart(ui->comboChart->currentIndex());
+        setStatus(QString());
+        lockWhileMeasuring(true);
+        m_device->startMeasuring();
+    }
+    ui->pushMeasure->setChecked(m_device->isMeasuring());
+}
+
+void MainWindow::on_pushONAim_clicked() {
+    const bool wasMeasuring = m_device->isMeasuring();
+    if (wasMeasuring) {
+        m_device->stopMeasuring();
+        ui->pushMeasure->setChecked(false);
+        lockWhileMeasuring(false);
+    }
+    m_device->setAimingLight(true);
+    if (wasMeasuring)
+        dialogs().warning(this, QStringLiteral("Aiming Lights"),
+                          QStringLiteral("Measurement has been interrupted by aiming light "
+                                         "activation."));
+}
+
+void MainWindow::on_pushOFFAim_clicked() {
+    m_device->setAimingLight(false);
+}
+
+// ---- Menu actions ----
+
+void MainWindow::on_actionExit_triggered() {
+    close();
+}
+
+void MainWindow::on_actionDevices_Setup_triggered() {
+    Settings dialog(QStringLiteral("updateSettings()"), this);
+    dialog.exec();
+}
+
+void MainWindow::updateSettings() {
+    const bool was = pauseMeasuring();
+    if (m_portMenu->currentDevice())
+        applyDeviceSettings();
+    resumeMeasuring(was);
+    // The manager reads which optional devices are offered at each scan.
+    PortManager::instance()->findPorts();
+    ui->maxBigY->updateMaxBigY();
+    if (m_haveLast)
+        showReading(m_last);
+}
+
+void MainWindow::on_actionBlackBody_Curve_triggered() {
+    ui->graphBox->setBlackBodyCurve(ui->actionBlackBody_Curve->isChecked());
+    ui->graphBox->updateGraph();
+}
+
+void MainWindow::on_actionFull_Scale_Lines_triggered() {
+    ui->graphBox->setFullScaleLines(ui->actionFull_Scale_Lines->isChecked());
+    ui->graphBox->updateGraph();
+}
+
+void MainWindow::on_actionRestore_Worksplace_triggered() {
+    const int first = width() / 3;
+    ui->splitter->setSizes({first, width() - first});
+}
+
+void MainWindow::on_actionHelp_File_triggered() {
+    if (!m_help)
+        m_help = new HelpViewer(this);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+}
+
+void MainWindow::on_actionAbout_triggered() {
+    About about(this);
+    about.exec();
+}
+
+// ---- Saving ----
+
+void MainWindow::saveMeasurement(const Measurement &m) {
+    ui->actionSave_Next_Measurement->setChecked(false);
+    const bool was = pauseMeasuring();
+    const QString path = dialogs().getSaveFileName(this, QStringLiteral("Save Measure"), QString(),
+                                                   QStringLiteral("CSV (*.csv)"));
+    if (!path.isEmpty()) {
+        const QString title = QStringLiteral("Measurement Save");
+        switch (appendMeasurementCsv(path, m, QDateTime::currentDateTime())) {
+        case CsvAppendResult::Appended:
+            break;
+        case CsvAppendResult::CannotOpenReadWrite:
+            dialogs().warning(this, title,
+                              QStringLiteral("The file you have selected couldn't be open.1"));
+            break;
+        case CsvAppendResult::CannotOpenAppend:
+            dialogs().warning(this, title,
+                              QStringLiteral("The file you have selected couldn't be open.2"));
+            break;
+        case CsvAppendResult::WriteFailed:
+            dialogs().warning(this, title,
+                              QStringLiteral("The measurement could not be written completely to "
+                                             "the file you have selected."));
+            break;
+        }
+    }
+    resumeMeasuring(was);
+}
+
+// ---- Closing ----
+
+void MainWindow::closeEvent(QCloseEvent *event) {
+    GenMeasure *open = m_portMenu->currentDevice();
+    windowSettings().setValue(
+        "lastTDevice", open ? open->model() + QLatin1Char(':') + open->serialNumber() : QString());
+    QMemoryMainWindow::closeEvent(event);
+}
+
+// ---- Demo ----
+
+bool MainWindow::isDemoReady() const {
+    return m_portMenu->currentDevice() && ui->pushMeasure->isEnabled();
+}
+
+bool MainWindow::startDemoMeasuring() {
+    if (!m_device->isMeasuring())
+        on_pushMeasure_clicked();
+    return m_device->isMeasuring();
+}
+
+QString MainWindow::demoReadouts() const {
+    if (!m_haveLast)
+        return QString();
+    QStringList parts;
+    for (int i = 0; i < 3; ++i)
+        parts << caption(i) + QLatin1Char(' ') + readoutText(i);
+    parts << QStringLiteral("T ") + temperatureText() << QStringLiteral("duv ") + duvText();
+    return parts.join(QStringLiteral("  |  "));
+}
+
+// ---- Layout ----
+
+void MainWindow::fitCompareTable() {
+    // All seven rows without a scroll bar, at whatever row height the theme
+    // gives the header sections.
+    QCopyTable *table = ui->compareTable->table();
+    QHeaderView *rows = table->verticalHeader();
+    rows->setDefaultSectionSize(
+        qMax(QFontMetrics(table->font()).height() + 6, rows->minimumSectionSize()));
+    const int header = table->horizontalHeader()->sizeHint().height();
+    ui->compareTable->setFixedHeight(header + rows->length() + 2 * table->frameWidth() + 2);
+}
+
+void MainWindow::showEvent(QShowEvent *event) {
+    QMemoryMainWindow::showEvent(event);
+    fitCompareTable();
+}
+
+void MainWindow::changeEvent(QEvent *event) {
+    QMemoryMainWindow::changeEvent(event);
+    if (event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange)
+        fitCompareTable();
+}

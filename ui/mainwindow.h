@@ -1,17 +1,138 @@
 #pragma once
+// The application's main window: connects the colorimeter through its port
+// menu, shows every reading as readouts, on the chart and in the comparison
+// table, reports measurement errors, saves single readings to CSV and holds
+// the target settings.
 
-#include <QMainWindow>
+#include "displaytarget.h"
+#include "measurement.h"
+#include "qmemorymainwindow.h"
+#include "readouts.h"
+#include "startup.h"
+
+#include <QColor>
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
 
 namespace Ui {
 class MainWindow;
 }
 
-class MainWindow : public QMainWindow {
+class ChromaGamutSpec;
+class GenMeasure;
+class HelpViewer;
+class QAction;
+class QCloseEvent;
+class QLabel;
+class QPortMenu;
+
+class MainWindow : public QMemoryMainWindow, public DemoWindow {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // The colorimeter menu's wrapper: always the menu's current device.
+    GenMeasure *device() const { return m_device; }
+    QPortMenu *colorimeterMenu() const { return m_portMenu; }
+
+    // What the window shows now, for tests and the demo.
+    QString readoutText(int index) const; // 0..2: lineMeasure1..3
+    QString temperatureText() const;
+    QString duvText() const;
+    QString caption(int index) const; // labelMeasure1..3
+    QString statusText() const;       // the status bar's message
+    bool hasMeasurement() const { return m_haveLast; }
+    const Measurement &lastMeasurement() const { return m_last; }
+    const DisplayTarget &target() const { return m_target; }
+
+    // DemoWindow
+    bool isDemoReady() const override;
+    bool startDemoMeasuring() override;
+    QString demoReadouts() const override;
+    long demoReadingCount() const override { return m_readingCount; }
+
+signals:
+    void updateColor(const QColor &colour);
+
+public slots:
+    void openPort();
+    void closePort();
+    void calFileChanged();
+    void on_measure(const Measurement &m);
+    void foundPorts();
+    void setTarget();
+    void updateStatusBar();
+    void updateSettings();
+    void setButtons(bool lock);
+
+private slots:
+    void on_pushMeasure_clicked();
+    void on_pushONAim_clicked();
+    void on_pushOFFAim_clicked();
+    void on_comboUnits_currentIndexChanged(int index);
+    void on_comboChart_currentIndexChanged(int index);
+    void on_actionExit_triggered();
+    void on_actionDevices_Setup_triggered();
+    void on_actionBlackBody_Curve_triggered();
+    void on_actionFull_Scale_Lines_triggered();
+    void on_actionRestore_Worksplace_triggered();
+    void on_actionHelp_File_triggered();
+    void on_actionAbout_triggered();
+    void scanStarted();
+    void scanFinished();
+    void connectionFailed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
 private:
+    void setUpColorimeterMenu();
+    void setUpUnavailable();
+    void fitCompareTable();
+    void showProfile();
+    void applyDeviceSettings();
+    // Device-needing widgets and actions; those whose windows are not built
+    // stay disabled whatever is asked.
+    void enableForDevice(bool enabled);
+    void lockWhileMeasuring(bool locked);
+    void setEnabledIfAvailable(QObject *object, bool enabled);
+    void setChart(int chart);
+    void showReading(const Measurement &m);
+    void clearReadouts();
+    void setStatus(const QString &message);
+    void setWaitingText(const QString &text);
+    bool pauseMeasuring();
+    void resumeMeasuring(bool wasMeasuring);
+    void saveMeasurement(const Measurement &m);
+    bool isLuxProfile();
+    ChartKind currentChart() const;
+    QPointF chartWhite();
+
     Ui::MainWindow *ui;
+    ChromaGamutSpec *m_spec;
+    QPortMenu *m_portMenu = nullptr;
+    GenMeasure *m_device = nullptr; // the menu's wrapper
+    QList<QObject *> m_unavailable; // windows still to be built: never enabled
+
+    Measurement m_last;
+    bool m_haveLast = false;
+    DisplayTarget m_target;
+    TargetColour m_targetColour = TargetColour::White;
+    bool m_wasMeasuring = false;
+    bool m_inErrorBox = false;
+    long m_readingCount = 0; // every record received, shown or not
+    bool m_firstScanDone = false;
+    QString m_profileName; // read on connection and profile change, not per reading
+
+    QString m_waitingText;
+    int m_tick = 0;
+    QTimer m_statusTimer;
+
+    QLabel *m_deviceLabel = nullptr; // the connected instrument, beside the status text
+    QPointer<HelpViewer> m_help;
 };

@@ -1,0 +1,60 @@
+// The environment-driven demo run: it waits for the window's instrument,
+// starts measuring, saves the screenshot and ends with 0; without an
+// instrument, or without a reading shown, it ends with 1.
+#include "startup.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+class FakeDemoWindow : public QWidget, public DemoWindow {
+public:
+    bool ready = true;
+    bool measuring = false;
+    QString shown = QStringLiteral("x 0.313");
+    bool isDemoReady() const override { return ready; }
+    bool startDemoMeasuring() override { return measuring = true; }
+    QString demoReadouts() const override { return measuring ? shown : QString(); }
+    long demoReadingCount() const override { return 0; }
+};
+
+int runDemo(FakeDemoWindow &window, const QString &shot) {
+    qputenv("TINTWELL_DEMO_SECONDS", "1");
+    qputenv("TINTWELL_DEMO_CONNECT_MS", "300");
+    qputenv("TINTWELL_SCREENSHOT", shot.toLocal8Bit());
+    window.resize(200, 100);
+    window.show();
+    armUnattendedRun(&window, &window);
+    const int code = QApplication::exec();
+    qunsetenv("TINTWELL_DEMO_SECONDS");
+    qunsetenv("TINTWELL_DEMO_CONNECT_MS");
+    qunsetenv("TINTWELL_SCREENSHOT");
+    return code;
+}
+
+} // namespace
+
+TEST(DemoRunTest, MeasuresThenSavesTheScreenshotAndEndsWithZero) {
+    QTemporaryDir dir;
+    FakeDemoWindow window;
+    EXPECT_EQ(runDemo(window, dir.filePath("shot.png")), 0);
+    EXPECT_TRUE(window.measuring);
+    EXPECT_TRUE(QFile::exists(dir.filePath("shot.png")));
+}
+
+TEST(DemoRunTest, NoInstrumentOrNoReadingEndsWithOne) {
+    QTemporaryDir dir;
+    FakeDemoWindow absent;
+    absent.ready = false;
+    EXPECT_EQ(runDemo(absent, dir.filePath("absent.png")), 1);
+    EXPECT_FALSE(absent.measuring);
+
+    FakeDemoWindow silent;
+    silent.shown.clear();
+    EXPECT_EQ(runDemo(silent, dir.filePath("silent.png")), 1);
+    EXPECT_TRUE(silent.measuring);
+}
