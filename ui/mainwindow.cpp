@@ -483,15 +483,7 @@ void MainWindow::setChart(int chart) {
     const ChartKind kind = static_cast<ChartKind>(qBound(0, chart, 5));
     setupChart(ui->graphBox, kind, ui->comboUnits->currentIndex() == ReadHsv, chartWhite());
     const bool xy = kind != ChartKind::CIE1976 && kind != ChartKind::Magnified1976;
-    if (xy != ui->compareTable->isXyChart()) {
-        ui->compareTable->setChart(xy);
-        // Relabelling alone would leave x, y values under u', v' labels: every
-        // column is refilled, and the last reading written again.
-        ui->compareTable->setColumns(ui->compareTable->columns());
-        if (m_haveLast)
-            ui->compareTable->setMeasurement(
-                m_last, {ui->comboColor->currentText(), m_target.colour}, false);
-    }
+    ui->compareTable->setChart(xy);
 }
 
 void MainWindow::on_comboChart_currentIndexChanged(int index) {

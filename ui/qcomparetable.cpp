@@ -32,6 +32,12 @@ QCompareTable::QCompareTable(ChromaGamutSpec *spec, QWidget *parent)
 
 void QCompareTable::setColumns(const QList<Column> &columns) {
     m_columns = columns;
+    m_readings = QList<Measurement>();
+    m_hasReading = QList<bool>();
+    for (int i = 0; i < columns.size(); ++i) {
+        m_readings.append(Measurement());
+        m_hasReading.append(false);
+    }
     m_table->clearContents();
     m_table->setColumnCount(columns.size());
     for (int i = 0; i < columns.size(); ++i) {
@@ -51,8 +57,16 @@ QStringList QCompareTable::columnNames() const {
 }
 
 void QCompareTable::setChart(bool xy) {
+    if (xy == m_xy)
+        return;
     m_xy = xy;
     relabelRows();
+    for (int col = 0; col < m_columns.size(); ++col) {
+        if (col < m_targets.size())
+            writeColumn(m_targets.at(col), col, true);
+        if (m_hasReading.at(col))
+            writeColumn(m_readings.at(col), col, false);
+    }
 }
 
 void QCompareTable::relabelRows() {
@@ -97,6 +111,14 @@ void QCompareTable::setMeasurement(const Measurement &m, const Column &column, b
     const int col = m_columns.indexOf(column);
     if (col < 0)
         return;
+    if (!isTarget) {
+        m_readings[col] = m;
+        m_hasReading[col] = true;
+    }
+    writeColumn(m, col, isTarget);
+}
+
+void QCompareTable::writeColumn(const Measurement &m, int col, bool isTarget) {
     const int block = isTarget ? TargetA : MeasureA;
     setCell(block, col, m_xy ? m.x : m.uPrime);
     setCell(block + 1, col, m_xy ? m.y : m.vPrime);

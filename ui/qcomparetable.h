@@ -33,7 +33,8 @@ public:
     const QList<Column> &columns() const { return m_columns; }
     const QList<Measurement> &targets() const { return m_targets; }
 
-    // true: x, y rows; false: u', v' rows.
+    // true: x, y rows; false: u', v' rows. A change rewrites every column's
+    // target and last reading in the new coordinates.
     void setChart(bool xy);
     bool isXyChart() const { return m_xy; }
 
@@ -52,11 +53,15 @@ public slots:
 
 private:
     void relabelRows();
+    void writeColumn(const Measurement &m, int column, bool isTarget);
     void setCell(int row, int column, double value);
 
     QPointer<ChromaGamutSpec> m_spec;
     QCopyTable *m_table;
     QList<Column> m_columns;
     QList<Measurement> m_targets;
+    // Last reading written into each column, so a chart change can rewrite it.
+    QList<Measurement> m_readings;
+    QList<bool> m_hasReading;
     bool m_xy = true;
 };

@@ -199,6 +199,30 @@ TEST_F(CompareTable, AGammaChangeRewritesTargetsAndKeepsReadings) {
     EXPECT_EQ(cell(table.table(), QCompareTable::TargetA, 1), text(ntsc.x));
 }
 
+TEST_F(CompareTable, AChartChangeRewritesTargetsAndReadingsInTheNewCoordinates) {
+    QCompareTable table(spec);
+    const QCompareTable::Column white{"White", QColor(255, 255, 255)};
+    const QCompareTable::Column red{"Red", QColor(255, 0, 0)};
+    table.setColumns({white, red});
+    const Measurement reading = Measurement::fromxyY(0.3000, 0.3200, 80.0);
+    table.setMeasurement(reading, white, false);
+    const QString deltaE = cell(table.table(), QCompareTable::DeltaE, 0);
+
+    table.setChart(false);
+    const Measurement &target = table.targets().at(0);
+    EXPECT_EQ(cell(table.table(), QCompareTable::MeasureA, 0), text(reading.uPrime));
+    EXPECT_EQ(cell(table.table(), QCompareTable::MeasureB, 0), text(reading.vPrime));
+    EXPECT_EQ(cell(table.table(), QCompareTable::TargetA, 0), text(target.uPrime));
+    EXPECT_EQ(cell(table.table(), QCompareTable::TargetB, 1), text(table.targets().at(1).vPrime));
+    EXPECT_EQ(cell(table.table(), QCompareTable::DeltaE, 0), deltaE);
+    // A column that never had a reading stays empty.
+    EXPECT_EQ(cell(table.table(), QCompareTable::MeasureA, 1), QString());
+
+    table.setChart(true);
+    EXPECT_EQ(cell(table.table(), QCompareTable::MeasureA, 0), text(reading.x));
+    EXPECT_EQ(cell(table.table(), QCompareTable::TargetB, 0), text(target.y));
+}
+
 TEST_F(CompareTable, LuminanceInFootLambertsWhenNitsAreOff) {
     appSettings().setValue("isNits", false);
     QCompareTable table(spec);
