@@ -2,22 +2,17 @@
 // prints one JSON object per Flicker record, until a count or SIGINT.
 #include "cliargs.h"
 #include "commands.h"
+#include "interruptguard.h"
 #include "measurementjson.h"
 #include "tclmtr.h"
 
 #include <chrono>
 #include <condition_variable>
-#include <csignal>
 #include <cstdio>
 #include <deque>
 #include <mutex>
 
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-void onSignal(int) {
-    interrupted = 1;
-}
 
 // Hands every record from the worker thread to the printing thread.
 class QueueingClmtr : public TClmtr {
@@ -161,12 +156,7 @@ int flicker(const Options &o) {
     clmtr.setNormalized(o.normalized);
     clmtr.setJeita(o.jeita);
 
-    struct sigaction sa {
-    }, oldInt{}, oldTerm{};
-    sa.sa_handler = onSignal;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, &oldInt);
-    sigaction(SIGTERM, &sa, &oldTerm);
+    const InterruptGuard guard;
 
     int exitCode = 0;
     const uint32_t started = clmtr.startStreaming(true);
@@ -186,7 +176,7 @@ int flicker(const Options &o) {
         exitCode = 3;
     }
     long long printed = 0;
-    while (exitCode == 0 && !interrupted && (o.count == 0 || printed < o.count)) {
+    while (exitCode == 0 && !guard.interrupted() && (o.count == 0 || printed < o.count)) {
         Flicker f;
         if (!clmtr.next(f, std::chrono::milliseconds(50)))
             continue;
@@ -202,8 +192,6 @@ int flicker(const Options &o) {
     }
     clmtr.stopThread();
     clmtr.close();
-    sigaction(SIGINT, &oldInt, nullptr);
-    sigaction(SIGTERM, &oldTerm, nullptr);
     return exitCode;
 }
 

@@ -2,6 +2,7 @@
 // object (or CSV row) per reading, until a count, a duration or SIGINT.
 #include "cliargs.h"
 #include "commands.h"
+#include "interruptguard.h"
 #include "measurementjson.h"
 #include "tclmtr.h"
 
@@ -9,7 +10,6 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
-#include <csignal>
 #include <cstdio>
 #include <deque>
 #include <mutex>
@@ -17,11 +17,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-volatile std::sig_atomic_t interrupted = 0;
-void onSignal(int) {
-    interrupted = 1;
-}
 
 // Hands every record from the worker thread to the printing thread.
 class QueueingClmtr : public TClmtr {
@@ -141,12 +136,7 @@ int measure(const Options &o) {
     if (o.maxAverage > 0)
         clmtr.setMaxAverage(o.maxAverage);
 
-    struct sigaction sa {
-    }, oldInt{}, oldTerm{};
-    sa.sa_handler = onSignal;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, &oldInt);
-    sigaction(SIGTERM, &sa, &oldTerm);
+    const InterruptGuard guard;
 
     if (o.csv) {
         std::printf("%s\n", measurementCsvHeader({{"t", ""}}).c_str());
@@ -162,7 +152,7 @@ int measure(const Options &o) {
     long long printed = 0;
     bool haveFirst = false;
     Clock::time_point first;
-    while (!interrupted && Clock::now() < deadline && (o.count == 0 || printed < o.count)) {
+    while (!guard.interrupted() && Clock::now() < deadline && (o.count == 0 || printed < o.count)) {
         QueueingClmtr::Item item;
         if (!clmtr.next(item, std::chrono::milliseconds(50)))
             continue;
@@ -187,8 +177,6 @@ int measure(const Options &o) {
     }
     clmtr.stopMeasuring();
     clmtr.close();
-    sigaction(SIGINT, &oldInt, nullptr);
-    sigaction(SIGTERM, &oldTerm, nullptr);
     return exitCode;
 }
 
