@@ -64,7 +64,7 @@ void derive(Measurement &m) {
     if (!dom.found)
         m.errorCode |= ErrorBits::NoDominantWavelength;
 
-    // A degenerate white (zero while a custom spec is edited) gives L*a*b* 0
+    // A degenerate white (zero while a custom gamut is edited) gives L*a*b* 0
     // instead of infinities.
     const std::array<double, 3> n = m.gamutSpec.whiteXYZ();
     const double fx = labF(n[0] > 0 ? X / n[0] : 0);
@@ -81,7 +81,7 @@ void derive(Measurement &m) {
     const double mn = std::fmin(r, std::fmin(g, b));
     const double span = mx - mn;
     m.value = mx;
-    // The matrix inverse is exact only to rounding, so the spec's own white
+    // The matrix inverse is exact only to rounding, so the gamut's own white
     // comes out with R, G, B a few ulps apart; that is still grey. A grey
     // has no hue and saturation 0; black has neither.
     if (span <= 1e-12 * std::fabs(mx)) {

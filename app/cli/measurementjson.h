@@ -16,11 +16,11 @@ struct TextField {
 // Shortest text that reads back as the same double; "null" when not finite.
 std::string jsonNumber(double v);
 
-// The record's fields in record order, then the gamut spec flattened
+// The record's fields in record order, then the GamutSpec flattened
 // ("gamutSpec.redX", ..., "gamutSpec.rgbToXyz[0][0]", ...).
 std::vector<TextField> measurementFields(const Measurement &m);
 
-// One line of JSON, without the newline; the gamut spec is a nested object.
+// One line of JSON, without the newline; the GamutSpec is a nested object.
 std::string measurementJson(const Measurement &m, const std::vector<TextField> &leading = {});
 
 std::string measurementCsvHeader(const std::vector<TextField> &leading = {});
