@@ -1,6 +1,6 @@
 #pragma once
 // A Measurement as text for tintwell-cli: every field of the record and its
-// gamut specification, as one JSON object or as a CSV header and row. Extra
+// GamutSpec, as one JSON object or as a CSV header and row. Extra
 // leading fields (a time stamp, say) come first.
 
 #include "measurement.h"
