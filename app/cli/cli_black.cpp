@@ -71,11 +71,5 @@ int run(const Options &o) {
 } // namespace
 
 int cliBlack(const CliArgs &args) {
-    return runCommand("black", [&] {
-        if (wantsHelp(args)) {
-            printHelp();
-            return 0;
-        }
-        return run(parseOptions(args));
-    });
+    return runCommand("black", args, printHelp, parseOptions, run);
 }

@@ -198,11 +198,5 @@ int flicker(const Options &o) {
 } // namespace
 
 int cliFlicker(const CliArgs &args) {
-    return runCommand("flicker", [&] {
-        if (wantsHelp(args)) {
-            printHelp();
-            return 0;
-        }
-        return flicker(parseOptions(args));
-    });
+    return runCommand("flicker", args, printHelp, parseOptions, flicker);
 }

@@ -183,11 +183,5 @@ int measure(const Options &o) {
 } // namespace
 
 int cliMeasure(const CliArgs &args) {
-    return runCommand("measure", [&] {
-        if (wantsHelp(args)) {
-            printHelp();
-            return 0;
-        }
-        return measure(parseOptions(args));
-    });
+    return runCommand("measure", args, printHelp, parseOptions, measure);
 }

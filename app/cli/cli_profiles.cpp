@@ -74,11 +74,5 @@ int run(const Options &o) {
 } // namespace
 
 int cliProfiles(const CliArgs &args) {
-    return runCommand("profiles", [&] {
-        if (wantsHelp(args)) {
-            printHelp();
-            return 0;
-        }
-        return run(parseOptions(args));
-    });
+    return runCommand("profiles", args, printHelp, parseOptions, run);
 }

@@ -49,3 +49,17 @@ private:
 // Runs `body` and turns a CliError into "tintwell-cli <command>: <message>"
 // on stderr with exit code 2.
 int runCommand(const char *command, const std::function<int()> &body);
+
+// The same for a command with options: --help prints `help` and exits 0,
+// otherwise the options are parsed and run.
+template <typename Options>
+int runCommand(const char *command, const CliArgs &args, void (*help)(),
+               Options (*parse)(const CliArgs &), int (*run)(const Options &)) {
+    return runCommand(command, [&]() -> int {
+        if (wantsHelp(args)) {
+            help();
+            return 0;
+        }
+        return run(parse(args));
+    });
+}
