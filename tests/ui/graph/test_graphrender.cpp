@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QStyle>
 #include <QStyleFactory>
 #include <QTest>
 #include <functional>
@@ -79,7 +80,10 @@ class GraphRender : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override {
         theme = themes[GetParam()];
-        graph.setStyle(QStyleFactory::create("Windows"));
+        // A widget does not own the style it is given: parent it to the graph.
+        QStyle *style = QStyleFactory::create("Windows");
+        style->setParent(&graph);
+        graph.setStyle(style);
         graph.setStyleSheet(readTheme(theme.qss));
         graph.resize(560, 500);
         graph.show();
