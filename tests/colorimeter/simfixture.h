@@ -54,18 +54,17 @@ protected:
     std::unique_ptr<sim::Simulator> sim_;
 };
 
-class RecordingClmtr : public TClmtr {
+// Records delivered on the worker thread, read by the test thread.
+template <typename Record> class RecordQueue {
 public:
-    ~RecordingClmtr() override { close(); }
-
     // Blocks until at least n records arrived (or a generous time passed).
-    std::vector<Measurement> waitFor(std::size_t n, int seconds = 10) {
+    std::vector<Record> waitFor(std::size_t n, int seconds = 10) {
         std::unique_lock<std::mutex> lock(lock_);
         arrived_.wait_for(lock, std::chrono::seconds(seconds),
                           [&] { return records_.size() >= n; });
         return records_;
     }
-    std::vector<Measurement> records() {
+    std::vector<Record> records() {
         std::lock_guard<std::mutex> lock(lock_);
         return records_;
     }
@@ -75,18 +74,28 @@ public:
     }
 
 protected:
-    void measured(const Measurement &m) override {
+    void push(const Record &r) {
         {
             std::lock_guard<std::mutex> lock(lock_);
-            records_.push_back(m);
+            records_.push_back(r);
         }
         arrived_.notify_all();
-        onRecord(m);
     }
-    virtual void onRecord(const Measurement &) {}
 
 private:
     std::mutex lock_;
     std::condition_variable arrived_;
-    std::vector<Measurement> records_;
+    std::vector<Record> records_;
+};
+
+class RecordingClmtr : public TClmtr, public RecordQueue<Measurement> {
+public:
+    ~RecordingClmtr() override { close(); }
+
+protected:
+    void measured(const Measurement &m) override {
+        push(m);
+        onRecord(m);
+    }
+    virtual void onRecord(const Measurement &) {}
 };

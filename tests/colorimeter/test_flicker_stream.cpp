@@ -29,40 +29,14 @@ bool waitUntil(const std::function<bool()> &done, int ms = 5000) {
     return done();
 }
 
-class FlickerRecorder : public TClmtr {
+class FlickerRecorder : public TClmtr, public RecordQueue<Flicker> {
 public:
     FlickerRecorder() = default;
     explicit FlickerRecorder(std::unique_ptr<SerialLink> link) : TClmtr(std::move(link)) {}
     ~FlickerRecorder() override { close(); }
 
-    std::vector<Flicker> waitFor(std::size_t n, int seconds = 10) {
-        std::unique_lock<std::mutex> lock(lock_);
-        arrived_.wait_for(lock, std::chrono::seconds(seconds),
-                          [&] { return records_.size() >= n; });
-        return records_;
-    }
-    std::vector<Flicker> records() {
-        std::lock_guard<std::mutex> lock(lock_);
-        return records_;
-    }
-    void clear() {
-        std::lock_guard<std::mutex> lock(lock_);
-        records_.clear();
-    }
-
 protected:
-    void flickered(const Flicker &f) override {
-        {
-            std::lock_guard<std::mutex> lock(lock_);
-            records_.push_back(f);
-        }
-        arrived_.notify_all();
-    }
-
-private:
-    std::mutex lock_;
-    std::condition_variable arrived_;
-    std::vector<Flicker> records_;
+    void flickered(const Flicker &f) override { push(f); }
 };
 
 // A scripted port that also remembers the line rates it was given.
