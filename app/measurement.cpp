@@ -128,8 +128,8 @@ const GamutSpec &Measurement::defaultSpec() {
 }
 
 Measurement Measurement::fromXYZ(double X, double Y, double Z, const GamutSpec &spec) {
-    // Copying a default record skips deriving the default spec's matrices
-    // again for every reading; the spec is replaced right away anyway.
+    // Copying a default record skips deriving the default gamut's matrices
+    // again for every reading; the gamut is replaced right away anyway.
     static const Measurement blank;
     Measurement m = blank;
     m.gamutSpec = spec;
