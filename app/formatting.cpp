@@ -34,6 +34,10 @@ QString formatSigFigs(double value) {
     return QString::number(value, 'f', sigFigDecimals(value, s));
 }
 
-bool isNits() { return appSettings().value("isNits", true).toBool(); }
+bool isNits() {
+    return appSettings().value("isNits", true).toBool();
+}
 
-QString unitsText() { return isNits() ? QStringLiteral("nits") : QStringLiteral("fL"); }
+QString unitsText() {
+    return isNits() ? QStringLiteral("nits") : QStringLiteral("fL");
+}

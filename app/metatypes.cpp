@@ -1,3 +1,5 @@
 #include "metatypes.h"
 
-void registerMetaTypes() { qRegisterMetaType<Measurement>("Measurement"); }
+void registerMetaTypes() {
+    qRegisterMetaType<Measurement>("Measurement");
+}

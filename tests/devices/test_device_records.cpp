@@ -5,7 +5,6 @@
 #include "factories.h"
 #include "fakemeter.h"
 #include "genmeasurepntwrapper.h"
-#include "qdeviceaction.h"
 #include "qtprinters.h"
 #include "torvafactory.h"
 
@@ -112,32 +111,6 @@ TEST(ConnectionInfoTest, BuiltFromADeviceAndTheThreeMatchingRules) {
     EXPECT_TRUE(action.sameAction(e));
     action.type = PR650Device;
     EXPECT_FALSE(action.sameAction(e));
-}
-
-TEST(DeviceLabel, ModelPaddedToTheNextMultipleOfEight) {
-    ConnectionInfo e;
-    e.model = "BM-7";
-    e.serialNumber = "S1";
-    EXPECT_EQ(deviceLabel(e), "BM-7    S1");
-    e.model = "TV-40";
-    e.serialNumber = "TV40-6012";
-    EXPECT_EQ(deviceLabel(e), "TV-40   TV40-6012");
-    e.model = "Manual ";
-    e.serialNumber = "Entry";
-    EXPECT_EQ(deviceLabel(e), "Manual  Entry");
-    e.model = "CS-2000A"; // a full eight still gets a whole pad
-    e.serialNumber = "7";
-    EXPECT_EQ(deviceLabel(e), "CS-2000A        7");
-    e.model = "";
-    e.serialNumber = "";
-    EXPECT_EQ(deviceLabel(e), "        ");
-
-    QDeviceAction action(e);
-    EXPECT_TRUE(action.isCheckable());
-    QSignalSpy picked(&action, &QDeviceAction::Connected);
-    action.activate(QAction::Trigger);
-    ASSERT_EQ(picked.count(), 1);
-    EXPECT_TRUE(picked.at(0).at(0).value<ConnectionInfo>().sameAction(e));
 }
 
 // Where GenMeasure's own defaults differ from the wrapper's neutral values.

@@ -7,7 +7,7 @@
 
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                   : qgetenv("QT_QPA_PLATFORM"));
+                                                                    : qgetenv("QT_QPA_PLATFORM"));
     QSettings::setDefaultFormat(QSettings::IniFormat);
     QTemporaryDir settingsDir;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());

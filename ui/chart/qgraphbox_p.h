@@ -1,10 +1,13 @@
 #pragma once
-// Small helpers shared by the two halves of the chart widget: its logic and
-// layout, and the painting of its backgrounds.
+// Small helpers shared by the files of the chart widget: its settings, scale,
+// layout, painting and cached backgrounds.
+
+#include "qgraphbox.h"
 
 #include <QColor>
 #include <QFont>
 #include <QPointF>
+#include <QVector>
 
 #include <algorithm>
 #include <cmath>
@@ -49,5 +52,16 @@ inline QPointF upVpToXy(const QPointF &uv) {
     const double d = 6 * uv.x() - 16 * uv.y() + 12;
     return QPointF(9 * uv.x() / d, 4 * uv.y() / d);
 }
+
+// The widest y tick label at these decimals (qgraphboxlayout.cpp).
+double widestLabel(const QFont &font, const QVector<double> &values, int decimals);
+
+// Axis steps (qgraphboxscale.cpp).
+// The smallest 1, 2 or 5 times a power of ten that is at least v (> 0).
+double niceCeil(double v);
+// A major step near `rough` and the minor step that divides it.
+void niceSteps(double rough, QGraphBox::ScaleStep &major, QGraphBox::ScaleStep &minor);
+// Rounds [lo, hi] outward to whole multiples of step.
+void snapOutward(double &lo, double &hi, const QGraphBox::ScaleStep &step);
 
 } // namespace GraphBoxDetail

@@ -13,9 +13,9 @@ struct GamutSpec {
     double greenX = 0, greenY = 0, greenBigY = 0;
     double blueX = 0, blueY = 0, blueBigY = 0;
     double whiteX = 0, whiteY = 0, whiteBigY = 0; // whiteBigY in cd/m²
-    int standard = 6;                              // 0..5 built in, 6 custom
-    Mat3 rgbToXyz{};                               // columns: primaries' XYZ at the white luminance
-    Mat3 xyzToRgb{};                               // inverse of rgbToXyz
+    int standard = 6;                             // 0..5 built in, 6 custom
+    Mat3 rgbToXyz{};                              // columns: primaries' XYZ at the white luminance
+    Mat3 xyzToRgb{};                              // inverse of rgbToXyz
 
     GamutSpec() = default;
     GamutSpec(double rx, double ry, double gx, double gy, double bx, double by, double wx,

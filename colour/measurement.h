@@ -60,8 +60,10 @@ struct Measurement {
 
     static Measurement fromXYZ(double X, double Y, double Z, const GamutSpec &spec = defaultSpec());
     static Measurement fromxyY(double x, double y, double Y, const GamutSpec &spec = defaultSpec());
-    static Measurement fromUpVp(double up, double vp, double Y, const GamutSpec &spec = defaultSpec());
-    static Measurement fromCCT(double T, double duv, double Y, const GamutSpec &spec = defaultSpec());
+    static Measurement fromUpVp(double up, double vp, double Y,
+                                const GamutSpec &spec = defaultSpec());
+    static Measurement fromCCT(double T, double duv, double Y,
+                               const GamutSpec &spec = defaultSpec());
     static Measurement fromWavelength(double nm, double d, double Y,
                                       const GamutSpec &spec = defaultSpec());
     static Measurement fromRGB(double r, double g, double b, const GamutSpec &spec = defaultSpec());

@@ -1,0 +1,247 @@
+#include "qgraphbox.h"
+
+#include "qgraphbox_p.h"
+
+#include <QFontMetricsF>
+#include <QLinearGradient>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace GraphBoxDetail;
+
+// ---- Background ----
+
+void QGraphBox::redrawBackground(const Layout &l) {
+    const qreal dpr = devicePixelRatioF();
+    const QSize pixels = (QSizeF(l.size) * dpr).toSize().expandedTo(QSize(1, 1));
+    if (m_background.size() != pixels)
+        m_background = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    m_background.setDevicePixelRatio(dpr);
+    const Colours c = colours();
+    m_background.fill(c.bg);
+    {
+        QPainter p(&m_background);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        switch (m_mode) {
+        case CIEMode:
+        case MagnifiedMode:
+            drawDiagram(p, l, c);
+            break;
+        case HueSatMode:
+            drawPolarBackground(p, l, c);
+            break;
+        case BarMode:
+            drawBarBackground(p, l, c);
+            break;
+        default:
+            p.fillRect(l.plot, c.plotBg);
+            drawAxes(p, l, c, !m_xLabels.isEmpty());
+            break;
+        }
+        drawTitle(p, l, c);
+    }
+    m_backgroundLayout = l;
+    m_backgroundDirty = false;
+    ++m_redrawCount;
+    emit backgroundRedrawn();
+}
+
+void QGraphBox::drawTitle(QPainter &p, const Layout &l, const Colours &c) const {
+    if (m_title.isEmpty())
+        return;
+    p.setFont(titleFont(font()));
+    p.setPen(c.fg);
+    const double h = QFontMetricsF(p.font()).height();
+    p.drawText(QRectF(0, 4, l.size.width(), h + 4), Qt::AlignCenter, m_title);
+}
+
+void QGraphBox::drawAxes(QPainter &p, const Layout &l, const Colours &c, bool xLabelsFromList,
+                         QVector<QRectF> *labelRects) const {
+    const QRectF r = l.plot;
+    p.save();
+    p.setClipRect(r);
+    const bool degenerateX = !(l.x1 > l.x0), degenerateY = !(l.y1 > l.y0);
+    auto vline = [&](double x, const QColor &col) {
+        const double px = map(l, QPointF(x, l.y0)).x();
+        p.setPen(QPen(col, 1));
+        p.drawLine(QPointF(px, r.top()), QPointF(px, r.bottom()));
+    };
+    auto hline = [&](double y, const QColor &col) {
+        const double py = map(l, QPointF(l.x0, y)).y();
+        p.setPen(QPen(col, 1));
+        p.drawLine(QPointF(r.left(), py), QPointF(r.right(), py));
+    };
+    const QVector<double> xMajor = degenerateX ? QVector<double>() : ticks(l.x0, l.x1, l.xMajor);
+    const QVector<double> yMajor = degenerateY ? QVector<double>() : ticks(l.y0, l.y1, l.yMajor);
+    if (l.xMinor != l.xMajor && !degenerateX)
+        for (double x : ticks(l.x0, l.x1, l.xMinor, 400))
+            vline(x, c.minorGrid);
+    if (l.yMinor != l.yMajor && !degenerateY)
+        for (double y : ticks(l.y0, l.y1, l.yMinor, 400))
+            hline(y, c.minorGrid);
+    for (double x : xMajor)
+        vline(x, c.grid);
+    for (double y : yMajor)
+        hline(y, c.grid);
+    p.restore();
+
+    p.setPen(QPen(c.axis, 1.2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(r);
+
+    p.setFont(labelFont(font()));
+    const QFontMetricsF fm(p.font());
+    p.setPen(c.fg);
+    const int xDecimals = m_xPrec ? l.xMajor.decimals() : 0;
+    // Crowded labels are thinned to every second, fifth... tick, counted
+    // from zero so the labelled values stay round.
+    auto stride = [](double room, double need) {
+        return room > 0 ? std::max(1, int(std::ceil(need / room))) : 1;
+    };
+    auto labelled = [](double v, const ScaleStep &step, int every) {
+        return every == 1 || std::llround(v * step.power / step.count) % every == 0;
+    };
+    double widest = 0;
+    for (double x : xMajor)
+        widest = std::max(widest, fm.horizontalAdvance(QString::number(x, 'f', xDecimals)));
+    const double xRange = l.x1 > l.x0 ? l.x1 - l.x0 : 1.0;
+    const double yRange = l.y1 > l.y0 ? l.y1 - l.y0 : 1.0;
+    const int xEvery =
+        xLabelsFromList ? 1 : stride(r.width() * l.xMajor.value() / xRange, widest + 18);
+    const int yEvery = stride(r.height() * l.yMajor.value() / yRange, fm.height() + 2);
+    for (int i = 0; i < xMajor.size(); ++i) {
+        const double px = map(l, QPointF(xMajor[i], l.y0)).x();
+        p.setPen(QPen(c.axis, 1.2));
+        p.drawLine(QPointF(px, r.bottom()), QPointF(px, r.bottom() + 4));
+        if (!labelled(xMajor[i], l.xMajor, xEvery))
+            continue;
+        QString text = QString::number(xMajor[i], 'f', xDecimals);
+        if (xLabelsFromList)
+            text = m_xLabels.value(i);
+        p.setPen(c.fg);
+        const double w = fm.horizontalAdvance(text);
+        const QRectF box(px - w / 2, r.bottom() + 5, w, fm.height());
+        p.drawText(box.adjusted(-2, 0, 2, 0), Qt::AlignHCenter | Qt::AlignTop, text);
+        if (labelRects)
+            labelRects->append(box);
+    }
+    for (double y : yMajor) {
+        const double py = map(l, QPointF(l.x0, y)).y();
+        p.setPen(QPen(c.axis, 1.2));
+        p.drawLine(QPointF(r.left() - 4, py), QPointF(r.left(), py));
+        if (!labelled(y, l.yMajor, yEvery))
+            continue;
+        p.setPen(c.fg);
+        const QString text = QString::number(y, 'f', l.yMajor.decimals());
+        const double w = fm.horizontalAdvance(text);
+        p.drawText(QRectF(0, py - fm.height() / 2, r.left() - 7, fm.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, text);
+        if (labelRects)
+            labelRects->append(QRectF(r.left() - 7 - w, py - fm.height() / 2, w, fm.height()));
+    }
+
+    QString xName = m_xName, yName = m_yName;
+    QFont nameFont = labelFont(font());
+    if (isDiagram()) {
+        xName = m_chart == CIE1976 ? QStringLiteral("u'") : QStringLiteral("x");
+        yName = m_chart == CIE1976 ? QStringLiteral("v'") : QStringLiteral("y");
+        nameFont.setItalic(true);
+    }
+    nameFont = scaledFont(nameFont, 1.1 / 0.9);
+    p.setFont(nameFont);
+    const QFontMetricsF nm(nameFont);
+    p.setPen(c.fg);
+    if (!xName.isEmpty())
+        p.drawText(QRectF(r.left(), r.bottom() + fm.height() + 6, r.width(), nm.height()),
+                   Qt::AlignHCenter | Qt::AlignTop, xName);
+    if (!yName.isEmpty()) {
+        p.save();
+        const double labelWidth = widestLabel(font(), yMajor, l.yMajor.decimals());
+        p.translate(r.left() - labelWidth - 12 - nm.height() / 2, r.center().y());
+        p.rotate(-90);
+        p.drawText(QRectF(-r.height() / 2, -nm.height() / 2, r.height(), nm.height()),
+                   Qt::AlignCenter, yName);
+        p.restore();
+    }
+}
+
+// ---- Foreground ----
+
+void QGraphBox::drawMarker(QPainter &p, const QPointF &at, const QColor &colour,
+                           const Colours &c) const {
+    p.setBrush(colour);
+    p.setPen(QPen(c.dark ? QColor(255, 255, 255) : QColor(20, 20, 20), 1.4));
+    p.drawEllipse(at, 4.5, 4.5);
+}
+
+void QGraphBox::drawPlots(QPainter &p, const Layout &l, const Colours &c) const {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    if (m_mode == BarMode) {
+        drawBars(p, l, c);
+        p.restore();
+        return;
+    }
+    if (m_mode != HueSatMode)
+        p.setClipRect(l.plot.adjusted(-6, -6, 6, 6));
+    const bool markersByDefault =
+        m_mode == CIEMode || m_mode == MagnifiedMode || m_mode == HueSatMode;
+    const QColor fallback(220, 30, 30);
+    for (const PlotObject &plot : m_plots) {
+        int style = plot.style;
+        if (style == PlotObject::Auto)
+            style =
+                markersByDefault || plot.points.size() == 1 ? PlotObject::Points : PlotObject::Line;
+        if (style == PlotObject::Line || style == PlotObject::LineAndPoints) {
+            QPolygonF line;
+            for (const QPointF &pt : plot.points)
+                if (finitePoint(pt))
+                    line << map(l, pt);
+            p.setPen(QPen(plot.colorAt(0, c.fg), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.setBrush(Qt::NoBrush);
+            p.drawPolyline(line);
+        }
+        if (style == PlotObject::Points || style == PlotObject::LineAndPoints)
+            for (int i = 0; i < plot.points.size(); ++i)
+                if (finitePoint(plot.points[i]))
+                    drawMarker(p, map(l, plot.points[i]), plot.colorAt(i, fallback), c);
+    }
+    p.restore();
+}
+
+void QGraphBox::drawBars(QPainter &p, const Layout &l, const Colours &c) const {
+    if (l.bars <= 0)
+        return;
+    const double slot = l.plot.width() / l.bars;
+    p.setFont(smallFont(font()));
+    const QFontMetricsF fm(p.font());
+    int index = 0;
+    for (const PlotObject &plot : m_plots)
+        for (int i = 0; i < plot.points.size(); ++i, ++index) {
+            const double v = plot.points[i].y();
+            if (!std::isfinite(v))
+                continue;
+            const double top = map(l, QPointF(0, std::clamp(v, l.y0, l.y1))).y();
+            const QRectF bar(l.plot.left() + slot * (index + 0.22), top, slot * 0.56,
+                             l.plot.bottom() - top);
+            const QColor colour = plot.colorAt(i, c.fg);
+            QLinearGradient shade(bar.topLeft(), bar.topRight());
+            shade.setColorAt(0, colour.lighter(115));
+            shade.setColorAt(1, colour.darker(118));
+            p.setPen(QPen(colour.darker(150), 1));
+            p.setBrush(shade);
+            p.drawRect(bar);
+            const QString text = QString::number(v, 'f', 1);
+            const double ty = std::max(l.plot.top() + 2, top - fm.height() - 2);
+            p.setPen(c.fg);
+            p.drawText(QRectF(bar.left() - 20, ty, bar.width() + 40, fm.height()), Qt::AlignCenter,
+                       text);
+        }
+    // The target level, over the bars so it reads across them.
+    const double target = map(l, QPointF(0, 100)).y();
+    p.setPen(QPen(c.fg, 1.3, Qt::DashLine));
+    p.drawLine(QPointF(l.plot.left(), target), QPointF(l.plot.right(), target));
+}
