@@ -8,20 +8,48 @@
 #include <QThread>
 
 #include <atomic>
+#include <cstring>
+#include <map>
+#include <string>
 
 namespace {
 
+// The order scans try the kinds in.
+constexpr const char *factoryOrder[] = {DeviceNames::torva,        DeviceNames::cs2000,
+                                        DeviceNames::pr650,        DeviceNames::bm7,
+                                        DeviceNames::manual,       DeviceNames::pcPattern,
+                                        DeviceNames::torvaPattern, DeviceNames::manualPattern};
+
+QMutex &makersLock() {
+    static QMutex lock;
+    return lock;
+}
+
+std::map<std::string, FactoryMaker> &makers() {
+    static std::map<std::string, FactoryMaker> m;
+    return m;
+}
+
+GenFactory *builtIn(const char *name) {
+    if (std::strcmp(name, DeviceNames::torva) == 0)
+        return new TorvaFactory;
+    // The reference instruments join here as their drivers land.
+    return nullptr;
+}
+
 QList<GenFactory *> *buildFactories() {
     auto *list = new QList<GenFactory *>;
-    list->append(new TorvaFactory);
-    // Each remaining kind joins here, in this order, when its driver lands:
-    //   CS-2000 factory                  name "CS-2000"
-    //   PR-650 factory                   name "PR-650"
-    //   BM-7 factory                     name "BM7"
-    //   manual meter factory             name "Manual"
-    //   screen pattern generator         name "PC Pattern Generator"
-    //   network pattern generator        name "Torva Pattern Generator"
-    //   manual pattern generator         name "Manual Pattern Generator"
+    QMutexLocker lock(&makersLock());
+    for (const char *name : factoryOrder) {
+        GenFactory *f = builtIn(name);
+        if (!f) {
+            const auto it = makers().find(name);
+            if (it != makers().end())
+                f = it->second();
+        }
+        if (f)
+            list->append(f);
+    }
 
     // The first caller may be a pool thread that ends soon; factories belong
     // with the application's objects.
@@ -33,6 +61,12 @@ QList<GenFactory *> *buildFactories() {
 }
 
 } // namespace
+
+bool registerFactoryMaker(const char *name, FactoryMaker make) {
+    QMutexLocker lock(&makersLock());
+    makers()[name] = make;
+    return true;
+}
 
 const QList<GenFactory *> &factories() {
     static std::atomic<QList<GenFactory *> *> published{nullptr};
