@@ -5,6 +5,7 @@
 #include "startup.h"
 
 #include "mainwindow.h"
+#include "screenpatternfactories.h"
 
 #include <QApplication>
 
@@ -13,6 +14,7 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     registerMetaTypes();
     registerDeviceMetaTypes();
+    registerPatternFactories();
     applyStyleAndTheme(app);
 
     int exitCode;

@@ -14,3 +14,5 @@ int cliMeasure(const CliArgs &args);
 int cliFlicker(const CliArgs &args);
 int cliProfiles(const CliArgs &args);
 int cliBlack(const CliArgs &args);
+int cliPattern(const CliArgs &args);
+int cliSequence(const CliArgs &args);

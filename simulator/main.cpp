@@ -2,6 +2,8 @@
 //
 //   tintwell-sim [--dir DIR] [--colorimeter MODEL[:SERIAL]] [--fast] [--no-noise]
 //                [--state FILE] [--firmware older|newer]
+//                [--pattern-generator SERIAL [--address 127.0.0.N] [--width W] [--height H]]
+//                [--display rec709|p3|oled]
 //
 // Prints "<name> <port path>" per instrument and then "ready" on standard
 // output, then reads commands from standard input, answering each with one
@@ -13,6 +15,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -46,6 +49,12 @@ void usage(FILE *out) {
                       "                   384 samples/s and 19200 baud, older at 256 samples/s\n"
                       "  --state FILE     keep the colorimeter's profiles and stored black level\n"
                       "                   in FILE across runs (created on the first change)\n"
+                      "  --pattern-generator SERIAL  a network pattern generator on loopback\n"
+                      "                   (port TINTWELL_PATTERN_PORT, default 8888), driving\n"
+                      "                   the display under test\n"
+                      "  --address A      its address, 127.0.0.N (default 127.0.0.1)\n"
+                      "  --width W, --height H  its pattern area (default 1920 x 1080)\n"
+                      "  --display MODEL  rec709 (default), p3 or oled: what the instruments see\n"
                       "Commands on standard input: type 'help'.\n");
 }
 
@@ -90,6 +99,30 @@ bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o) {
                 return false;
             }
             o.colorimeter.olderFirmware = age == "older";
+        } else if (a == "--pattern-generator") {
+            if (!value(o.patternGenerator.serial) || o.patternGenerator.serial.empty() ||
+                o.patternGenerator.serial.find_first_of(",:\r\n") != std::string::npos) {
+                std::fprintf(stderr, "tintwell-sim: a serial number without ',' or ':'\n");
+                return false;
+            }
+            o.withPatternGenerator = true;
+        } else if (a == "--address") {
+            if (!value(o.patternGenerator.address) ||
+                o.patternGenerator.address.compare(0, 4, "127.") != 0) {
+                std::fprintf(stderr, "tintwell-sim: --address must be a loopback address\n");
+                return false;
+            }
+        } else if (a == "--width" || a == "--height") {
+            std::string v;
+            int n = 0;
+            if (!value(v) || !sim::parseInt(v, n) || n < 1 || n > 65535)
+                return false;
+            (a == "--width" ? o.patternGenerator.width : o.patternGenerator.height) = n;
+        } else if (a == "--display") {
+            if (!value(o.display) || !sim::findDisplayModel(o.display)) {
+                std::fprintf(stderr, "tintwell-sim: --display must be rec709, p3 or oled\n");
+                return false;
+            }
         } else if (a == "--fast") {
             o.colorimeter.timeScale = 0;
         } else if (a == "--no-noise") {
@@ -111,6 +144,14 @@ int main(int argc, char **argv) {
         }
     }
     sim::SimulatorOptions options;
+    // The same redirection the application reads, so both meet off port 8888.
+    if (const char *p = std::getenv("TINTWELL_PATTERN_PORT")) {
+        int port = 0;
+        if (sim::parseInt(p, port) && port > 0 && port <= 65535)
+            options.patternGenerator.port = port;
+    }
+    if (const char *a = std::getenv("TINTWELL_DISCOVERY_ADDRESS"); a && *a)
+        options.patternGenerator.discoveryAddress = a;
     if (!parseArgs(argc, argv, options)) {
         usage(stderr);
         return 2;
@@ -137,6 +178,8 @@ int main(int argc, char **argv) {
     }
     std::fprintf(stderr, "tintwell-sim: to use these ports: export TINTWELL_EXTRA_PORTS=%s\n",
                  ports.c_str());
+    if (sim::PatternGenSim *g = simulator.patternGenerator())
+        std::printf("pattern-generator %s\n", g->endpoint().c_str());
     std::printf("ready\n");
     std::fflush(stdout);
 

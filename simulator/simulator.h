@@ -5,6 +5,8 @@
 
 #include "colorimetersim.h"
 #include "controltable.h"
+#include "displaysim.h"
+#include "patterngensim.h"
 #include "scene.h"
 
 #include <memory>
@@ -16,6 +18,12 @@ namespace sim {
 struct SimulatorOptions {
     std::string dir; // where the port symlinks go; created if missing
     ColorimeterConfig colorimeter;
+    // A network pattern generator driving a display under test. A display
+    // without a generator only holds its model.
+    PatternGenConfig patternGenerator;
+    bool withPatternGenerator = false;
+    std::string display;       // display model; "rec709" when a generator runs
+    int displaySettleMs = 200; // 0: every change shows at once
 };
 
 // $XDG_RUNTIME_DIR/tintwell-sim, or /tmp/tintwell-sim-<uid>.
@@ -35,6 +43,9 @@ public:
     ColorimeterSim &colorimeter() { return *colorimeter_; }
     std::vector<SerialInstrument *> instruments();
     SerialInstrument *instrument(const std::string &name);
+    // Null unless configured.
+    PatternGenSim *patternGenerator() { return patternGen_.get(); }
+    DisplaySim *display() { return display_.get(); }
 
     // One command line in, one reply line out ("ok ..." / "error ...").
     std::string execute(const std::string &line) { return control_.execute(line); }
@@ -42,12 +53,15 @@ public:
 
 private:
     void addControls();
+    void addDisplay();
     // The instrument named by args[index], or the only/default one when absent.
     SerialInstrument *target(const ControlTable::Args &args, std::size_t index, std::string *error);
 
     SimulatorOptions options_;
     Scene scene_;
     std::unique_ptr<ColorimeterSim> colorimeter_;
+    std::unique_ptr<DisplaySim> display_;
+    std::unique_ptr<PatternGenSim> patternGen_;
     ControlTable control_;
 };
 
