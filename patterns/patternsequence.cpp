@@ -99,8 +99,10 @@ void PatternSequence::selectColor(int index, bool onlyWhenIdle) {
 void PatternSequence::showColor(const QColor &color) {
     m_color = color;
     if (generatorConnected()) {
-        m_generator->setColor(color);
-        m_generator->setPattern(patchPattern);
+        GenPattern *g = m_generator; // may announce its loss during the first command
+        g->setColor(color);
+        if (m_generator)
+            g->setPattern(patchPattern);
     }
     emit changedColor();
 }

@@ -40,6 +40,7 @@ bool TorvaPattern::open(const QString &host) {
         return false;
     updateInfo();
     if (m_model != QLatin1String(patternwire::identity)) {
+        forget();
         close();
         return false;
     }
@@ -57,12 +58,16 @@ void TorvaPattern::updateInfo() {
         height = info.height;
         return;
     }
+    forget();
+    close();
+}
+
+void TorvaPattern::forget() {
     m_model.clear();
     m_serialNumber.clear();
     m_manufacturer.clear();
     width = 0;
     height = 0;
-    close();
 }
 
 QString TorvaPattern::command(const QByteArray &text) {

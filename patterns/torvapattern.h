@@ -41,6 +41,8 @@ private slots:
     void socketChanged(QAbstractSocket::SocketState state);
 
 private:
+    void forget(); // identity and size of a peer that is not a generator
+
     QString m_host;
     QTcpSocket *m_socket;
     bool m_announcedClose = false;
