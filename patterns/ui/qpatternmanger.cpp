@@ -29,6 +29,7 @@ const char *const screenLabel = "PC Pattern Gen  Screen: 1";
 constexpr int maxAverageChoice = 126;
 constexpr int defaultAverageIndex = 8;
 constexpr int swatchColumns = 8;
+constexpr int swatchSize = 40; // px
 
 enum CheckerLayout { TwoByTwo, FiveByFive, TenByTen, VerticalLines, HorizontalLines };
 
@@ -90,7 +91,8 @@ QPatternManger::QPatternManger(QWidget *parent)
     }
     ui->comboChecker->setCurrentIndex(qBound(0, s.value("Checker", 1).toInt(), 2));
     ui->lineImagePath->setText(s.value("imageFile", QString()).toString());
-    new QGridLayout(ui->widgetSwatches);
+    auto *swatchGrid = new QGridLayout(ui->widgetSwatches);
+    swatchGrid->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ui->scrollSwatches->hide();
 
     m_sequence->setProblemHandler([this](const patchcheck::Problem &p) { return askOperator(p); });
@@ -149,7 +151,7 @@ void QPatternManger::setColors(const QList<QColor> &list) {
     for (int i = 0; i < list.size(); ++i) {
         auto *swatch = new QColorWidget(ui->widgetSwatches);
         swatch->setStyleSheet(swatchStyle(list.at(i)));
-        swatch->setMinimumSize(24, 24);
+        swatch->setFixedSize(swatchSize, swatchSize);
         connect(swatch, &QColorWidget::clicked, this, &QPatternManger::clickedColor);
         grid->addWidget(swatch, i / swatchColumns, i % swatchColumns);
         m_swatches.append(swatch);

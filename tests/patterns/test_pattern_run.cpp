@@ -7,10 +7,18 @@
 #include "genpattern.h"
 #include "loopbackport.h"
 #include "patternsequence.h"
+#include "portmanager.h"
+#include "qpatternmanger.h"
+#include "screenpatternfactories.h"
+#include "shotsaver.h"
 #include "simfixture.h"
 #include "torvafactory.h"
 #include "torvapatternfactory.h"
 
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QProgressBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -135,4 +143,52 @@ TEST_F(PatternRun, AGeneratorVanishingMidRunEndsItAborted) {
     EXPECT_EQ(run(), "Aborted");
     EXPECT_LE(readings_.size(), 3);
     EXPECT_FALSE(generator_->isConnected());
+}
+
+TEST_F(PatternRun, ThePatternManagerPicksTheGeneratorFromAScanAndRunsThroughIt) {
+    registerPatternFactories();
+    QSettings().setValue("checkTorvaPatternGenerator", true);
+    PortManager::setPortEnumerator([] { return QList<SerialPortEntry>(); });
+    PortManager *ports = PortManager::instance();
+    ports->findPorts();
+    QTRY_VERIFY_WITH_TIMEOUT(!ports->isScanning(), 20000);
+
+    QPatternManger manager;
+    manager.resize(520, 560);
+    manager.show();
+    auto *combo = manager.findChild<QComboBox *>("comboGenerator");
+    const int at = combo->findText("PG-RUN", Qt::MatchEndsWith);
+    ASSERT_GT(at, 0);
+    EXPECT_EQ(combo->itemText(0), "No Pattern Generator Selected");
+    EXPECT_TRUE(combo->itemText(at).startsWith("Torva Pat "));
+    QMetaObject::invokeMethod(&manager, "on_comboGenerator_activated", Q_ARG(int, at));
+    QTRY_VERIFY_WITH_TIMEOUT(manager.generatorConnected(), 10000);
+    EXPECT_EQ(manager.patchRect(), QRect(480, 270, 960, 540)); // half of 1920 x 1080
+    EXPECT_EQ(bench_->patternGenerator()->state().boxW, 960);
+
+    manager.setColors({Qt::white, QColor(255, 128, 0), Qt::blue});
+    manager.findChild<QDoubleSpinBox *>("doubleStableTime")->setValue(1.0);
+    QSignalSpy measured(&manager, &QPatternManger::Measured);
+    QSignalSpy finished(&manager, &QPatternManger::finished);
+    QList<QPatternManger::measureDevice> tags;
+    QObject::connect(&manager, &QPatternManger::finished,
+                     [&tags](QPatternManger::measureDevice tag) { tags << tag; });
+    manager.start(static_cast<GenMeasure *>(meter_.get()), QPatternManger::VerifyRun);
+    QTRY_COMPARE_WITH_TIMEOUT(measured.count(), 1, 10000);
+    QTest::qWait(500); // mid-way through the second patch
+    auto *run = manager.findChild<QProgressBar *>("progressRun");
+    auto *patch = manager.findChild<QProgressBar *>("progressPatch");
+    EXPECT_EQ(run->format(), "Patch 1/3");
+    EXPECT_TRUE(patch->format().startsWith("Stablizing in...")) << patch->format().toStdString();
+    EXPECT_FALSE(combo->isEnabled());
+    saveShot(manager.grab().toImage(), "pattern-manager-mid-run");
+    const sim::PatternState shown = bench_->patternGenerator()->state();
+    EXPECT_EQ(shown.green, 128);
+
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+    EXPECT_EQ(measured.count(), 3);
+    EXPECT_EQ(tags, QList<QPatternManger::measureDevice>{QPatternManger::VerifyRun});
+    EXPECT_EQ(run->format(), "Patch 3/3");
+    EXPECT_TRUE(combo->isEnabled());
+    EXPECT_EQ(QSettings().value("stableTime").toDouble(), 1.0);
 }

@@ -4,6 +4,7 @@
 #include "pcchroma.h"
 #include "pcpatterngen.h"
 #include "scripteddialogs.h"
+#include "shotsaver.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -18,8 +19,11 @@ class ScreenPattern : public ::testing::Test {
 protected:
     QImage shot() {
         QCoreApplication::processEvents();
-        return window.grab().toImage();
+        const QImage img = window.grab().toImage();
+        saveShot(img, QStringLiteral("screen-pattern-%1-%2").arg(window.pattern()).arg(++shots));
+        return img;
     }
+    int shots = 0;
     QColor at(const QImage &img, int x, int y) { return QColor(img.pixel(x, y)); }
     PCPatternGen window;
 };
