@@ -1,15 +1,14 @@
 // tintwell-cli pattern and sequence as separate processes against the
 // in-process simulated generator, display and colorimeter.
+#include "childprocess.h"
 #include "loopbackport.h"
 #include "simfixture.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryFile>
-#include <QTest>
 
 #include <csignal>
+#include <fstream>
 
 namespace {
 
@@ -33,40 +32,34 @@ protected:
         bench_.reset();
         SimFixture::TearDown();
     }
-    // Starts tintwell-cli; the caller waits.
-    void launch(QProcess &p, const QStringList &args) {
-        p.start(QString::fromLocal8Bit(qgetenv("TINTWELL_BIN_DIR")) + "/tintwell-cli", args);
-        ASSERT_TRUE(p.waitForStarted());
-    }
-    int cli(const QStringList &args, QList<QJsonObject> *objects = nullptr, int ms = 30000) {
-        QProcess p;
-        launch(p, args);
-        p.waitForFinished(ms);
-        stderr_ = p.readAllStandardError();
-        for (const QByteArray &line : p.readAllStandardOutput().split('\n')) {
-            if (objects && !line.isEmpty())
-                objects->append(QJsonDocument::fromJson(line).object());
+    int cli(const std::vector<std::string> &args, QList<QJsonObject> *objects = nullptr) {
+        std::vector<std::string> all{"tintwell-cli"};
+        all.insert(all.end(), args.begin(), args.end());
+        ChildProcess p(all);
+        const int code = p.wait(30000);
+        stderr_ = p.err();
+        for (const std::string &line : p.lines()) {
+            if (objects && !line.empty())
+                objects->append(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
         }
-        return p.exitCode();
+        return code;
     }
-    QString colorsFile(const QByteArray &text) {
-        files_.push_back(std::make_unique<QTemporaryFile>());
-        QTemporaryFile *f = files_.back().get();
-        f->open();
-        f->write(text);
-        f->flush();
-        return f->fileName();
+    std::string colorsFile(const std::string &text) {
+        const std::string path = files_.file("colours" + std::to_string(++fileCount_) + ".csv");
+        std::ofstream(path) << text;
+        return path;
     }
     std::unique_ptr<sim::Simulator> bench_;
-    QByteArray stderr_;
-    std::vector<std::unique_ptr<QTemporaryFile>> files_;
+    std::string stderr_;
+    TempDir files_;
+    int fileCount_ = 0;
 };
 
 } // namespace
 
 TEST_F(CliPattern, DiscoversAndDrivesTheGenerator) {
     QList<QJsonObject> out;
-    ASSERT_EQ(cli({"pattern", "discover"}, &out), 0) << stderr_.toStdString();
+    ASSERT_EQ(cli({"pattern", "discover"}, &out), 0) << stderr_;
     ASSERT_EQ(out.size(), 1);
     EXPECT_EQ(out[0]["host"].toString(), "127.0.0.3");
     EXPECT_EQ(out[0]["serialNumber"].toString(), "PG-CLI");
@@ -87,14 +80,13 @@ TEST_F(CliPattern, DiscoversAndDrivesTheGenerator) {
 }
 
 TEST_F(CliPattern, SequencePrintsOnePatchPerLineWithItsReading) {
-    const QString colors = colorsFile("White,255,255,255\nRed,255,0,0\nBlack,0,0,0\n");
+    const std::string colors = colorsFile("White,255,255,255\nRed,255,0,0\nBlack,0,0,0\n");
     QList<QJsonObject> out;
-    ASSERT_EQ(
-        cli({"sequence", "--generator", "127.0.0.3", "--device", QString::fromStdString(port()),
-             "--colors", colors, "--stable", "0.05", "--avg", "2"},
-            &out),
-        0)
-        << stderr_.toStdString();
+    ASSERT_EQ(cli({"sequence", "--generator", "127.0.0.3", "--device", port(), "--colors", colors,
+                   "--stable", "0.05", "--avg", "2"},
+                  &out),
+              0)
+        << stderr_;
     ASSERT_EQ(out.size(), 3);
     const char *names[] = {"White", "Red", "Black"};
     for (int i = 0; i < 3; ++i) {
@@ -104,49 +96,36 @@ TEST_F(CliPattern, SequencePrintsOnePatchPerLineWithItsReading) {
     }
     EXPECT_EQ(out[1]["red"].toInt(), 255);
     EXPECT_EQ(out[1]["green"].toInt(), 0);
-    // The p3 panel: its white is 200 cd/m², its red far brighter in x than the white.
+    // The p3 panel: its white is 200 cd/m², its red well out towards x = 0.68.
     EXPECT_NEAR(out[0]["bigY"].toDouble(), 200, 4);
     EXPECT_GT(out[1]["x"].toDouble(), 0.6);
     EXPECT_LT(out[2]["bigY"].toDouble(), 0.2);
 }
 
 TEST_F(CliPattern, SequenceRefusesBadInputAndReportsWhatIsMissing) {
-    const QString device = QString::fromStdString(port());
-    const QString good = colorsFile("White,255,255,255\n");
-    const QString bad = colorsFile("White,255,255\n");
-    EXPECT_EQ(cli({"sequence", "--generator", "127.0.0.3", "--device", device, "--colors", bad}),
+    const std::string good = colorsFile("White,255,255,255\n");
+    const std::string bad = colorsFile("White,255,255\n");
+    EXPECT_EQ(cli({"sequence", "--generator", "127.0.0.3", "--device", port(), "--colors", bad}),
               2);
-    EXPECT_NE(stderr_.indexOf("line 1"), -1);
-    EXPECT_EQ(cli({"sequence", "--generator", "127.0.0.3", "--device", device}), 2);
-    EXPECT_EQ(cli({"sequence", "--generator", "127.0.0.9", "--device", device, "--colors", good}),
+    EXPECT_NE(stderr_.find("line 1"), std::string::npos);
+    EXPECT_EQ(cli({"sequence", "--generator", "127.0.0.3", "--device", port()}), 2);
+    EXPECT_EQ(cli({"sequence", "--generator", "127.0.0.9", "--device", port(), "--colors", good}),
               1);
     EXPECT_EQ(
-        cli({"sequence", "--generator", "127.0.0.3", "--device", device + "x", "--colors", good}),
+        cli({"sequence", "--generator", "127.0.0.3", "--device", port() + "x", "--colors", good}),
         1);
 }
 
 TEST_F(CliPattern, InterruptStopsCleanlyWithThePatchesSoFar) {
-    const QString colors = colorsFile("A,255,255,255\nB,10,10,10\nC,20,20,20\n");
-    QProcess p;
-    launch(p, {"sequence", "--generator", "127.0.0.3", "--device", QString::fromStdString(port()),
-               "--colors", colors, "--stable", "1.5", "--csv"});
+    const std::string colors = colorsFile("A,255,255,255\nB,10,10,10\nC,20,20,20\n");
+    ChildProcess p({"tintwell-cli", "sequence", "--generator", "127.0.0.3", "--device", port(),
+                    "--colors", colors, "--stable", "1.5", "--csv"});
     // The header and the first patch, then an interrupt while the second settles.
-    QByteArray out;
-    (void)QTest::qWaitFor(
-        [&] {
-            p.waitForReadyRead(50);
-            out += p.readAllStandardOutput();
-            return out.count('\n') >= 2;
-        },
-        20000);
-    ASSERT_EQ(out.count('\n'), 2) << out.toStdString();
-    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
-    ASSERT_TRUE(p.waitForFinished(5000));
-    out += p.readAllStandardOutput();
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), 0);
-    const QList<QByteArray> lines = out.trimmed().split('\n');
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(lines[0].startsWith("index,name,red,green,blue,problem,x,y,"));
-    EXPECT_TRUE(lines[1].startsWith("0,A,255,255,255,,"));
+    ASSERT_EQ(p.waitLines(2, 20000), 2u) << p.err();
+    p.signal(SIGINT);
+    EXPECT_EQ(p.wait(5000), 0) << p.err();
+    const std::vector<std::string> lines = p.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("index,name,red,green,blue,problem,x,y,", 0), 0u);
+    EXPECT_EQ(lines[1].rfind("0,A,255,255,255,,", 0), 0u);
 }
