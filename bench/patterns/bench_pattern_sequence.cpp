@@ -6,6 +6,7 @@
 //    a run, beside the longest single command exchange.
 //
 //   bench_pattern_sequence [--runs R] [--patches N] [--stable S] [--commands C]
+#include "benchstats.h"
 #include "genmeasure.h"
 #include "patternsequence.h"
 #include "simulator.h"
@@ -27,27 +28,32 @@
 
 namespace {
 
-double median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double percentile(std::vector<double> v, double p) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, static_cast<std::size_t>(p * (v.size() - 1) + 0.5))];
-}
-
 int argInt(int argc, char **argv, const char *name, int fallback) {
     for (int i = 1; i + 1 < argc; ++i)
         if (!std::strcmp(argv[i], name))
             return std::atoi(argv[i + 1]);
     return fallback;
 }
+
+// The longest time the event loop went without running a 1 ms timer.
+class StallWatch {
+public:
+    StallWatch() {
+        m_ticker.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_ticker, &QTimer::timeout, [this] {
+            m_worst = std::max(m_worst, m_since.nsecsElapsed() / 1e6);
+            m_since.restart();
+        });
+        m_since.start();
+        m_ticker.start(1);
+    }
+    double worstMs() const { return m_worst; }
+
+private:
+    QTimer m_ticker;
+    QElapsedTimer m_since;
+    double m_worst = 0;
+};
 
 double argDouble(int argc, char **argv, const char *name, double fallback) {
     for (int i = 1; i + 1 < argc; ++i)
@@ -122,19 +128,10 @@ int main(int argc, char **argv) {
     // 3. The same watch on an idle event loop, for the machine's own noise.
     {
         QEventLoop idle;
-        QElapsedTimer sinceTick;
-        double worstGap = 0;
-        QTimer ticker;
-        ticker.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&ticker, &QTimer::timeout, [&] {
-            worstGap = std::max(worstGap, sinceTick.nsecsElapsed() / 1e6);
-            sinceTick.restart();
-        });
         QTimer::singleShot(3000, &idle, &QEventLoop::quit);
-        sinceTick.start();
-        ticker.start(1);
+        const StallWatch watch;
         idle.exec();
-        std::printf("longest stall of an idle event loop over 3 s: %.1f ms\n", worstGap);
+        std::printf("longest stall of an idle event loop over 3 s: %.1f ms\n", watch.worstMs());
     }
 
     // 4. Whole sequences, with the GUI thread's stalls watched by a 1 ms timer.
@@ -151,25 +148,16 @@ int main(int argc, char **argv) {
         QEventLoop loop;
         QObject::connect(&seq, &PatternSequence::finished, &loop, &QEventLoop::quit);
         QObject::connect(&seq, &PatternSequence::Aborted, &loop, &QEventLoop::quit);
-        QElapsedTimer sinceTick;
-        double worstGap = 0;
-        QTimer ticker;
-        ticker.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&ticker, &QTimer::timeout, [&] {
-            worstGap = std::max(worstGap, sinceTick.nsecsElapsed() / 1e6);
-            sinceTick.restart();
-        });
         QElapsedTimer total;
         total.start();
-        sinceTick.start();
-        ticker.start(1);
+        const StallWatch watch;
         seq.start(meter, 0);
         loop.exec();
         const double perPatch = total.nsecsElapsed() / 1e6 / patches;
         overheadMs.push_back(perPatch - stable * 1000 - instrument);
-        stallMs.push_back(worstGap);
+        stallMs.push_back(watch.worstMs());
         std::printf("run %d: %.1f ms per patch, overhead %.1f ms, longest GUI stall %.1f ms\n",
-                    r + 1, perPatch, overheadMs.back(), worstGap);
+                    r + 1, perPatch, overheadMs.back(), watch.worstMs());
     }
     std::printf("per-patch overhead beyond %.2f s stabilising and instrument time: median %.1f ms "
                 "(%d runs x %d patches)\n",

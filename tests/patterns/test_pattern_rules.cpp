@@ -4,6 +4,7 @@
 #include "patchcheck.h"
 #include "patternwire.h"
 #include "sequencetexts.h"
+#include "spreadreading.h"
 
 #include <gtest/gtest.h>
 
@@ -128,31 +129,19 @@ TEST(BatchFile, ReadsPatchesAndStopsAtTheFirstBadLine) {
     }
 }
 
-namespace {
-Measurement reading(double maxY, double spreadPercent, uint32_t error = 0) {
-    Measurement m = Measurement::fromxyY(0.3127, 0.329, maxY);
-    m.minX = m.maxX = m.bigX;
-    m.minZ = m.maxZ = m.bigZ;
-    m.maxY = maxY;
-    m.minY = maxY * (1 - spreadPercent / 100);
-    m.errorCode = error;
-    return m;
-}
-} // namespace
-
 TEST(PatchCheck, SpreadAboveTheLimitIsUnstableOnlyWhenBrightEnough) {
     using namespace patchcheck;
     Problem p;
-    EXPECT_FALSE(findProblem(reading(100, 1.4), &p));
-    ASSERT_TRUE(findProblem(reading(100, 2.0), &p));
+    EXPECT_FALSE(findProblem(spreadReading(100, 1.4), &p));
+    ASSERT_TRUE(findProblem(spreadReading(100, 2.0), &p));
     EXPECT_EQ(p.title, "Unstable Measurement");
     EXPECT_NEAR(p.spread.y, 2.0, 1e-9);
     EXPECT_TRUE(p.text.contains("\nError of Y : 2%"));
     EXPECT_EQ(p.choices, (QList<Answer>{Retry, Ignore, Abort}));
     EXPECT_EQ(p.defaultChoice, Abort);
     // However wild, a reading at or below 5.0 is too dark to judge.
-    EXPECT_FALSE(findProblem(reading(5.0, 90), &p));
-    EXPECT_TRUE(findProblem(reading(5.01, 90), &p));
+    EXPECT_FALSE(findProblem(spreadReading(5.0, 90), &p));
+    EXPECT_TRUE(findProblem(spreadReading(5.01, 90), &p));
     // No reading at all is no spread, not a division by zero.
     EXPECT_FALSE(findProblem(Measurement(), &p));
 }
@@ -161,7 +150,7 @@ TEST(PatchCheck, ErrorBitsAreDescribedAndUnpluggedCanOnlyBeAborted) {
     using namespace patchcheck;
     EXPECT_EQ(relevantBits(0xFFFFFFFFu), 0xF67FFF4Fu);
     Problem p;
-    ASSERT_TRUE(findProblem(reading(100, 0, 0x40 | 0x200 | 0x1000), &p));
+    ASSERT_TRUE(findProblem(spreadReading(100, 0, 0x40 | 0x200 | 0x1000), &p));
     EXPECT_EQ(p.title, "Error Measurement");
     EXPECT_EQ(p.text, "There was an error durning measurement\n The Aiming lights are on.\n"
                       "There was an error from the Torva device due to the Range switching "
@@ -169,11 +158,11 @@ TEST(PatchCheck, ErrorBitsAreDescribedAndUnpluggedCanOnlyBeAborted) {
                       "code: 4096\n");
     EXPECT_EQ(p.choices, (QList<Answer>{Abort, Retry}));
 
-    ASSERT_TRUE(findProblem(reading(100, 0, 0x2), &p));
+    ASSERT_TRUE(findProblem(spreadReading(100, 0, 0x2), &p));
     EXPECT_TRUE(p.text.contains("The device has been unplugged"));
     EXPECT_EQ(p.choices, QList<Answer>{Abort});
     // The top bit makes the code negative, which is not reported.
-    EXPECT_FALSE(findProblem(reading(100, 0, 0x80000000u), &p));
+    EXPECT_FALSE(findProblem(spreadReading(100, 0, 0x80000000u), &p));
 }
 
 TEST(SequenceTexts, PatchRectanglesAndLabels) {

@@ -3,6 +3,7 @@
 #include "genmeasure.h"
 #include "genpattern.h"
 #include "patternsequence.h"
+#include "spreadreading.h"
 
 #include <QElapsedTimer>
 #include <QMutex>
@@ -37,17 +38,7 @@ public:
         averagesAsked << averages;
         onWorker << (QThread::currentThread() == thread() &&
                      thread() != QCoreApplication::instance()->thread());
-        return queue.isEmpty() ? steady(100) : queue.takeFirst();
-    }
-
-    static Measurement steady(double Y, double spreadPercent = 0, uint32_t error = 0) {
-        Measurement m = Measurement::fromxyY(0.3127, 0.329, Y);
-        m.minX = m.maxX = m.bigX;
-        m.minZ = m.maxZ = m.bigZ;
-        m.maxY = Y;
-        m.minY = Y * (1 - spreadPercent / 100);
-        m.errorCode = error;
-        return m;
+        return queue.isEmpty() ? spreadReading(100) : queue.takeFirst();
     }
 };
 
@@ -153,9 +144,8 @@ TEST_F(Sequence, WithoutStabilisingTimeThereAreNoTicks) {
 }
 
 TEST_F(Sequence, RetryMeasuresTheSameColourAgainAndIgnoreReportsIt) {
-    meter.queue = {ScriptedMeter::steady(100),      ScriptedMeter::steady(100),
-                   ScriptedMeter::steady(100),      ScriptedMeter::steady(100, 3.0),
-                   ScriptedMeter::steady(100, 4.0), ScriptedMeter::steady(100)};
+    meter.queue = {spreadReading(100),      spreadReading(100),      spreadReading(100),
+                   spreadReading(100, 3.0), spreadReading(100, 4.0), spreadReading(100)};
     seq.setColors({Qt::white, Qt::red, Qt::green, Qt::blue, Qt::yellow});
     QList<patchcheck::Answer> script = {patchcheck::Retry, patchcheck::Ignore};
     QList<int> askedAt;
@@ -173,7 +163,7 @@ TEST_F(Sequence, RetryMeasuresTheSameColourAgainAndIgnoreReportsIt) {
 }
 
 TEST_F(Sequence, AbortAtAProblemEndsTheRun) {
-    meter.queue = {ScriptedMeter::steady(100), ScriptedMeter::steady(100, 0, 0x1)};
+    meter.queue = {spreadReading(100), spreadReading(100, 0, 0x1)};
     QList<patchcheck::Answer> offered;
     seq.setProblemHandler([&](const patchcheck::Problem &p) {
         offered = p.choices;
@@ -188,7 +178,7 @@ TEST_F(Sequence, AbortAtAProblemEndsTheRun) {
 }
 
 TEST_F(Sequence, IgnoredBitsNeverRaiseAProblem) {
-    meter.queue = {ScriptedMeter::steady(100, 0, 0x10 | 0x20 | 0x80 | 0x800000)};
+    meter.queue = {spreadReading(100, 0, 0x10 | 0x20 | 0x80 | 0x800000)};
     seq.setColors({Qt::white});
     int asked = 0;
     seq.setProblemHandler([&](const patchcheck::Problem &) {
