@@ -3,7 +3,8 @@
 //  - the per-patch overhead of a sequence beyond its stabilising time and
 //    the instrument's own measuring time;
 //  - the longest the GUI thread went without running its event loop during
-//    a run, beside the longest single command exchange.
+//    a run, beside the longest single command exchange;
+//  - how soon a run stopped while stabilising reports Aborted.
 //
 //   bench_pattern_sequence [--runs R] [--patches N] [--stable S] [--commands C]
 #include "benchstats.h"
@@ -159,6 +160,29 @@ int main(int argc, char **argv) {
         std::printf("run %d: %.1f ms per patch, overhead %.1f ms, longest GUI stall %.1f ms\n",
                     r + 1, perPatch, overheadMs.back(), watch.worstMs());
     }
+    // 5. How soon a run stopped while stabilising has ended.
+    std::vector<double> abortMs;
+    for (int i = 0; i < 20; ++i) {
+        PatternSequence seq;
+        seq.setColors(colors);
+        seq.setGenerator(generator);
+        seq.setStableTime(60);
+        QEventLoop loop;
+        QElapsedTimer sinceAbort;
+        QObject::connect(&seq, &PatternSequence::Aborted, &loop, [&] {
+            abortMs.push_back(sinceAbort.nsecsElapsed() / 1e6);
+            loop.quit();
+        });
+        seq.start(meter, 0);
+        QTimer::singleShot(30 + 7 * i, &loop, [&] {
+            sinceAbort.start();
+            seq.abort();
+        });
+        loop.exec();
+    }
+    std::printf("abort while stabilising to Aborted: median %.1f ms, max %.1f ms (%zu)\n",
+                median(abortMs), *std::max_element(abortMs.begin(), abortMs.end()), abortMs.size());
+
     std::printf("per-patch overhead beyond %.2f s stabilising and instrument time: median %.1f ms "
                 "(%d runs x %d patches)\n",
                 stable, median(overheadMs), runs, patches);
