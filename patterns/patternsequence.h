@@ -41,7 +41,9 @@ public:
     // 0 = the device's own automatic averaging, limited by maxAverage.
     void setAverages(int averages) { m_averages = qMax(0, averages); }
     void setMaxAverage(int maxAverage) { m_maxAverage = qMax(1, maxAverage); }
+    // Sent to the generator now and kept for the next one.
     void setMaxColor(int max);
+    int maxColor() const { return m_maxColor; }
     // Without a handler a problem is ignored when that is offered, else aborted.
     void setProblemHandler(ProblemHandler handler) { m_handler = std::move(handler); }
 

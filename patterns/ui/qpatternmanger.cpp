@@ -164,7 +164,6 @@ QList<QColor> QPatternManger::colors() const {
 }
 
 void QPatternManger::start(GenMeasure *device, measureDevice tag) {
-    m_tag = tag;
     if (m_sequence->isRunning())
         return;
     ui->progressRun->setValue(0);
@@ -369,7 +368,7 @@ void QPatternManger::managerConnected(GenDevice *device) {
     const QString image = appSettings().value("imageFile", QString()).toString();
     if (!image.isEmpty())
         g->sendImage(QImage(image));
-    m_sequence->setMaxColor(255);
+    m_sequence->setMaxColor(m_sequence->maxColor());
     connect(g, &GenDevice::closed, this, &QPatternManger::portClosed);
     connect(g, &GenPattern::infoChanged, this, &QPatternManger::patternGenInfoChanged);
     applyTabPattern(ui->tabWidget->currentIndex());

@@ -111,5 +111,4 @@ private:
     bool m_steppedAside = false; // the window hid itself from a patch on its screen
     QList<QColorWidget *> m_swatches;
     QRect m_patchRect;
-    int m_tag = TorvaRun;
 };
