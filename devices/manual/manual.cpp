@@ -45,7 +45,11 @@ Measurement Manual::measure(int) {
         emit callMeasurement(m);
     }
     caller->deleteLater();
+    // Derived values follow the device's spec; the error code stays what the
+    // entry decided (a cancel is 8, not 8 plus "no CCT" for its zeros).
+    const unsigned decided = m.errorCode;
     m.setGamutSpec(m_gamutSpec);
+    m.errorCode = decided;
 
     QGuiApplication::setQuitOnLastWindowClosed(quitOnClose);
     return m;

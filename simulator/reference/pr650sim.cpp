@@ -45,7 +45,7 @@ std::string PR650Sim::handle(const std::string &frame) {
             return {};
         return measurementReply(readLight());
     }
-    return "0010\r\n"; // not a command this instrument knows
+    return "10,UNKNOWN COMMAND\r\n";
 }
 
 } // namespace sim
