@@ -4,6 +4,7 @@
 // until it reaches a minimum length within a time limit. Wakes as soon as
 // bytes arrive, so the instrument's own pace, not polling, sets the time.
 
+#include "serialcommand.h"
 #include "seriallink.h"
 
 #include <QObject>
@@ -39,6 +40,9 @@ public:
     // stays shorter than minLength within timeoutSeconds, or a port that
     // went away, gives an empty string.
     QString sendCommand(const QString &command, int minLength, int timeoutSeconds);
+    QString sendCommand(const SerialCommand &c) {
+        return sendCommand(QString::fromLatin1(c.text), c.minLength, c.timeoutSeconds);
+    }
 
 private:
     std::unique_ptr<SerialLink> m_link;

@@ -14,9 +14,6 @@ constexpr quint32 portLost = 0x1;
 constexpr quint32 noAnswer = 0x2;
 constexpr quint32 unusable = 0x8;
 
-QString send(QChromaSerialPort &port, const cs2000::Command &c) {
-    return port.sendCommand(QString::fromLatin1(c.text), c.minLength, c.timeoutSeconds);
-}
 } // namespace
 
 CS2000::CS2000(std::unique_ptr<SerialLink> link, QObject *parent)
@@ -42,7 +39,7 @@ void CS2000::forget() {
 
 void CS2000::updateInfo() {
     using namespace cs2000;
-    if (!isOk(send(*m_port, remoteOn)) || !isOk(send(*m_port, measuringMode)))
+    if (!isOk(m_port->sendCommand(remoteOn)) || !isOk(m_port->sendCommand(measuringMode)))
         return;
     // Each value is taken before its status is looked at.
     const struct {
@@ -53,7 +50,7 @@ void CS2000::updateInfo() {
                  {readChannel, &m_calChannel},
                  {readStatus, &m_stsrValue}};
     for (const auto &r : reads) {
-        const QString reply = send(*m_port, r.command);
+        const QString reply = m_port->sendCommand(r.command);
         intField(reply, 1, r.field);
         if (!isOk(reply))
             return;
@@ -73,7 +70,7 @@ void CS2000::updateInfo() {
     m_calName = channelName(m_calChannel);
 
     Identity id;
-    if (parseIdentity(send(*m_port, identify), &id)) {
+    if (parseIdentity(m_port->sendCommand(identify), &id)) {
         m_serialNumber = id.serialNumber;
         m_model = id.model;
         m_manufacturer = QStringLiteral("Konica Minolta");
@@ -87,7 +84,7 @@ QString CS2000::channelName(int channel) const {
 
 quint32 CS2000::runMeasurement() {
     using namespace cs2000;
-    const QString started = send(*m_port, startMeasurement);
+    const QString started = m_port->sendCommand(startMeasurement);
     if (!isOk(started))
         return started.isEmpty() ? noAnswer : unusable;
     // An unreadable measuring time still leaves the grace time to wait.
@@ -108,7 +105,7 @@ Measurement CS2000::measure(int) {
     quint32 why = runMeasurement();
     double xyz[3];
     if (!why) {
-        const QString reply = send(*m_port, cs2000::readXYZ);
+        const QString reply = m_port->sendCommand(cs2000::readXYZ);
         if (cs2000::parseXYZ(reply, xyz))
             return Measurement::fromXYZ(xyz[0], xyz[1], xyz[2], m_gamutSpec);
         why = reply.isEmpty() ? noAnswer : unusable;
@@ -149,7 +146,7 @@ void CS2000::setCalFile(int index) {
     if (!isOk(m_port->sendCommand(selectChannelCommand(index), selectMinLength,
                                   selectTimeoutSeconds)))
         return;
-    const QString reply = send(*m_port, readChannelAfterSelect);
+    const QString reply = m_port->sendCommand(readChannelAfterSelect);
     int channel = m_calChannel;
     if (!isOk(reply) || !intField(reply, 1, &channel))
         return;
@@ -169,10 +166,10 @@ bool CS2000Factory::probe(const QString &port, ConnectionInfo *info) {
     QChromaSerialPort line;
     if (!line.openPort(port) || !line.configure(baud, 8, parity, 10000) || !line.isOpen())
         return false;
-    if (!cs2000::isOk(send(line, cs2000::remoteOn)))
+    if (!cs2000::isOk(line.sendCommand(cs2000::remoteOn)))
         return false;
     cs2000::Identity id;
-    if (!cs2000::parseIdentity(send(line, cs2000::identify), &id))
+    if (!cs2000::parseIdentity(line.sendCommand(cs2000::identify), &id))
         return false;
     if (info) {
         info->serialNumber = id.serialNumber;

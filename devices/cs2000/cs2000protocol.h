@@ -3,17 +3,15 @@
 // the reply length and time limit each needs, status and field splitting,
 // identity, XYZ and the four spectral data blocks. No I/O.
 
+#include "serialcommand.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace cs2000 {
 
-struct Command {
-    const char *text;
-    int minLength;      // characters; a shorter reply is no reply
-    int timeoutSeconds; // s
-};
+using Command = SerialCommand;
 
 constexpr Command remoteOn{"RMTS,1", 5, 1};
 constexpr Command measuringMode{"SCMS,1,06000", 5, 2};

@@ -10,9 +10,6 @@ constexpr int baud = 9600;
 constexpr char parity = 'n';
 constexpr int pulseMs = 50; // ms each step of the remote-mode pulse
 
-QString send(QChromaSerialPort &port, const pr650::Command &c) {
-    return port.sendCommand(QString::fromLatin1(c.text), c.minLength, c.timeoutSeconds);
-}
 } // namespace
 
 PR650::PR650(std::unique_ptr<SerialLink> link, QObject *parent)
@@ -34,17 +31,17 @@ void PR650::updateInfo() {
     QThread::msleep(pulseMs);
     m_port->setRts(1);
     QThread::msleep(pulseMs);
-    send(*m_port, pr650::remoteMode); // answered before remote mode is on
-    if (!pr650::isOk(send(*m_port, pr650::remoteMode)))
+    m_port->sendCommand(pr650::remoteMode); // answered before remote mode is on
+    if (!pr650::isOk(m_port->sendCommand(pr650::remoteMode)))
         return;
-    m_serialNumber = pr650::text(send(*m_port, pr650::readSerialNumber));
-    m_model = pr650::text(send(*m_port, pr650::readModel));
+    m_serialNumber = pr650::text(m_port->sendCommand(pr650::readSerialNumber));
+    m_model = pr650::text(m_port->sendCommand(pr650::readModel));
     m_manufacturer = QStringLiteral("Photo Research");
 }
 
 Measurement PR650::measure(int) {
     Measurement m;
-    const QString reply = send(*m_port, pr650::measureXYZ);
+    const QString reply = m_port->sendCommand(pr650::measureXYZ);
     double xyz[3];
     if (reply.isEmpty())
         m.errorCode |= 0x2;

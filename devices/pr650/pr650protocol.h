@@ -3,15 +3,13 @@
 // reply length and time limit each needs, the "00" status and the "M2"
 // measurement reply. No I/O.
 
+#include "serialcommand.h"
+
 #include <QString>
 
 namespace pr650 {
 
-struct Command {
-    const char *text;
-    int minLength;      // characters; a shorter reply is no reply
-    int timeoutSeconds; // s
-};
+using Command = SerialCommand;
 
 // Sent twice after the remote-mode pulse; the first reply is ignored.
 constexpr Command remoteMode{"S01,,,,,,,1", 4, 1};

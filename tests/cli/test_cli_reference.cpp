@@ -1,7 +1,7 @@
 // tintwell-cli ports, reference, spectrum and channels as separate processes
 // against the in-process simulator: output formats, exit codes, and what a
 // user sees when the instrument is missing or lost.
-#include "simulator.h"
+#include "referencebench.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>
@@ -54,18 +54,7 @@ class CliReference : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = makeTempDir();
-        sim::SimulatorOptions o;
-        o.dir = dir;
-        o.colorimeter.timeScale = 0;
-        o.colorimeter.noise = 0;
-        for (const char *model : {"CS-2000", "PR-650", "BM-7"}) {
-            sim::ReferenceConfig r;
-            r.model = model;
-            r.timeScale = 0;
-            r.noise = 0;
-            o.references.push_back(r);
-        }
-        bench = std::make_unique<sim::Simulator>(o);
+        bench = std::make_unique<sim::Simulator>(referenceBenchOptions(dir));
         std::string error;
         ASSERT_TRUE(bench->start(&error)) << error;
     }

@@ -5,6 +5,7 @@
 #include "devicetesting.h"
 // Simulator headers before Qt's (see devicetesting.h).
 #include "cs2000sim.h"
+#include "referencebench.h"
 
 #include "cmf.h"
 
@@ -26,18 +27,7 @@ protected:
     void SetUp() override {
         ManagerTest::SetUp();
         dir = makeTempDir();
-        sim::SimulatorOptions o;
-        o.dir = dir;
-        o.colorimeter.timeScale = 0.05;
-        o.colorimeter.noise = 0;
-        for (const char *model : {"CS-2000", "PR-650", "BM-7"}) {
-            sim::ReferenceConfig r;
-            r.model = model;
-            r.timeScale = 0; // measuring time is not under test here
-            r.noise = 0;
-            o.references.push_back(r);
-        }
-        bench = std::make_unique<sim::Simulator>(o);
+        bench = std::make_unique<sim::Simulator>(referenceBenchOptions(dir));
         std::string error;
         ASSERT_TRUE(bench->start(&error)) << error;
     }
