@@ -1,15 +1,13 @@
 // tintwell-cli ports, reference, spectrum and channels as separate processes
 // against the in-process simulator: output formats, exit codes, and what a
 // user sees when the instrument is missing or lost.
+#include "childprocess.h"
 #include "referencebench.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <sstream>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
@@ -20,51 +18,31 @@ struct CliRun {
     std::string err;
 };
 
-// Runs tintwell-cli with the arguments (single words, no quoting needed).
-CliRun cli(const std::string &args, const std::string &env = {}) {
-    const char *bin = std::getenv("TINTWELL_BIN_DIR");
-    const std::string errFile = std::string(std::getenv("TINTWELL_TEST_HOME")) + "/cli.err";
-    const std::string command =
-        env + " " + std::string(bin ? bin : ".") + "/tintwell-cli " + args + " 2>" + errFile;
+// tintwell-cli with the arguments, to its end.
+CliRun cli(const std::string &args, const std::vector<std::string> &env = {}) {
+    std::vector<std::string> argv{"tintwell-cli"};
+    std::istringstream words(args);
+    for (std::string w; words >> w;)
+        argv.push_back(w);
+    ChildProcess child(argv, env);
     CliRun r;
-    FILE *p = ::popen(command.c_str(), "r");
-    if (!p)
-        return r;
-    std::string out;
-    char buf[4096];
-    while (std::size_t n = std::fread(buf, 1, sizeof buf, p))
-        out.append(buf, n);
-    const int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);)
-        r.lines.push_back(line);
-    std::ostringstream err;
-    std::FILE *e = std::fopen(errFile.c_str(), "r");
-    if (e) {
-        while (std::size_t n = std::fread(buf, 1, sizeof buf, e))
-            err.write(buf, static_cast<std::streamsize>(n));
-        std::fclose(e);
-    }
-    r.err = err.str();
+    r.code = child.wait(60000);
+    r.lines = child.lines();
+    r.err = child.err();
     return r;
 }
 
 class CliReference : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = makeTempDir();
-        bench = std::make_unique<sim::Simulator>(referenceBenchOptions(dir));
+        bench = std::make_unique<sim::Simulator>(referenceBenchOptions(dir.path()));
         std::string error;
         ASSERT_TRUE(bench->start(&error)) << error;
     }
-    void TearDown() override {
-        bench.reset();
-        ::rmdir(dir.c_str());
-    }
-    std::string port(const char *name) const { return dir + "/" + name; }
+    void TearDown() override { bench.reset(); }
+    std::string port(const char *name) const { return dir.file(name); }
 
-    std::string dir;
+    TempDir dir;
     std::unique_ptr<sim::Simulator> bench;
 };
 
@@ -135,8 +113,9 @@ TEST_F(CliReference, ChannelsListAndSelect) {
 }
 
 TEST_F(CliReference, PortsListsWhatAScanFinds) {
-    const std::string extra = "TINTWELL_EXTRA_PORTS=" + port("colorimeter") + ":" + port("cs2000") +
-                              ":" + port("pr650") + ":" + port("bm7");
+    const std::vector<std::string> extra = {"TINTWELL_EXTRA_PORTS=" + port("colorimeter") + ":" +
+                                            port("cs2000") + ":" + port("pr650") + ":" +
+                                            port("bm7")};
     const CliRun all = cli("ports --json --all", extra);
     ASSERT_EQ(all.code, 0) << all.err;
     std::string text;

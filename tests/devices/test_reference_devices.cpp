@@ -26,19 +26,17 @@ class ReferenceBench : public ManagerTest {
 protected:
     void SetUp() override {
         ManagerTest::SetUp();
-        dir = makeTempDir();
-        bench = std::make_unique<sim::Simulator>(referenceBenchOptions(dir));
+        bench = std::make_unique<sim::Simulator>(referenceBenchOptions(dir.path()));
         std::string error;
         ASSERT_TRUE(bench->start(&error)) << error;
     }
     void TearDown() override {
         bench.reset();
-        ::rmdir(dir.c_str());
         ManagerTest::TearDown();
     }
-    QString port(const char *name) const { return QString::fromStdString(dir + "/" + name); }
+    QString port(const char *name) const { return QString::fromStdString(dir.file(name)); }
 
-    std::string dir;
+    TempDir dir;
     std::unique_ptr<sim::Simulator> bench;
 };
 

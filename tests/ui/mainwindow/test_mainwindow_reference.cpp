@@ -18,9 +18,9 @@ namespace {
 
 TEST(MainWindowReference, ConnectsASimulatedCS2000FromItsMenu) {
     isolatePortManager();
-    const std::string dir = makeTempDir();
+    TempDir dir;
     sim::SimulatorOptions o;
-    o.dir = dir;
+    o.dir = dir.path();
     o.colorimeter.timeScale = 0.05;
     sim::ReferenceConfig cs2000;
     cs2000.model = "CS-2000";
@@ -29,7 +29,7 @@ TEST(MainWindowReference, ConnectsASimulatedCS2000FromItsMenu) {
     sim::Simulator bench(o);
     std::string error;
     ASSERT_TRUE(bench.start(&error)) << error;
-    const QString port = QString::fromStdString(dir + "/cs2000");
+    const QString port = QString::fromStdString(dir.file("cs2000"));
     QSettings().setValue("checkCS2000", true);
     setExtraPorts({port});
 
@@ -40,7 +40,7 @@ TEST(MainWindowReference, ConnectsASimulatedCS2000FromItsMenu) {
     if (!manager->isScanning())
         manager->findPorts();
     QDeviceAction *entry = nullptr;
-    ASSERT_TRUE(waitFor(
+    ASSERT_TRUE(waitUntil(
         [&] {
             for (QDeviceAction *a : window.referenceMenu()->findChildren<QDeviceAction *>()) {
                 if (a->info().port == port && a->isEnabled())
@@ -63,7 +63,7 @@ TEST(MainWindowReference, ConnectsASimulatedCS2000FromItsMenu) {
         return all;
     };
     ASSERT_TRUE(
-        waitFor([&] { return statusText().contains("Reference: CS-2000 10011234"); }, 20000))
+        waitUntil([&] { return statusText().contains("Reference: CS-2000 10011234"); }, 20000))
         << statusText().toStdString();
     EXPECT_EQ(window.referenceMenu()->device()->model(), "CS-2000");
     const QByteArray shot = qgetenv("TINTWELL_TEST_SCREENSHOT");
@@ -71,7 +71,7 @@ TEST(MainWindowReference, ConnectsASimulatedCS2000FromItsMenu) {
         window.grab().save(QString::fromLocal8Bit(shot));
 
     window.referenceMenu()->closePort();
-    EXPECT_TRUE(waitFor([&] { return !statusText().contains("Reference:"); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return !statusText().contains("Reference:"); }, 5000));
     setExtraPorts({});
     QSettings().remove("checkCS2000");
 }
