@@ -2,10 +2,11 @@
 // discovery broadcast, with the reply printed as one JSON object.
 #include "calibrationjson.h" // jsonString
 #include "cliargs.h"
+#include "clidevice.h"
 #include "commands.h"
 #include "measurementjson.h"
+#include "patternfactories.h"
 #include "patternwire.h"
-#include "qtcontext.h"
 #include "torvapattern.h"
 #include "torvapatternfactory.h"
 
@@ -122,7 +123,8 @@ int discover() {
 }
 
 int run(const Options &o) {
-    CliQtContext qt;
+    const CliDeviceContext context;
+    registerNetworkPatternFactory();
     if (o.action == "discover")
         return discover();
     const QString host = QString::fromStdString(o.host);

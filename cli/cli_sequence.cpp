@@ -5,14 +5,15 @@
 #include "batchfile.h"
 #include "calibrationjson.h" // jsonString
 #include "cliargs.h"
+#include "clidevice.h"
 #include "commands.h"
 #include "factories.h"
 #include "genfactory.h"
 #include "genmeasure.h"
 #include "interruptguard.h"
 #include "measurementjson.h"
+#include "patternfactories.h"
 #include "patternsequence.h"
-#include "qtcontext.h"
 #include "torvapattern.h"
 #include "torvapatternfactory.h"
 
@@ -98,7 +99,7 @@ QList<ColorPatch> readColors(const std::string &path) {
 }
 
 // The measuring device on the port, found the way a scan finds it.
-std::unique_ptr<GenMeasure> openInstrument(const QString &port) {
+std::unique_ptr<GenMeasure> identifyInstrument(const QString &port) {
     for (GenFactory *f : factories()) {
         if (f->connectionKind() != SerialConnection)
             continue;
@@ -149,7 +150,8 @@ private:
 
 int run(const Options &o) {
     const QList<ColorPatch> patches = readColors(o.colors);
-    CliQtContext qt;
+    const CliDeviceContext context;
+    registerNetworkPatternFactory();
 
     TorvaPatternFactory generatorFactory;
     std::unique_ptr<GenDevice> generator(
@@ -160,7 +162,7 @@ int run(const Options &o) {
                      o.generator.c_str());
         return 1;
     }
-    std::unique_ptr<GenMeasure> instrument = openInstrument(QString::fromStdString(o.device));
+    std::unique_ptr<GenMeasure> instrument = identifyInstrument(QString::fromStdString(o.device));
     if (!instrument) {
         std::fprintf(stderr, "tintwell-cli sequence: no instrument answered at %s\n",
                      o.device.c_str());
@@ -200,13 +202,14 @@ int run(const Options &o) {
                          printer.patch(index, m, problem);
                          problem.clear();
                      });
-    QObject::connect(&sequence, &PatternSequence::finished, &qt.app(), &QCoreApplication::quit);
-    QObject::connect(&sequence, &PatternSequence::Aborted, &qt.app(), [&](int) {
+    QObject::connect(&sequence, &PatternSequence::finished, QCoreApplication::instance(),
+                     &QCoreApplication::quit);
+    QObject::connect(&sequence, &PatternSequence::Aborted, QCoreApplication::instance(), [&](int) {
         if (!interrupted && exitCode == 0) {
             std::fprintf(stderr, "tintwell-cli sequence: the run was aborted (generator lost)\n");
             exitCode = 3;
         }
-        qt.app().quit();
+        QCoreApplication::quit();
     });
 
     const InterruptGuard guard;
@@ -215,13 +218,13 @@ int run(const Options &o) {
         if (guard.interrupted() && !interrupted) {
             interrupted = true;
             if (!sequence.abort())
-                qt.app().quit();
+                QCoreApplication::quit();
         }
     });
     poll.start(20);
     if (!sequence.start(instrument.get(), 0))
         return 1;
-    qt.app().exec();
+    QCoreApplication::exec();
     return exitCode;
 }
 

@@ -21,6 +21,10 @@ const Command commands[] = {
     {"black", cliBlack, "read the colorimeter's black-level data"},
     {"pattern", cliPattern, "drive a network pattern generator, or find one"},
     {"sequence", cliSequence, "measure a list of colours shown by a pattern generator"},
+    {"ports", cliPorts, "list what a device scan finds"},
+    {"reference", cliReference, "measure with a reference instrument"},
+    {"spectrum", cliSpectrum, "read the CS-2000's spectrum"},
+    {"channels", cliChannels, "list or select the CS-2000's calibration channels"},
 };
 
 void printUsage(FILE *out) {

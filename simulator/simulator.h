@@ -7,6 +7,7 @@
 #include "controltable.h"
 #include "displaysim.h"
 #include "patterngensim.h"
+#include "referencesim.h"
 #include "scene.h"
 
 #include <memory>
@@ -24,6 +25,7 @@ struct SimulatorOptions {
     bool withPatternGenerator = false;
     std::string display;       // display model; "rec709" when a generator runs
     int displaySettleMs = 200; // 0: every change shows at once
+    std::vector<ReferenceConfig> references; // each on DIR/<its port name>
 };
 
 // $XDG_RUNTIME_DIR/tintwell-sim, or /tmp/tintwell-sim-<uid>.
@@ -46,6 +48,8 @@ public:
     // Null unless configured.
     PatternGenSim *patternGenerator() { return patternGen_.get(); }
     DisplaySim *display() { return display_.get(); }
+    // The reference instrument with this port name ("cs2000", ...), or null.
+    ReferenceSim *reference(const std::string &name);
 
     // One command line in, one reply line out ("ok ..." / "error ...").
     std::string execute(const std::string &line) { return control_.execute(line); }
@@ -62,6 +66,7 @@ private:
     std::unique_ptr<ColorimeterSim> colorimeter_;
     std::unique_ptr<DisplaySim> display_;
     std::unique_ptr<PatternGenSim> patternGen_;
+    std::vector<std::unique_ptr<ReferenceSim>> references_;
     ControlTable control_;
 };
 

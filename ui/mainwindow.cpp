@@ -84,6 +84,7 @@ MainWindow::MainWindow(QWidget *parent)
     on_actionRestore_Worksplace_triggered();
 
     setUpColorimeterMenu();
+    setUpReferenceMenu();
 
     connect(m_spec, &ChromaGamutSpec::CurrentGamutChanged, this, &MainWindow::setTarget);
     connect(m_spec, &ChromaGamutSpec::videoModeChanged, this, &MainWindow::setTarget);
@@ -111,6 +112,8 @@ MainWindow::~MainWindow() {
         disconnect(m_device, nullptr, this, nullptr);
     if (m_portMenu && m_portMenu->currentDevice())
         m_portMenu->closePort();
+    if (m_referenceMenu && m_referenceMenu->currentDevice())
+        m_referenceMenu->closePort();
     delete ui;
 }
 
@@ -138,6 +141,24 @@ void MainWindow::setUpColorimeterMenu() {
     connect(m_portMenu, &QPortMenu::startingConnection, this, [this](const ConnectionInfo &info) {
         setWaitingText(QStringLiteral("Connecting to %1 %2").arg(info.model, info.serialNumber));
     });
+}
+
+void MainWindow::setUpReferenceMenu() {
+    m_referenceMenu = new QPortMenu(QStringLiteral("Connect Reference"), ui->menuBar);
+    m_referenceMenu->setEnabledMask(RoleReference | RoleSpectral | RoleManual);
+    ui->menuBar->insertMenu(ui->menuSetup->menuAction(), m_referenceMenu);
+    m_referenceLabel = new QLabel(this);
+    statusBar()->addPermanentWidget(m_referenceLabel);
+    GenMeasure *reference = m_referenceMenu->device();
+    auto show = [this, reference] {
+        const bool open = reference->deviceType() != NoDevice;
+        m_referenceLabel->setText(
+            open ? QStringLiteral("Reference: %1 %2")
+                       .arg(reference->model().trimmed(), reference->serialNumber())
+                 : QString());
+    };
+    connect(reference, &GenDevice::connected, this, show);
+    connect(reference, &GenDevice::closed, this, show);
 }
 
 void MainWindow::setUpUnavailable() {

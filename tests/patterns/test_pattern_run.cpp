@@ -2,6 +2,7 @@
 // simulated display, whose light the simulated colorimeter measures; the
 // sequence logic in between is the one the window and the command line use.
 #include "colorimetersim.h"
+#include "cs2000.h"
 #include "displaymodel.h"
 #include "genmeasure.h"
 #include "genpattern.h"
@@ -44,6 +45,11 @@ protected:
         o.patternGenerator.address = "127.0.0.2";
         o.patternGenerator.serial = "PG-RUN";
         o.display = "rec709";
+        sim::ReferenceConfig cs2000;
+        cs2000.model = "CS-2000";
+        cs2000.timeScale = 0; // its measuring time is not under test
+        cs2000.noise = 0;
+        o.references.push_back(cs2000);
         bench_ = std::make_unique<sim::Simulator>(o);
         std::string error;
         ASSERT_TRUE(bench_->start(&error)) << error;
@@ -65,10 +71,10 @@ protected:
         bench_.reset();
         SimFixture::TearDown();
     }
-    QString run() {
+    QString run(GenMeasure *device = nullptr) {
         QSignalSpy done(&seq_, &PatternSequence::finished);
         QSignalSpy aborted(&seq_, &PatternSequence::Aborted);
-        EXPECT_TRUE(seq_.start(static_cast<GenMeasure *>(meter_.get()), 0));
+        EXPECT_TRUE(seq_.start(device ? device : static_cast<GenMeasure *>(meter_.get()), 0));
         (void)QTest::qWaitFor([&] { return done.count() + aborted.count() > 0; }, 60000);
         return done.count() ? "finished" : aborted.count() ? "Aborted" : "stuck";
     }
@@ -84,11 +90,13 @@ protected:
 
 } // namespace
 
+const QList<QColor> tenColors = {QColor(255, 255, 255), QColor(255, 0, 0),     QColor(0, 255, 0),
+                                 QColor(0, 0, 255),     QColor(128, 128, 128), QColor(0, 0, 0),
+                                 QColor(255, 255, 0),   QColor(0, 255, 255),   QColor(255, 0, 255),
+                                 QColor(64, 32, 200)};
+
 TEST_F(PatternRun, TenColoursReadAsTheDisplayShowsThem) {
-    const QList<QColor> colors = {QColor(255, 255, 255), QColor(255, 0, 0),     QColor(0, 255, 0),
-                                  QColor(0, 0, 255),     QColor(128, 128, 128), QColor(0, 0, 0),
-                                  QColor(255, 255, 0),   QColor(0, 255, 255),   QColor(255, 0, 255),
-                                  QColor(64, 32, 200)};
+    const QList<QColor> &colors = tenColors;
     seq_.setColors(colors);
     ASSERT_EQ(run(), "finished");
     ASSERT_EQ(readings_.size(), colors.size());
@@ -106,6 +114,23 @@ TEST_F(PatternRun, TenColoursReadAsTheDisplayShowsThem) {
     }
     // The black patch reads the panel's black level, not zero.
     EXPECT_NEAR(readings_.at(5).second.bigY, 0.1, 0.02);
+}
+
+TEST_F(PatternRun, TheSameRunThroughTheCs2000MatchesTheDisplay) {
+    CS2000Factory factory;
+    std::unique_ptr<GenDevice> cs2000(factory.create(QString::fromStdString(dir_ + "/cs2000")));
+    ASSERT_TRUE(cs2000->isConnected());
+    seq_.setColors(tenColors);
+    ASSERT_EQ(run(static_cast<GenMeasure *>(cs2000.get())), "finished");
+    ASSERT_EQ(readings_.size(), tenColors.size());
+    const sim::DisplayModel &model = *sim::findDisplayModel("rec709");
+    for (const auto &r : readings_) {
+        const QColor c = tenColors.at(r.first);
+        const sim::Tristimulus want = sim::displayLight(model, c.red(), c.green(), c.blue());
+        EXPECT_NEAR(r.second.bigX, want.X, want.X * 0.005) << r.first;
+        EXPECT_NEAR(r.second.bigY, want.Y, want.Y * 0.005) << r.first;
+        EXPECT_NEAR(r.second.bigZ, want.Z, want.Z * 0.005) << r.first;
+    }
 }
 
 TEST_F(PatternRun, PatternsChangeWhatTheSensorSees) {
