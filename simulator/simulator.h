@@ -23,8 +23,8 @@ struct SimulatorOptions {
     // without a generator only holds its model.
     PatternGenConfig patternGenerator;
     bool withPatternGenerator = false;
-    std::string display;       // display model; "rec709" when a generator runs
-    int displaySettleMs = 200; // 0: every change shows at once
+    std::string display;                     // display model; "rec709" when a generator runs
+    int displaySettleMs = 200;               // 0: every change shows at once
     std::vector<ReferenceConfig> references; // each on DIR/<its port name>
 };
 
