@@ -10,10 +10,12 @@
 #include "logging.h"
 #include "qcopytable.h"
 #include "qportmenu.h"
+#include "saveheaders.h"
 #include "scripteddialogs.h"
 #include "settingsfixture.h"
 #include "windowtesting.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -189,4 +191,20 @@ TEST_F(LoggingTest, AJournalLeftBehindIsRecoveredIntoAFreshWindow) {
     EXPECT_EQ(fresh.data().meta.serialNumber, "FM1-0042");
     EXPECT_EQ(loggingCsv(fresh.data(), LogFormat{true, 3}), loggingCsv(taken, LogFormat{true, 3}));
     EXPECT_EQ(fresh.journalPath(), journal); // taken over, so it survives another crash
+}
+
+TEST_F(LoggingTest, ColumnChooserKeepsTenFlags) {
+    // A stored list of another length is not trusted.
+    appSettings().setValue("saveHeaders/headersSave", QVariantList{true, false});
+    EXPECT_EQ(saveHeaders::storedFlags(), QVector<bool>(10, false).toList());
+    saveHeaders dialog;
+    EXPECT_EQ(dialog.windowTitle(), "Select data to log");
+    child<QCheckBox>(&dialog, "checkAll")->click();
+    EXPECT_EQ(dialog.flags(), QVector<bool>(10, true).toList());
+    child<QCheckBox>(&dialog, "checkLab")->click();
+    EXPECT_FALSE(child<QCheckBox>(&dialog, "checkAll")->isChecked());
+    dialog.accept();
+    QList<bool> expected = QVector<bool>(10, true).toList();
+    expected[saveHeaders::Lab] = false;
+    EXPECT_EQ(saveHeaders::storedFlags(), expected);
 }

@@ -405,12 +405,16 @@ void FlickerForm::showIndicators(uint32_t code) {
 }
 
 void FlickerForm::showFlashStats() {
-    const QString unit = QStringLiteral(" % Diff * Second");
+    // "% Diff * Second", shortened so the fields stay readable beside each other.
+    const QString unit = QStringLiteral(" %·s");
     auto stat = [&unit](const FlashStats &s, QLineEdit *count, QLineEdit *avg, QLineEdit *std) {
         count->setText(QString::number(s.count));
         avg->setText(s.count ? QString::number(s.mean, 'f', 3) + unit : QString());
         std->setText(s.hasDeviation() ? QString::number(s.deviation(), 'f', 3) + unit : QString());
     };
+    for (QLineEdit *f : {ui->linePositiveAverage, ui->lineNegativeAverage, ui->linePositiveStd,
+                         ui->lineNegativeStd})
+        f->setToolTip(QStringLiteral("% Diff * Second"));
     stat(m_detector.positive(), ui->linePositiveCount, ui->linePositiveAverage,
          ui->linePositiveStd);
     stat(m_detector.negative(), ui->lineNegativeCount, ui->lineNegativeAverage,

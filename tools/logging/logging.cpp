@@ -93,8 +93,11 @@ void Logging::setUpTables() {
                           2 * stats->frameWidth() +
                           stats->horizontalScrollBar()->sizeHint().height());
     ui->tableLog->verticalHeader()->setDefaultSectionSize(rowHeight);
+    ui->tableLog->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     ui->tableLog->horizontalHeader()->setDefaultSectionSize(92);
-    ui->tableLog->setColumnWidth(0, 190);
+    const QString widest =
+        logTimeText(QDateTime(QDate(2000, 12, 28), QTime(8, 58, 58, 888)).toMSecsSinceEpoch());
+    ui->tableLog->setColumnWidth(0, ui->tableLog->fontMetrics().horizontalAdvance(widest) + 24);
 }
 
 QString Logging::timeRemainingText() const {
@@ -259,8 +262,15 @@ void Logging::appendRow(const LogRow &row) {
     if (m_journal.isOpen() && !m_journal.append(encodeLogRow(row)))
         journalFailed();
     refreshStatistics();
-    if (atEnd)
-        ui->tableLog->scrollToBottom();
+    // Scrolling lays the view out again: once per pass of the event loop,
+    // not once per row.
+    if (atEnd && !m_scrollPending) {
+        m_scrollPending = true;
+        QTimer::singleShot(0, this, [this] {
+            m_scrollPending = false;
+            ui->tableLog->scrollToBottom();
+        });
+    }
     emit rowLogged(row);
 }
 

@@ -96,6 +96,7 @@ private:
     LogFormat m_format;
     LogJournal m_journal;
     bool m_journalWarned = false;
+    bool m_scrollPending = false;
     QTimer m_timer;
     std::function<qint64()> m_now;
 };
