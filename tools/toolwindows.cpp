@@ -114,8 +114,13 @@ ToolWindows::Recovery ToolWindows::offerLoggingRecovery(const QString &journalPa
     if (answer != QMessageBox::Yes)
         return Recovery::Kept;
     Logging *window = logging();
-    if (!window->recover(journalPath))
+    if (!window->recover(journalPath)) {
+        dialogs().information(m_main, QStringLiteral("Recover Log"),
+                              QStringLiteral("The Logging Tool already holds a log. Save or "
+                                             "clear it; this one is offered again at the next "
+                                             "start."));
         return Recovery::Kept;
+    }
     present(window);
     window->saveLog();
     return Recovery::Recovered;

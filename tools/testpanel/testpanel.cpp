@@ -21,6 +21,9 @@ TestPanel::TestPanel(GenMeasure *device, QWidget *parent)
 }
 
 TestPanel::~TestPanel() {
+    // The application may end with the panel still open.
+    if (m_open)
+        storeSettings();
     delete ui;
 }
 
