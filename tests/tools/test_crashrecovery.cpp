@@ -5,20 +5,20 @@
 // kill comes back, and none is damaged. The same for a flicker peak log.
 #include "devicetesting.h" // first: the simulator before any Qt header
 
+#include "childprocess.h"
 #include "flickerlogs.h"
 #include "journal.h"
 #include "logdata.h"
 #include "logging.h"
 #include "mainwindow.h"
 #include "scripteddialogs.h"
+#include "tempdir.h"
 #include "toolwindows.h"
 #include "windowtesting.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -40,40 +40,40 @@ protected:
         child.setValue("mainwindow/lastTDevice", QStringLiteral("TV-40:") + sim.serial());
         child.sync();
     }
-    void TearDown() override {
-        if (app.state() != QProcess::NotRunning) {
-            app.kill();
-            app.waitForFinished();
-        }
-        QDir(LogJournal::directory()).removeRecursively();
-    }
+    void TearDown() override { QDir(LogJournal::directory()).removeRecursively(); }
 
-    // Starts Tintwell with the log asked for; collects what it prints.
+    // Starts Tintwell with the log asked for.
     void start(const QString &autoLog) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("TINTWELL_EXTRA_PORTS", sim.port());
-        env.insert("TINTWELL_AUTOLOG", autoLog);
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        app.setProcessEnvironment(env);
-        app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QObject::connect(&app, &QProcess::readyReadStandardOutput, [this] {
-            while (app.canReadLine()) {
-                const QByteArray line = app.readLine().trimmed();
-                const QList<QByteArray> parts = line.split(' ');
-                if (parts.size() >= 3 && parts.at(0) == "autolog")
-                    printed[parts.at(1)].append(
-                        {QDateTime::currentMSecsSinceEpoch(),
-                         line.mid(parts.at(0).size() + parts.at(1).size() + 2)});
+        app = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"tintwell"},
+            std::vector<std::string>{"TINTWELL_EXTRA_PORTS=" + sim.port().toStdString(),
+                                     "TINTWELL_AUTOLOG=" + autoLog.toStdString(),
+                                     "QT_QPA_PLATFORM=offscreen"});
+    }
+    // Collects what the child prints, each line stamped when it arrived,
+    // until it has printed count lines of the kind or ms have passed.
+    bool collect(const char *kind, int count, int ms) {
+        const qint64 end = QDateTime::currentMSecsSinceEpoch() + ms;
+        std::size_t seen = 0;
+        while (printed.value(kind).size() < count && QDateTime::currentMSecsSinceEpoch() < end) {
+            app->waitLines(seen + 1, 20);
+            const std::vector<std::string> lines = app->lines();
+            for (; seen < lines.size(); ++seen) {
+                // "autolog KIND PAYLOAD"; a peak line has a space of its own.
+                const QByteArray line = QByteArray::fromStdString(lines[seen]);
+                const int kindEnd = line.indexOf(' ', 8);
+                if (line.startsWith("autolog ") && kindEnd > 8)
+                    printed[line.mid(8, kindEnd - 8)].append(
+                        {QDateTime::currentMSecsSinceEpoch(), line.mid(kindEnd + 1)});
             }
-        });
-        app.start(qEnvironmentVariable("TINTWELL_BIN_DIR") + "/tintwell", QStringList());
-        ASSERT_TRUE(app.waitForStarted());
+        }
+        return printed.value(kind).size() >= count;
     }
     // SIGKILL: no destructor, no flush, no goodbye.
     qint64 killNow() {
         const qint64 at = QDateTime::currentMSecsSinceEpoch();
-        ::kill(static_cast<pid_t>(app.processId()), SIGKILL);
-        app.waitForFinished(); // reaped: its lock is stale now
+        app->signal(SIGKILL);
+        app->wait(); // reaped: its lock is stale now
         return at;
     }
     // What was printed more than a second before the kill.
@@ -92,17 +92,16 @@ protected:
     }
 
     SimColorimeter sim{"TV-40", 1.0};
-    QProcess app;
+    std::unique_ptr<ChildProcess> app;
     QMap<QByteArray, QList<Printed>> printed;
-    QTemporaryDir dir;
+    TempDir dir;
 };
 
 } // namespace
 
 TEST_F(CrashRecoveryTest, ALoggingRunKilledMidwayIsRecoveredAtTheNextStart) {
     start("logging");
-    ASSERT_TRUE(waitUntil([this] { return printed.value("row").size() >= 30; }, 60000))
-        << "rows printed: " << printed.value("row").size();
+    ASSERT_TRUE(collect("row", 30, 60000)) << app->err();
     const qint64 killedAt = killNow();
     const QList<QByteArray> mustHave = takenBefore("row", killedAt);
     ASSERT_GE(mustHave.size(), 20);
@@ -110,7 +109,7 @@ TEST_F(CrashRecoveryTest, ALoggingRunKilledMidwayIsRecoveredAtTheNextStart) {
     isolatePortManager();
     ScriptedDialogs dialogs;
     dialogs.queueButton(QMessageBox::Yes);
-    const QString saved = dir.filePath("recovered.csv");
+    const QString saved = QString::fromStdString(dir.file("recovered.csv"));
     dialogs.queueFileName(saved);
     MainWindow window; // offers the journal once it is up
     ASSERT_TRUE(waitUntil([&] { return dialogs.count() >= 2; }, 5000));
@@ -136,10 +135,9 @@ TEST_F(CrashRecoveryTest, ALoggingRunKilledMidwayIsRecoveredAtTheNextStart) {
 
 TEST_F(CrashRecoveryTest, AFlickerPeakLogKilledMidwayIsRecoveredAtTheNextStart) {
     ASSERT_EQ(sim.say("flicker sine 40 10").substr(0, 2), "ok");
-    const QString target = dir.filePath("peaks.csv");
+    const QString target = QString::fromStdString(dir.file("peaks.csv"));
     start("peaks:" + target);
-    ASSERT_TRUE(waitUntil([this] { return printed.value("peaks").size() >= 30; }, 60000))
-        << "lines printed: " << printed.value("peaks").size();
+    ASSERT_TRUE(collect("peaks", 30, 60000)) << app->err();
     const qint64 killedAt = killNow();
     const QList<QByteArray> mustHave = takenBefore("peaks", killedAt);
     ASSERT_GE(mustHave.size(), 15);

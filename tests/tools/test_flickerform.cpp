@@ -3,6 +3,7 @@
 // not logged, logs refused or stopped as described, settings kept in step
 // with the device and locked while a log runs, and the error boxes.
 #include "flickertesting.h"
+#include "tempdir.h"
 
 #include "flickerform.h"
 #include "flickerlogs.h"
@@ -20,7 +21,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -54,13 +54,13 @@ protected:
         }
     }
     QAction *action(const char *name) { return child<QAction>(form.get(), name); }
-    QString path(const char *name) { return dir.filePath(QLatin1String(name)); }
+    QString path(const char *name) { return QString::fromStdString(dir.file(name)); }
 
     const qint64 start = QDateTime(QDate(2024, 3, 5), QTime(14, 30, 0)).toMSecsSinceEpoch();
     qint64 now = start;
     FlickerMeter meter;
     ScriptedDialogs dialogs;
-    QTemporaryDir dir;
+    TempDir dir;
     std::unique_ptr<FlickerForm> form;
 };
 

@@ -8,13 +8,13 @@
 #include "qledindicator.h"
 #include "qportmenu.h"
 #include "scripteddialogs.h"
+#include "tempdir.h"
 
 #include <QAction>
 #include <QDateTime>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -85,8 +85,9 @@ TEST_F(LiveFlickerTest, FlashesOfKnownSizeAndRateAreCountedAndLogged) {
     // The range held, so a flash cannot switch it (which restarts the window),
     // and a threshold above the sensor's ringing after each flash.
     form->findChild<QAction *>("actionAuto_Lock_Range")->trigger();
-    QTemporaryDir dir;
-    ASSERT_TRUE(form->startLog(FlickerLogKind::Flashes, dir.filePath("flashes.csv"), 0, 1.0));
+    TempDir dir;
+    ASSERT_TRUE(form->startLog(FlickerLogKind::Flashes,
+                               QString::fromStdString(dir.file("flashes.csv")), 0, 1.0));
     ASSERT_TRUE(startFlickering());
     const FlashDetector &detector = form->flashDetector();
     // A full window of steady light first, then one flash of +50 % for
@@ -107,7 +108,7 @@ TEST_F(LiveFlickerTest, FlashesOfKnownSizeAndRateAreCountedAndLogged) {
     EXPECT_EQ(form->findChild<QLineEdit *>("linePositiveCount")->text(), "5");
 
     form->stopFlickering();
-    QFile log(dir.filePath("flashes.csv"));
+    QFile log(QString::fromStdString(dir.file("flashes.csv")));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = log.readAll().trimmed().split('\n');
     ASSERT_EQ(lines.size(), 1 + 5 + 4);

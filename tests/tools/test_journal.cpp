@@ -5,12 +5,12 @@
 // leaves the old file as it was.
 #include "atomicsave.h"
 #include "journal.h"
+#include "tempdir.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSysInfo>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -122,8 +122,8 @@ TEST_F(JournalTest, OnlyJournalsOfEndedProgramsAreOrphans) {
 }
 
 TEST(AtomicSave, AFailedSaveLeavesTheOldFileUntouched) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("log.csv");
+    TempDir dir;
+    const QString path = QString::fromStdString(dir.file("log.csv"));
     ASSERT_EQ(saveAtomically(path, QByteArray("old\n")), SaveResult::Saved);
     // The writer gives up half-way (as on a full disk).
     EXPECT_EQ(saveAtomically(path,
@@ -133,9 +133,10 @@ TEST(AtomicSave, AFailedSaveLeavesTheOldFileUntouched) {
                              }),
               SaveResult::WriteFailed);
     EXPECT_EQ(readAll(path), "old\n");
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"log.csv"});
+    EXPECT_EQ(QDir(QString::fromStdString(dir.path())).entryList(QDir::Files),
+              QStringList{"log.csv"});
 
-    EXPECT_EQ(saveAtomically(dir.filePath("missing/log.csv"), QByteArray("x")),
+    EXPECT_EQ(saveAtomically(QString::fromStdString(dir.file("missing/log.csv")), QByteArray("x")),
               SaveResult::CannotOpen);
     // A read-only place, also for root.
     EXPECT_EQ(saveAtomically("/proc/tintwell-test.csv", QByteArray("x")), SaveResult::CannotOpen);

@@ -4,6 +4,7 @@
 // be written, which keeps the journal), the questions before data is
 // dropped, and recovery of a journal into a fresh window.
 #include "fakemeter.h"
+#include "tempdir.h"
 
 #include "appsettings.h"
 #include "journal.h"
@@ -20,7 +21,6 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -59,7 +59,7 @@ protected:
     qint64 now = 1700000000000;
     FakeMeter meter;
     ScriptedDialogs dialogs;
-    QTemporaryDir dir;
+    TempDir dir;
     std::unique_ptr<Logging> window;
 };
 
@@ -144,7 +144,7 @@ TEST_F(LoggingTest, SavingWritesTheFileOrKeepsTheJournalAndSaysSo) {
     EXPECT_EQ(dialogs.last().text, "The file you have selected couldn't be open.");
     EXPECT_TRUE(QFile::exists(window->journalPath()));
 
-    const QString path = dir.filePath("log.csv");
+    const QString path = QString::fromStdString(dir.file("log.csv"));
     dialogs.queueFileName(path);
     push("pushSave");
     QFile saved(path);
