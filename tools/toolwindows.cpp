@@ -74,38 +74,46 @@ void ToolWindows::recoverInterruptedLogs() {
         offerRecovery(path);
 }
 
+namespace {
+
+QString loggingQuestion(const JournalContents &c) {
+    const qint64 start = c.value(QStringLiteral("start")).toLongLong();
+    return QStringLiteral("Tintwell ended while the Logging Tool held a log that was not saved: "
+                          "%1 rows started %2 with the %3 %4.\n\nYes recovers it into the "
+                          "Logging Tool, No discards it, Cancel keeps it for the next start.")
+        .arg(c.recordCount)
+        .arg(QLocale::c().toString(QDateTime::fromMSecsSinceEpoch(start),
+                                   QStringLiteral("MM/dd/yyyy hh:mm:ss")),
+             c.value(QStringLiteral("model")), c.value(QStringLiteral("serial")));
+}
+
+QString flickerQuestion(const JournalContents &c) {
+    return QStringLiteral("Tintwell ended while a flicker %1 log to %2 was running; %3 lines "
+                          "were kept.\n\nYes writes them to a file, No discards them, Cancel "
+                          "keeps them for the next start.")
+        .arg(c.kind, c.value(QStringLiteral("target")))
+        .arg(c.recordCount);
+}
+
+} // namespace
+
 ToolWindows::Recovery ToolWindows::offerRecovery(const QString &journalPath) {
     JournalContents contents;
     if (readJournal(journalPath, &contents, false) != JournalRead::Ok)
         return Recovery::Unusable; // not ours to delete
     FlickerLogKind kind;
-    if (contents.kind == QLatin1String("logging"))
-        return offerLoggingRecovery(journalPath);
-    if (flickerLogKindOf(contents.kind, &kind))
-        return offerFlickerRecovery(journalPath);
-    return Recovery::Unusable;
-}
-
-ToolWindows::Recovery ToolWindows::offerLoggingRecovery(const QString &journalPath) {
-    JournalContents contents;
-    readJournal(journalPath, &contents, false);
+    const bool isLogging = contents.kind == QLatin1String("logging");
+    if (!isLogging && !flickerLogKindOf(contents.kind, &kind))
+        return Recovery::Unusable;
     const JournalNote *saved = contents.lastNote(QStringLiteral("saved"));
     if (contents.recordCount == 0 || (saved && saved->atRecord == contents.recordCount)) {
         // Nothing that is not already in a file.
         removeOrphanJournal(journalPath);
         return Recovery::Discarded;
     }
-    const qint64 start = contents.value(QStringLiteral("start")).toLongLong();
-    const QString text =
-        QStringLiteral("Tintwell ended while the Logging Tool held a log that was not saved: "
-                       "%1 rows started %2 with the %3 %4.\n\nYes recovers it into the Logging "
-                       "Tool, No discards it, Cancel keeps it for the next start.")
-            .arg(contents.recordCount)
-            .arg(QLocale::c().toString(QDateTime::fromMSecsSinceEpoch(start),
-                                       QStringLiteral("MM/dd/yyyy hh:mm:ss")),
-                 contents.value(QStringLiteral("model")), contents.value(QStringLiteral("serial")));
     const QMessageBox::StandardButton answer = dialogs().question(
-        m_main, QStringLiteral("Recover Log"), text,
+        m_main, QStringLiteral("Recover Log"),
+        isLogging ? loggingQuestion(contents) : flickerQuestion(contents),
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     if (answer == QMessageBox::No) {
         removeOrphanJournal(journalPath);
@@ -113,6 +121,11 @@ ToolWindows::Recovery ToolWindows::offerLoggingRecovery(const QString &journalPa
     }
     if (answer != QMessageBox::Yes)
         return Recovery::Kept;
+    return isLogging ? recoverLogging(journalPath)
+                     : recoverFlicker(journalPath, contents.value(QStringLiteral("target")));
+}
+
+ToolWindows::Recovery ToolWindows::recoverLogging(const QString &journalPath) {
     Logging *window = logging();
     if (!window->recover(journalPath)) {
         dialogs().information(m_main, QStringLiteral("Recover Log"),
@@ -126,25 +139,8 @@ ToolWindows::Recovery ToolWindows::offerLoggingRecovery(const QString &journalPa
     return Recovery::Recovered;
 }
 
-ToolWindows::Recovery ToolWindows::offerFlickerRecovery(const QString &journalPath) {
-    JournalContents contents;
-    readJournal(journalPath, &contents, false);
-    const QString target = contents.value(QStringLiteral("target"));
-    const QString text =
-        QStringLiteral("Tintwell ended while a flicker %1 log to %2 was running; %3 lines were "
-                       "kept.\n\nYes writes them to a file, No discards them, Cancel keeps them "
-                       "for the next start.")
-            .arg(contents.kind, target)
-            .arg(contents.recordCount);
-    const QMessageBox::StandardButton answer = dialogs().question(
-        m_main, QStringLiteral("Recover Log"), text,
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
-    if (answer == QMessageBox::No) {
-        removeOrphanJournal(journalPath);
-        return Recovery::Discarded;
-    }
-    if (answer != QMessageBox::Yes)
-        return Recovery::Kept;
+ToolWindows::Recovery ToolWindows::recoverFlicker(const QString &journalPath,
+                                                  const QString &target) {
     const QString path = dialogs().getSaveFileName(m_main, QStringLiteral("Save CSV"), target,
                                                    QStringLiteral("CSV (*.CSV)"));
     if (path.isEmpty())

@@ -39,8 +39,8 @@ public slots:
     void recoverInterruptedLogs();
 
 private:
-    Recovery offerLoggingRecovery(const QString &journalPath);
-    Recovery offerFlickerRecovery(const QString &journalPath);
+    Recovery recoverLogging(const QString &journalPath);
+    Recovery recoverFlicker(const QString &journalPath, const QString &target);
     // TINTWELL_AUTOLOG: start a log without clicks once the colorimeter is
     // connected, printing every logged line.
     void armAutoLog(const QString &what);

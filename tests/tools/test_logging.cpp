@@ -7,6 +7,7 @@
 #include "tempdir.h"
 
 #include "appsettings.h"
+#include "flickerlogfile.h"
 #include "journal.h"
 #include "logging.h"
 #include "qcopytable.h"
@@ -14,6 +15,7 @@
 #include "saveheaders.h"
 #include "scripteddialogs.h"
 #include "settingsfixture.h"
+#include "toolwindows.h"
 #include "windowtesting.h"
 
 #include <QCheckBox>
@@ -207,4 +209,35 @@ TEST_F(LoggingTest, ColumnChooserKeepsTenFlags) {
     QList<bool> expected = QVector<bool>(10, true).toList();
     expected[saveHeaders::Lab] = false;
     EXPECT_EQ(saveHeaders::storedFlags(), expected);
+}
+
+TEST_F(LoggingTest, StartUpOffersOnlyLogsThatAreNotInAFileYet) {
+    push("pushStart");
+    readings(8);
+    push("pushStop");
+    dialogs.queueFileName(QString::fromStdString(dir.file("log.csv")));
+    push("pushSave");
+    const QString saved = window->journalPath();
+    window.reset(); // the program ends: the journal stays
+    QWidget host;
+    QPortMenu menu;
+    ToolWindows tools(&host, &menu);
+    const int asked = dialogs.count();
+    // Saved after its last row: nothing to offer, and gone.
+    EXPECT_EQ(tools.offerRecovery(saved), ToolWindows::Recovery::Discarded);
+    EXPECT_FALSE(QFile::exists(saved));
+    EXPECT_EQ(dialogs.count(), asked);
+
+    LogJournal peaks;
+    ASSERT_TRUE(peaks.create("peaks", flickerJournalNotes(FlickerLogKind::Peaks, "/x.csv", {})));
+    peaks.append("a line");
+    const QString path = peaks.path();
+    peaks.release();
+    dialogs.queueButton(QMessageBox::Cancel);
+    EXPECT_EQ(tools.offerRecovery(path), ToolWindows::Recovery::Kept);
+    EXPECT_EQ(dialogs.last().title, "Recover Log");
+    EXPECT_TRUE(QFile::exists(path));
+    dialogs.queueButton(QMessageBox::No);
+    EXPECT_EQ(tools.offerRecovery(path), ToolWindows::Recovery::Discarded);
+    EXPECT_FALSE(QFile::exists(path));
 }
