@@ -40,7 +40,7 @@ QList<ConnectionInfo> serialScan(const QStringList &ports) {
     QList<QFuture<ConnectionInfo>> probes;
     for (const QString &port : ports) {
         pool->releaseThread();
-        probes.append(QtConcurrent::run(pool, &PortManager::probePort, port));
+        probes.append(QtConcurrent::run(pool, [port] { return PortManager::probePort(port); }));
     }
     QList<ConnectionInfo> out;
     for (const QFuture<ConnectionInfo> &probe : probes)
@@ -153,9 +153,7 @@ QList<ConnectionInfo> PortManager::scanDevices(const QStringList &ports, int scr
     return out;
 }
 
-ConnectionInfo PortManager::probePort(const QString &port) {
-    ConnectionInfo entry;
-    entry.port = port;
+QStringList PortManager::enabledSerialKinds() {
     QSettings settings; // this thread's own
     QStringList enabled{QString::fromLatin1(DeviceNames::torva)};
     if (settings.value("checkCS2000", false).toBool())
@@ -164,6 +162,16 @@ ConnectionInfo PortManager::probePort(const QString &port) {
         enabled.append(QString::fromLatin1(DeviceNames::pr650));
     if (settings.value("checkBM7", false).toBool())
         enabled.append(QString::fromLatin1(DeviceNames::bm7));
+    return enabled;
+}
+
+ConnectionInfo PortManager::probePort(const QString &port) {
+    return probePort(port, enabledSerialKinds());
+}
+
+ConnectionInfo PortManager::probePort(const QString &port, const QStringList &enabled) {
+    ConnectionInfo entry;
+    entry.port = port;
     for (GenFactory *f : factories()) {
         if (!enabled.contains(f->name()) || f->connectionKind() != SerialConnection)
             continue;

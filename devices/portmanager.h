@@ -52,6 +52,12 @@ public:
     // Tries each enabled serial factory on the port; type NoDevice when none
     // answered.
     static ConnectionInfo probePort(const QString &port);
+    // The same with the serial kinds (factory names) given instead of read
+    // from the settings.
+    static ConnectionInfo probePort(const QString &port, const QStringList &kinds);
+    // The serial kinds a scan probes now: the colorimeter, then those the
+    // "checkCS2000", "checkPR650" and "checkBM7" settings enable.
+    static QStringList enabledSerialKinds();
 
 signals:
     void updateMenus();

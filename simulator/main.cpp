@@ -2,6 +2,7 @@
 //
 //   tintwell-sim [--dir DIR] [--colorimeter MODEL[:SERIAL]] [--fast] [--no-noise]
 //                [--state FILE] [--firmware older|newer]
+//                [--reference MODEL[:SERIAL]]... [--bm7-footlamberts]
 //
 // Prints "<name> <port path>" per instrument and then "ready" on standard
 // output, then reads commands from standard input, answering each with one
@@ -33,7 +34,8 @@ void usage(FILE *out) {
     std::fprintf(out,
                  "usage: tintwell-sim [--dir DIR] [--colorimeter MODEL[:SERIAL]] [--fast] "
                  "[--no-noise] [--state FILE]\n"
-                 "                    [--firmware older|newer]\n"
+                 "                    [--firmware older|newer] [--reference MODEL[:SERIAL]]...\n"
+                 "                    [--bm7-footlamberts]\n"
                  "  --dir DIR        where the port links go (default %s)\n"
                  "  --colorimeter    model:",
                  sim::defaultPortDir().c_str());
@@ -45,11 +47,44 @@ void usage(FILE *out) {
                       "  --firmware AGE   older or newer (default): newer streams flicker at\n"
                       "                   384 samples/s and 19200 baud, older at 256 samples/s\n"
                       "  --state FILE     keep the colorimeter's profiles and stored black level\n"
-                      "                   in FILE across runs (created on the first change)\n"
+                      "                   in FILE across runs (created on the first change); the\n"
+                      "                   CS-2000 keeps its selected channel in FILE.cs2000\n"
+                      "  --reference MODEL[:SERIAL]  add a reference instrument (repeatable):\n"
+                      "                   CS-2000, PR-650 or BM-7, on DIR/cs2000, pr650, bm7\n"
+                      "  --bm7-footlamberts  the BM-7 reports in foot-lamberts\n"
                       "Commands on standard input: type 'help'.\n");
 }
 
+// MODEL[:SERIAL] of a reference instrument, each model at most once.
+bool parseReference(const std::string &spec, sim::SimulatorOptions &o) {
+    const std::size_t colon = spec.find(':');
+    sim::ReferenceConfig r;
+    r.model = spec.substr(0, colon);
+    if (colon != std::string::npos)
+        r.serial = spec.substr(colon + 1);
+    if (sim::referencePortName(r.model).empty()) {
+        std::fprintf(stderr, "tintwell-sim: unknown reference model '%s'\n", r.model.c_str());
+        return false;
+    }
+    const bool printable = std::all_of(r.serial.begin(), r.serial.end(),
+                                       [](char c) { return c > ' ' && c < 127 && c != ','; });
+    if ((colon != std::string::npos && r.serial.empty()) || r.serial.size() > 16 || !printable) {
+        std::fprintf(stderr, "tintwell-sim: serial number must be 1 to 16 printable characters "
+                             "without commas\n");
+        return false;
+    }
+    for (const sim::ReferenceConfig &other : o.references) {
+        if (other.model == r.model) {
+            std::fprintf(stderr, "tintwell-sim: %s given twice\n", r.model.c_str());
+            return false;
+        }
+    }
+    o.references.push_back(r);
+    return true;
+}
+
 bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o) {
+    bool bm7FootLamberts = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto value = [&](std::string &out) {
@@ -90,6 +125,12 @@ bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o) {
                 return false;
             }
             o.colorimeter.olderFirmware = age == "older";
+        } else if (a == "--reference") {
+            std::string spec;
+            if (!value(spec) || !parseReference(spec, o))
+                return false;
+        } else if (a == "--bm7-footlamberts") {
+            bm7FootLamberts = true;
         } else if (a == "--fast") {
             o.colorimeter.timeScale = 0;
         } else if (a == "--no-noise") {
@@ -97,6 +138,14 @@ bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o) {
         } else {
             return false;
         }
+    }
+    // The bench-wide options reach the reference instruments too.
+    for (sim::ReferenceConfig &r : o.references) {
+        r.timeScale = o.colorimeter.timeScale;
+        r.noise = o.colorimeter.noise;
+        r.footLamberts = bm7FootLamberts;
+        if (!o.colorimeter.stateFile.empty())
+            r.stateFile = o.colorimeter.stateFile + "." + sim::referencePortName(r.model);
     }
     return true;
 }

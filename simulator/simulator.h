@@ -5,6 +5,7 @@
 
 #include "colorimetersim.h"
 #include "controltable.h"
+#include "referencesim.h"
 #include "scene.h"
 
 #include <memory>
@@ -16,6 +17,7 @@ namespace sim {
 struct SimulatorOptions {
     std::string dir; // where the port symlinks go; created if missing
     ColorimeterConfig colorimeter;
+    std::vector<ReferenceConfig> references; // each on DIR/<its port name>
 };
 
 // $XDG_RUNTIME_DIR/tintwell-sim, or /tmp/tintwell-sim-<uid>.
@@ -35,6 +37,8 @@ public:
     ColorimeterSim &colorimeter() { return *colorimeter_; }
     std::vector<SerialInstrument *> instruments();
     SerialInstrument *instrument(const std::string &name);
+    // The reference instrument with this port name ("cs2000", ...), or null.
+    ReferenceSim *reference(const std::string &name);
 
     // One command line in, one reply line out ("ok ..." / "error ...").
     std::string execute(const std::string &line) { return control_.execute(line); }
@@ -48,6 +52,7 @@ private:
     SimulatorOptions options_;
     Scene scene_;
     std::unique_ptr<ColorimeterSim> colorimeter_;
+    std::vector<std::unique_ptr<ReferenceSim>> references_;
     ControlTable control_;
 };
 

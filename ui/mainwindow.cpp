@@ -86,6 +86,7 @@ MainWindow::MainWindow(QWidget *parent)
     on_actionRestore_Worksplace_triggered();
 
     setUpColorimeterMenu();
+    setUpReferenceMenu();
     m_tools = new ToolWindows(this, m_portMenu);
     // Logs of a run that ended without finishing, once the window is up.
     QTimer::singleShot(0, m_tools, &ToolWindows::recoverInterruptedLogs);
@@ -116,6 +117,8 @@ MainWindow::~MainWindow() {
         disconnect(m_device, nullptr, this, nullptr);
     if (m_portMenu && m_portMenu->currentDevice())
         m_portMenu->closePort();
+    if (m_referenceMenu && m_referenceMenu->currentDevice())
+        m_referenceMenu->closePort();
     delete ui;
 }
 
@@ -143,6 +146,24 @@ void MainWindow::setUpColorimeterMenu() {
     connect(m_portMenu, &QPortMenu::startingConnection, this, [this](const ConnectionInfo &info) {
         setWaitingText(QStringLiteral("Connecting to %1 %2").arg(info.model, info.serialNumber));
     });
+}
+
+void MainWindow::setUpReferenceMenu() {
+    m_referenceMenu = new QPortMenu(QStringLiteral("Connect Reference"), ui->menuBar);
+    m_referenceMenu->setEnabledMask(RoleReference | RoleSpectral | RoleManual);
+    ui->menuBar->insertMenu(ui->menuSetup->menuAction(), m_referenceMenu);
+    m_referenceLabel = new QLabel(this);
+    statusBar()->addPermanentWidget(m_referenceLabel);
+    GenMeasure *reference = m_referenceMenu->device();
+    auto show = [this, reference] {
+        const bool open = reference->deviceType() != NoDevice;
+        m_referenceLabel->setText(
+            open ? QStringLiteral("Reference: %1 %2")
+                       .arg(reference->model().trimmed(), reference->serialNumber())
+                 : QString());
+    };
+    connect(reference, &GenDevice::connected, this, show);
+    connect(reference, &GenDevice::closed, this, show);
 }
 
 void MainWindow::setUpUnavailable() {

@@ -39,6 +39,9 @@ public:
     GenMeasure *device() const { return m_device; }
     QPortMenu *colorimeterMenu() const { return m_portMenu; }
     ToolWindows *tools() const { return m_tools; }
+    // Reference, spectral and manual instruments, for the tools that compare
+    // against one; the status bar names the one connected.
+    QPortMenu *referenceMenu() const { return m_referenceMenu; }
 
     // What the window shows now, for tests and the demo.
     QString readoutText(int index) const; // 0..2: lineMeasure1..3
@@ -99,6 +102,7 @@ protected:
 
 private:
     void setUpColorimeterMenu();
+    void setUpReferenceMenu();
     void setUpUnavailable();
     void fitCompareTable();
     void showProfile();
@@ -141,6 +145,8 @@ private:
     QTimer m_statusTimer;
 
     QLabel *m_deviceLabel = nullptr; // the connected instrument, beside the status text
+    QPortMenu *m_referenceMenu = nullptr;
+    QLabel *m_referenceLabel = nullptr; // the connected reference instrument
     QPointer<HelpViewer> m_help;
     ToolWindows *m_tools = nullptr;
 };

@@ -105,8 +105,8 @@ TEST_F(MainWindowTest, MenusAndActionsInOrder) {
     QStringList titles;
     for (QAction *a : bar->actions())
         titles << a->text();
-    EXPECT_EQ(titles, QStringList({"File", "View", "Connect Colorimeter", "Setup", "Calibration",
-                                   "Tools", "Help"}));
+    EXPECT_EQ(titles, QStringList({"File", "View", "Connect Colorimeter", "Connect Reference",
+                                   "Setup", "Calibration", "Tools", "Help"}));
     EXPECT_EQ(entries(menu(bar, "File")), QStringList({"Save Next Measurement", "Exit"}));
     EXPECT_TRUE(act("actionSave_Next_Measurement")->isCheckable());
     EXPECT_EQ(entries(menu(bar, "View")), QStringList({"Restore Worksplace"}));
