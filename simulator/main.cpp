@@ -18,6 +18,7 @@
 #include <poll.h>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -39,27 +40,39 @@ void usage(FILE *out) {
                  sim::defaultPortDir().c_str());
     for (const std::string &m : sim::colorimeterModels())
         std::fprintf(out, " %s", m.c_str());
-    std::fprintf(out, " (default TV-40)\n"
-                      "  --fast           answer at once instead of in instrument time\n"
-                      "  --no-noise       exact readings\n"
-                      "  --firmware AGE   older or newer (default): newer streams flicker at\n"
-                      "                   384 samples/s and 19200 baud, older at 256 samples/s\n"
-                      "  --state FILE     keep the colorimeter's profiles and stored black level\n"
-                      "                   in FILE across runs (created on the first change)\n"
-                      "Commands on standard input: type 'help'.\n");
+    std::fprintf(out,
+                 " (default TV-40)\n"
+                 "  --fast           answer at once instead of in instrument time\n"
+                 "  --no-noise       exact readings\n"
+                 "  --firmware AGE   older or newer (default): newer streams flicker at\n"
+                 "                   384 samples/s and 19200 baud, older at 256 samples/s\n"
+                 "  --state FILE     keep the colorimeter's profiles and stored black level\n"
+                 "                   in FILE across runs (created on the first change; a file\n"
+                 "                   that cannot be read is refused, never replaced)\n"
+                 "One simulator per DIR: a second one on the same DIR refuses to start.\n"
+                 "Commands on standard input: type 'help'.\n");
 }
 
-bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o) {
+// False with the reason in *error (one line, naming the option).
+bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o, std::string *error) {
+    std::vector<std::string> seen;
     for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
+        const std::string a = argv[i];
         auto value = [&](std::string &out) {
-            if (i + 1 >= argc)
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+                *error = a + " needs a value";
                 return false;
+            }
             out = argv[++i];
             return true;
         };
+        if (std::find(seen.begin(), seen.end(), a) != seen.end()) {
+            *error = a + " given twice";
+            return false;
+        }
+        seen.push_back(a);
         if (a == "--dir") {
-            if (!value(o.dir) || o.dir.empty())
+            if (!value(o.dir))
                 return false;
         } else if (a == "--colorimeter") {
             std::string spec;
@@ -70,23 +83,24 @@ bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o) {
             if (colon != std::string::npos) {
                 o.colorimeter.serial = spec.substr(colon + 1);
                 if (o.colorimeter.serial.empty() || o.colorimeter.serial.size() > 9) {
-                    std::fprintf(stderr, "tintwell-sim: serial number must be 1 to 9 characters\n");
+                    *error = "serial number must be 1 to 9 characters";
                     return false;
                 }
             }
             const auto &models = sim::colorimeterModels();
             if (std::find(models.begin(), models.end(), o.colorimeter.model) == models.end()) {
-                std::fprintf(stderr, "tintwell-sim: unknown colorimeter model '%s'\n",
-                             o.colorimeter.model.c_str());
+                *error = "unknown colorimeter model '" + o.colorimeter.model + "'";
                 return false;
             }
         } else if (a == "--state") {
-            if (!value(o.colorimeter.stateFile) || o.colorimeter.stateFile.empty())
+            if (!value(o.colorimeter.stateFile))
                 return false;
         } else if (a == "--firmware") {
             std::string age;
-            if (!value(age) || (age != "older" && age != "newer")) {
-                std::fprintf(stderr, "tintwell-sim: --firmware must be older or newer\n");
+            if (!value(age))
+                return false;
+            if (age != "older" && age != "newer") {
+                *error = "--firmware must be older or newer, not '" + age + "'";
                 return false;
             }
             o.colorimeter.olderFirmware = age == "older";
@@ -95,6 +109,8 @@ bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o) {
         } else if (a == "--no-noise") {
             o.colorimeter.noise = 0;
         } else {
+            *error = (a.size() > 1 && a[0] == '-' ? "unknown option '" : "unexpected argument '") +
+                     a + "'";
             return false;
         }
     }
@@ -111,7 +127,9 @@ int main(int argc, char **argv) {
         }
     }
     sim::SimulatorOptions options;
-    if (!parseArgs(argc, argv, options)) {
+    std::string argError;
+    if (!parseArgs(argc, argv, options, &argError)) {
+        std::fprintf(stderr, "tintwell-sim: %s\n", argError.c_str());
         usage(stderr);
         return 2;
     }

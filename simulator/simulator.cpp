@@ -64,6 +64,8 @@ bool Simulator::start(std::string *error) {
             *error = "cannot create " + options_.dir;
         return false;
     }
+    if (!dirLock_.acquire(options_.dir, error))
+        return false;
     for (SerialInstrument *i : instruments()) {
         if (!i->start(error)) {
             stop();
@@ -76,6 +78,7 @@ bool Simulator::start(std::string *error) {
 void Simulator::stop() {
     for (SerialInstrument *i : instruments())
         i->stop();
+    dirLock_.release();
 }
 
 std::vector<SerialInstrument *> Simulator::instruments() {
