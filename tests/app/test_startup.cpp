@@ -1,9 +1,11 @@
 // Start-up: identity, the compiled-in themes and artwork, the defaults of a
 // first run, an unknown theme, and the real program started without a display.
+#include "childprocess.h"
 #include "chromagamutspec.h"
 #include "settings.h"
 #include "settingsfixture.h"
 #include "startup.h"
+#include "tempdir.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,12 +15,10 @@
 #include <QFile>
 #include <QIcon>
 #include <QImage>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStyle>
-#include <QTemporaryDir>
 
 namespace {
 
@@ -124,42 +124,27 @@ TEST_F(Startup, AThemeNamingNeitherSheetIsStoredEmptyAndAppliesNoSheet) {
 }
 
 // The program itself, started headless for a moment with its own settings.
-int runTintwell(const QString &configHome, const QString &ini = QString()) {
-    // ctest names the binary directory; run by hand, the test lies beside the program.
-    const QString program =
-        qEnvironmentVariable("TINTWELL_BIN_DIR", QCoreApplication::applicationDirPath()) +
-        "/tintwell";
-    if (!QFile::exists(program))
-        return -100;
+int runTintwell(const std::string &configHome, const QString &ini = QString()) {
     if (!ini.isEmpty()) {
-        QDir(configHome).mkpath("TorvaInstruments");
-        QFile file(configHome + "/TorvaInstruments/Tintwell.ini");
+        QDir().mkpath(QString::fromStdString(configHome) + "/TorvaInstruments");
+        QFile file(QString::fromStdString(configHome) + "/TorvaInstruments/Tintwell.ini");
         if (!file.open(QIODevice::WriteOnly))
             return -101;
         file.write(ini.toUtf8());
     }
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_CONFIG_HOME", configHome);
-    env.insert("TINTWELL_EXIT_AFTER_MS", "300");
-    env.remove("TINTWELL_SCREENSHOT");
-    process.setProcessEnvironment(env);
-    process.start(program, QStringList());
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        return -102;
-    }
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -103;
+    ChildProcess program({"tintwell"},
+                         {"QT_QPA_PLATFORM=offscreen", "XDG_CONFIG_HOME=" + configHome,
+                          "TINTWELL_EXIT_AFTER_MS=300", "TINTWELL_SCREENSHOT"});
+    return program.wait(30000);
 }
 
 TEST_F(Startup, TheProgramStartsAndEndsCleanlyWhateverTheTheme) {
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    EXPECT_EQ(runTintwell(home.path() + "/fresh"), 0);
-    EXPECT_EQ(runTintwell(home.path() + "/unknown", "[General]\nTheme=:/themes/dusk.qss\n"), 0);
-    EXPECT_EQ(runTintwell(home.path() + "/device", "[General]\nTheme=/dev/zero\n"), 0);
-    EXPECT_EQ(runTintwell(home.path() + "/day", "[General]\nTheme=:/themes/day.qss\n"), 0);
+    TempDir home;
+    ASSERT_TRUE(home.valid());
+    EXPECT_EQ(runTintwell(home.file("fresh")), 0);
+    EXPECT_EQ(runTintwell(home.file("unknown"), "[General]\nTheme=:/themes/dusk.qss\n"), 0);
+    EXPECT_EQ(runTintwell(home.file("device"), "[General]\nTheme=/dev/zero\n"), 0);
+    EXPECT_EQ(runTintwell(home.file("day"), "[General]\nTheme=:/themes/day.qss\n"), 0);
 }
 
 } // namespace

@@ -1,18 +1,12 @@
 // tintwell-cli profiles and black as separate processes against the
 // in-process simulator, and tintwell-sim's --state option.
+#include "childprocess.h"
 #include "simfixture.h"
 
-#include <fcntl.h>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 
 namespace {
-
-struct Outcome {
-    int exitCode = -1;
-    std::string out, err;
-};
 
 std::string slurp(const std::string &path) {
     std::ifstream in(path);
@@ -21,38 +15,15 @@ std::string slurp(const std::string &path) {
     return s.str();
 }
 
-std::string binary(const char *name) {
-    const char *bin = std::getenv("TINTWELL_BIN_DIR");
-    return std::string(bin ? bin : ".") + "/" + name;
-}
+struct Outcome {
+    int exitCode = -1;
+    std::string out, err;
+};
 
-// Runs a program to its end with its output in files of dir.
-Outcome runProgram(const std::string &dir, std::vector<std::string> args) {
-    const std::string outPath = dir + "/out", errPath = dir + "/err";
-    Outcome r;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int in = ::open("/dev/null", O_RDONLY);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
-        ::dup2(in, 0);
-        std::vector<char *> argv;
-        for (std::string &a : args)
-            argv.push_back(&a[0]);
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-        r.exitCode = WEXITSTATUS(status);
-    r.out = slurp(outPath);
-    r.err = slurp(errPath);
-    std::remove(outPath.c_str());
-    std::remove(errPath.c_str());
-    return r;
+Outcome run(const std::vector<std::string> &args) {
+    ChildProcess p(args);
+    const int code = p.wait();
+    return {code, p.out(), p.err()};
 }
 
 class CliCalibration : public SimFixture {
@@ -62,8 +33,8 @@ protected:
         startSim("T-40");
     }
     Outcome cli(std::vector<std::string> args) {
-        args.insert(args.begin(), binary("tintwell-cli"));
-        return runProgram(dir_, args);
+        args.insert(args.begin(), "tintwell-cli");
+        return run(args);
     }
 };
 
@@ -135,12 +106,11 @@ TEST_F(CliCalibration, SimulatorRefusesAStateFileItCannotRead) {
         std::ofstream out(state);
         out << "my notes\n";
     }
-    const Outcome r =
-        runProgram(dir_, {binary("tintwell-sim"), "--dir", dir_ + "/ports", "--state", state});
+    const Outcome r = run({"tintwell-sim", "--dir", dir_ + "/ports", "--state", state});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("not a colorimeter state file"), std::string::npos) << r.err;
     EXPECT_EQ(slurp(state), "my notes\n");
     std::remove(state.c_str());
     ::rmdir((dir_ + "/ports").c_str());
-    EXPECT_EQ(runProgram(dir_, {binary("tintwell-sim"), "--state"}).exitCode, 2);
+    EXPECT_EQ(run({"tintwell-sim", "--state"}).exitCode, 2);
 }

@@ -2,19 +2,14 @@
 // compared with the colour library called in this process.
 #include "measurement.h"
 
+#include "childprocess.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
-#include <poll.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char **environ;
 
 namespace {
 
@@ -23,66 +18,11 @@ struct CliRun {
     std::string out, err;
 };
 
-CliRun runCli(const std::vector<std::string> &args) {
-    CliRun r;
-    const char *dir = std::getenv("TINTWELL_BIN_DIR");
-    if (!dir) {
-        ADD_FAILURE() << "TINTWELL_BIN_DIR is not set";
-        return r;
-    }
-    const std::string exe = std::string(dir) + "/tintwell-cli";
-    std::vector<char *> argv{const_cast<char *>(exe.c_str())};
-    for (const std::string &a : args)
-        argv.push_back(const_cast<char *>(a.c_str()));
-    argv.push_back(nullptr);
-
-    int outPipe[2], errPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
-        ADD_FAILURE() << "pipe failed";
-        return r;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
-    posix_spawn_file_actions_addclose(&actions, outPipe[0]);
-    posix_spawn_file_actions_addclose(&actions, errPipe[0]);
-    pid_t pid;
-    const int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(outPipe[1]);
-    close(errPipe[1]);
-    if (rc != 0) {
-        ADD_FAILURE() << "cannot start " << exe << ": " << std::strerror(rc);
-        close(outPipe[0]);
-        close(errPipe[0]);
-        return r;
-    }
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    std::string *sinks[2] = {&r.out, &r.err};
-    int open = 2;
-    while (open > 0 && poll(fds, 2, 10000) > 0) {
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP)))
-                continue;
-            char buf[4096];
-            const ssize_t n = read(fds[i].fd, buf, sizeof buf);
-            if (n > 0) {
-                sinks[i]->append(buf, n);
-            } else {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
-    for (pollfd &f : fds)
-        if (f.fd >= 0)
-            close(f.fd);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+CliRun runCli(std::vector<std::string> args) {
+    args.insert(args.begin(), "tintwell-cli");
+    ChildProcess p(args);
+    const int code = p.wait();
+    return {code, p.out(), p.err()};
 }
 
 // Number after "name": in a JSON text, or NaN when absent.

@@ -1,6 +1,7 @@
 // Black level: the table, thermal and counts replies as bytes, the
 // calibration's command sequence and its refusals on a scripted port, and a
 // calibration of the simulated colorimeter in the dark and in the light.
+#include "bytes.h"
 #include "fakeport.h"
 #include "simfixture.h"
 
@@ -12,43 +13,25 @@ using namespace clmtr;
 
 namespace {
 
-void put16(std::string &s, unsigned v) {
-    s += static_cast<char>(v >> 8);
-    s += static_cast<char>(v & 0xFF);
-}
-
 // 19 values: position i (of 18) is 1000 + 10 i, thermal 1900.
 std::string tableReply(const std::string &echo, char status = '0', int replaceAt = -1,
                        unsigned replacement = 0) {
     std::string r = echo;
     for (int i = 0; i < 19; ++i) {
         unsigned v = i < 18 ? 1000 + 10 * static_cast<unsigned>(i) : 1900;
-        put16(r, i == replaceAt ? replacement : v);
+        r += be16({i == replaceAt ? replacement : v});
     }
     return r + ' ' + status + '\r';
 }
 
 std::string countsReply(unsigned sensorA, unsigned sensorB) {
-    std::string r;
-    for (unsigned v : {1000u, 1007u, 1014u, 30000u, 31000u, 32000u, 62u})
-        put16(r, v);
+    std::string r = be16({1000, 1007, 1014, 30000, 31000, 32000, 62});
     r += static_cast<char>(sensorA);
     r += static_cast<char>(sensorB);
     r += '\x12'; // ranges 5, 1, 1
     r += ' ';
     r += '0';
     return r + '\r';
-}
-
-std::unique_ptr<TClmtr> connectedFake(FakePort *&port) {
-    auto fake = std::make_unique<FakePort>();
-    port = fake.get();
-    port->script({{1, "P0T-40   SER000001OK\r"}});
-    port->script({{1, "D7" + std::string(96 * 20, '\xFF') + "OK\r"}});
-    port->script({{1, "0"}});
-    auto c = std::make_unique<TClmtr>(std::move(fake));
-    EXPECT_TRUE(c->connect("/dev/fake0"));
-    return c;
 }
 
 bool allBlackZero(const BlackMatrix &b) {
@@ -90,7 +73,7 @@ TEST(ThermalCoefficients, SignedFourThousandNinetySixths) {
     const unsigned raw[18] = {32768 + 4096, 32768, 4096, 2048, 32769, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9,
                               10,           11,    40960};
     for (unsigned v : raw)
-        put16(r, v);
+        r += be16({v});
     r.resize(133, '\0');
     const BlackMatrix b = parseThermalCoefficients(r);
     EXPECT_EQ(b.status, 0);
@@ -125,7 +108,7 @@ TEST(CountsRecord, FieldsAndTheCalibrationGate) {
 
 TEST(CalibrateBlackOnTheWire, MeasuresStoresAndConfirms) {
     FakePort *port = nullptr;
-    auto c = connectedFake(port);
+    auto c = connectOnFakePort("T-40", port);
     port->script({{1, countsReply(118, 121)}});
     port->script({{1, countsReply(118, 121)}});
     port->script({{1, tableReply("B9")}});
@@ -141,7 +124,7 @@ TEST(CalibrateBlackOnTheWire, MeasuresStoresAndConfirms) {
 
 TEST(CalibrateBlackOnTheWire, UnconfirmedStoreReportsAndZeroes) {
     FakePort *port = nullptr;
-    auto c = connectedFake(port);
+    auto c = connectOnFakePort("T-40", port);
     for (const char *answer : {"<e>", "<1>"}) {
         port->script({{1, countsReply(118, 121)}});
         port->script({{1, countsReply(118, 121)}});
@@ -166,7 +149,7 @@ TEST(CalibrateBlackOnTheWire, UnconfirmedStoreReportsAndZeroes) {
 
 TEST(CalibrateBlackOnTheWire, RefusesUnhealthySensorsAndBadMeasurements) {
     FakePort *port = nullptr;
-    auto c = connectedFake(port);
+    auto c = connectOnFakePort("T-40", port);
     port->script({{1, countsReply(118, 121)}});
     port->script({{1, countsReply(118, 240)}});
     std::string before = port->written();

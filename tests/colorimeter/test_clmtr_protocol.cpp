@@ -1,5 +1,6 @@
 // The colorimeter's wire format: number formats, range byte, status letters,
 // identification and profile-list replies, per-model facts.
+#include "bytes.h"
 #include "protocol.h"
 
 #include "measurement.h"
@@ -9,15 +10,6 @@
 #include <cmath>
 
 using namespace clmtr;
-
-namespace {
-std::string bytes(std::initializer_list<int> b) {
-    std::string s;
-    for (int v : b)
-        s += static_cast<char>(v);
-    return s;
-}
-} // namespace
 
 TEST(ReadingFormat, MantissaOver65536TimesPowerOfTwo) {
     EXPECT_DOUBLE_EQ(decodeReading(bytes({0x40, 0x00, 0x01}), 0), 0.5);

@@ -3,8 +3,8 @@
 // stop the stream, losing the instrument mid-stream, and the worker stopping
 // or restarting itself from its own callback.
 #include "simfixture.h"
+#include "waituntil.h"
 
-#include <functional>
 #include <thread>
 
 namespace {
@@ -22,11 +22,6 @@ double rawSum(const Measurement &m) {
     return m.rawX + m.rawY + m.rawZ;
 }
 
-bool waitUntil(const std::function<bool()> &done, int ms = 5000) {
-    for (int i = 0; i < ms && !done(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return done();
-}
 } // namespace
 
 class Stream : public SimFixture {

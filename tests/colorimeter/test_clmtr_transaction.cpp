@@ -120,25 +120,9 @@ TEST(TClmtrCommands, NoDeviceAnswersOneAtOnce) {
     EXPECT_FALSE(c.isConnected());
 }
 
-namespace {
-// A TClmtr on a scripted port that has answered "P0", "D7" and "J8".
-std::unique_ptr<TClmtr> connectedFake(const std::string &model, FakePort *&port) {
-    auto fake = std::make_unique<FakePort>();
-    port = fake.get();
-    std::string p0 = "P0" + model + std::string(7 - model.size(), ' ') + "SER000001OK\r";
-    std::string d7 = "D7" + std::string(96 * 20, '\xFF') + "OK\r";
-    port->script({{1, p0}});
-    port->script({{1, d7}});
-    port->script({{1, "0"}});
-    auto c = std::make_unique<TClmtr>(std::move(fake));
-    EXPECT_TRUE(c->connect("  /dev/fake0\t\r\n"));
-    return c;
-}
-} // namespace
-
 TEST(TClmtrCommands, ConnectTrimsNameAndSetsAutomaticRange) {
     FakePort *port = nullptr;
-    auto c = connectedFake("T-90", port);
+    auto c = connectOnFakePort("T-90", port);
     EXPECT_EQ(c->portName(), "/dev/fake0");
     EXPECT_EQ(c->model(), "T-90");
     EXPECT_EQ(c->serialNumber(), "SER000001");
@@ -151,12 +135,12 @@ TEST(TClmtrCommands, ConnectTrimsNameAndSetsAutomaticRange) {
 
 TEST(TClmtrCommands, AimingLightsOnlyForModelsThatHaveThem) {
     FakePort *port = nullptr;
-    auto t4 = connectedFake("T-4", port);
+    auto t4 = connectOnFakePort("T-4", port);
     const std::string before = port->written();
     EXPECT_EQ(t4->setAimingLights(true), 0u);
     EXPECT_EQ(port->written(), before); // nothing sent
 
-    auto t40 = connectedFake("T-40", port);
+    auto t40 = connectOnFakePort("T-40", port);
     t40->setAimingLights(true);
     t40->setAimingLights(false);
     EXPECT_EQ(port->written(), "P0\rD7\rJ8\rL1\rL0\r");
@@ -164,7 +148,7 @@ TEST(TClmtrCommands, AimingLightsOnlyForModelsThatHaveThem) {
 
 TEST(TClmtrCommands, RangeCommandsHoldBeforeFixing) {
     FakePort *port = nullptr;
-    auto c = connectedFake("T-40", port);
+    auto c = connectOnFakePort("T-40", port);
     for (int i = 0; i < 4; ++i)
         port->script({{1, "0"}});
     EXPECT_EQ(c->setRange(3), 0u);
@@ -188,7 +172,7 @@ TEST(TClmtrCommands, FailedProfileListFailsTheConnection) {
 
 TEST(TClmtrCommands, CloseTwiceAppendsClosedOnce) {
     FakePort *port = nullptr;
-    auto c = connectedFake("TV-40", port);
+    auto c = connectOnFakePort("TV-40", port);
     c->close();
     EXPECT_EQ(c->model(), "TV-40CLOSED");
     c->close();
@@ -201,7 +185,7 @@ TEST(TClmtrCommands, CloseTwiceAppendsClosedOnce) {
 
 TEST(TClmtrCommands, MeasureOnceReportsTheFailureOfTheFirstReading) {
     FakePort *port = nullptr;
-    auto c = connectedFake("T-40", port);
+    auto c = connectOnFakePort("T-40", port);
     port->setAlive(false);
     Measurement m = c->measureOnce(3);
     EXPECT_EQ(m.errorCode, 1u);
@@ -210,7 +194,7 @@ TEST(TClmtrCommands, MeasureOnceReportsTheFailureOfTheFirstReading) {
 
 TEST(TClmtrCommands, MeasureOnceAveragesTheGivenCount) {
     FakePort *port = nullptr;
-    auto c = connectedFake("T-40", port);
+    auto c = connectOnFakePort("T-40", port);
     // Y readings 2, 2.0 (discarded first), then 2.0, 2.02, 1.98 within 3 %.
     auto reply = [](int yMantissaHigh) {
         std::string r = "N5";

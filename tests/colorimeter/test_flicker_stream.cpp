@@ -10,9 +10,9 @@
 #include "flickerwire.h"
 #include "serialport.h"
 #include "simfixture.h"
+#include "waituntil.h"
 
 #include <algorithm>
-#include <functional>
 #include <thread>
 
 namespace {
@@ -23,12 +23,6 @@ constexpr uint32_t saturated = ErrorBits::FlickerOverSaturated;
 const std::string olderFirmware = "01.08fc";
 const std::string newerFirmware = "01.12ak";
 
-bool waitUntil(const std::function<bool()> &done, int ms = 5000) {
-    for (int i = 0; i < ms && !done(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return done();
-}
-
 class FlickerRecorder : public TClmtr, public RecordQueue<Flicker> {
 public:
     FlickerRecorder() = default;
@@ -37,24 +31,6 @@ public:
 
 protected:
     void flickered(const Flicker &f) override { push(f); }
-};
-
-// A scripted port that also remembers the line rates it was given.
-class RatePort : public FakePort {
-public:
-    bool configure(int baud, int, char, int) override {
-        std::lock_guard<std::mutex> l(rateLock_);
-        rates_.push_back(baud);
-        return true;
-    }
-    std::vector<int> rates() {
-        std::lock_guard<std::mutex> l(rateLock_);
-        return rates_;
-    }
-
-private:
-    std::mutex rateLock_;
-    std::vector<int> rates_;
 };
 
 std::string responseReply(const std::string &firmware) {
@@ -78,21 +54,8 @@ std::string packet(const PacketSpec &p) {
     return bytes;
 }
 
-// A TClmtr on a scripted port that has answered "P0", "D7" and "J8".
-std::unique_ptr<FlickerRecorder> connectedFake(const std::string &model, RatePort *&port) {
-    auto fake = std::make_unique<RatePort>();
-    port = fake.get();
-    const std::string p0 = "P0" + model + std::string(7 - model.size(), ' ') + "SER000001OK\r";
-    port->script({{1, p0}});
-    port->script({{1, "D7" + std::string(96 * 20, '\xFF') + "OK\r"}});
-    port->script({{1, "0"}});
-    auto c = std::make_unique<FlickerRecorder>(std::move(fake));
-    EXPECT_TRUE(c->connect("/dev/fake0"));
-    return c;
-}
-
 // The reply to "P4", then the packets that follow "T1"/"T2", 2 ms apart.
-void scriptStream(RatePort *port, const std::string &firmware,
+void scriptStream(FakePort *port, const std::string &firmware,
                   const std::vector<PacketSpec> &packets, bool diesAtEnd = false) {
     port->script({{1, responseReply(firmware)}});
     std::vector<FakePort::Chunk> chunks;
@@ -149,8 +112,8 @@ TEST(FlickerSettings, DefaultsAndStoresReachTheRecords) {
 }
 
 TEST(FlickerStart, ModelsThatDoNotStreamAreRefusedWithoutSendingAnything) {
-    RatePort *port = nullptr;
-    auto c = connectedFake("T-40", port);
+    FakePort *port = nullptr;
+    auto c = connectOnFakePort<FlickerRecorder>("T-40", port);
     const std::string before = port->written();
     EXPECT_EQ(c->startStreaming(true), ErrorBits::NotAvailableOnModel);
     EXPECT_EQ(c->startStreaming(false), ErrorBits::NotAvailableOnModel);
@@ -159,8 +122,8 @@ TEST(FlickerStart, ModelsThatDoNotStreamAreRefusedWithoutSendingAnything) {
 }
 
 TEST(FlickerStart, InvalidResponseDataFailTheStartBeforeAnyStream) {
-    RatePort *port = nullptr;
-    auto c = connectedFake("TV-40", port);
+    FakePort *port = nullptr;
+    auto c = connectOnFakePort<FlickerRecorder>("TV-40", port);
     std::string bad = responseReply(newerFirmware);
     bad[26] = 0x7F; // the first value of pair 1-2 is no longer 32768: g(1) != 1
     port->script({{1, bad}});
@@ -172,8 +135,8 @@ TEST(FlickerStart, InvalidResponseDataFailTheStartBeforeAnyStream) {
 }
 
 TEST(FlickerStream, FirstPacketsFlagTheFillingBufferAndOlderFirmwareStopsWithThreeX9) {
-    RatePort *port = nullptr;
-    auto c = connectedFake("TV-40", port);
+    FakePort *port = nullptr;
+    auto c = connectOnFakePort<FlickerRecorder>("TV-40", port);
     ASSERT_EQ(c->setSampleCount(128), 0u);
     scriptStream(port, olderFirmware, std::vector<PacketSpec>(8));
     ASSERT_EQ(c->startStreaming(true), 0u);
@@ -204,8 +167,8 @@ TEST(FlickerStream, FirstPacketsFlagTheFillingBufferAndOlderFirmwareStopsWithThr
 }
 
 TEST(FlickerStream, NewerFirmwareSwitchesTo19200AndBack) {
-    RatePort *port = nullptr;
-    auto c = connectedFake("TV-40", port);
+    FakePort *port = nullptr;
+    auto c = connectOnFakePort<FlickerRecorder>("TV-40", port);
     scriptStream(port, newerFirmware, std::vector<PacketSpec>(3));
     ASSERT_EQ(c->startStreaming(true), 0u);
     const auto recs = c->waitFor(3);
@@ -225,8 +188,8 @@ TEST(FlickerStream, NewerFirmwareSwitchesTo19200AndBack) {
 }
 
 TEST(FlickerStream, RangeChangesSaturationAndAimingLightsKeepItRunning) {
-    RatePort *port = nullptr;
-    auto c = connectedFake("TV-40", port);
+    FakePort *port = nullptr;
+    auto c = connectOnFakePort<FlickerRecorder>("TV-40", port);
     ASSERT_EQ(c->setSampleCount(64), 0u);
     std::vector<PacketSpec> p(20);
     p[4].level = 62000; // over-saturated
@@ -254,8 +217,8 @@ TEST(FlickerStream, RangeChangesSaturationAndAimingLightsKeepItRunning) {
 }
 
 TEST(FlickerStream, DamagedPacketIsDroppedAndTheStreamResynchronises) {
-    RatePort *port = nullptr;
-    auto c = connectedFake("TV-40", port);
+    FakePort *port = nullptr;
+    auto c = connectOnFakePort<FlickerRecorder>("TV-40", port);
     ASSERT_EQ(c->setSampleCount(64), 0u);
     std::vector<PacketSpec> p(4);
     p[2].damaged = true; // "X" at byte 48
@@ -273,8 +236,8 @@ TEST(FlickerStream, DamagedPacketIsDroppedAndTheStreamResynchronises) {
 }
 
 TEST(FlickerStream, AnInstrumentConditionEndsTheStreamAfterItsRecord) {
-    RatePort *port = nullptr;
-    auto c = connectedFake("TV-40", port);
+    FakePort *port = nullptr;
+    auto c = connectOnFakePort<FlickerRecorder>("TV-40", port);
     std::vector<PacketSpec> p(6);
     p[2].status = 'u';
     scriptStream(port, olderFirmware, p);
@@ -290,8 +253,8 @@ TEST(FlickerStream, AnInstrumentConditionEndsTheStreamAfterItsRecord) {
 }
 
 TEST(FlickerStream, LosingThePortDeliversOneRecordWithTheCode) {
-    RatePort *port = nullptr;
-    auto c = connectedFake("TV-40", port);
+    FakePort *port = nullptr;
+    auto c = connectOnFakePort<FlickerRecorder>("TV-40", port);
     scriptStream(port, olderFirmware, std::vector<PacketSpec>(2), true);
     ASSERT_EQ(c->startStreaming(true), 0u);
     ASSERT_TRUE(waitUntil([&] { return !c->isThreadRunning(); }));
@@ -303,8 +266,8 @@ TEST(FlickerStream, LosingThePortDeliversOneRecordWithTheCode) {
 }
 
 TEST(FlickerStream, UnthreadedStreamIsReadByTheCallerAndEndedByStop) {
-    RatePort *port = nullptr;
-    auto c = connectedFake("TV-40", port);
+    FakePort *port = nullptr;
+    auto c = connectOnFakePort<FlickerRecorder>("TV-40", port);
     EXPECT_EQ(c->readFlicker().errorCode, clmtr::Internal); // no stream yet
     ASSERT_EQ(c->setSampleCount(64), 0u);
     scriptStream(port, olderFirmware, std::vector<PacketSpec>(3));
@@ -335,8 +298,8 @@ TEST(FlickerStream, UnthreadedStreamIsReadByTheCallerAndEndedByStop) {
 }
 
 TEST(FlickerStream, CloseForgetsTheResponseData) {
-    RatePort *port = nullptr;
-    auto c = connectedFake("TV-40", port);
+    FakePort *port = nullptr;
+    auto c = connectOnFakePort<FlickerRecorder>("TV-40", port);
     scriptStream(port, olderFirmware, std::vector<PacketSpec>(1));
     ASSERT_EQ(c->startStreaming(true), 0u);
     c->waitFor(1);

@@ -19,32 +19,9 @@ namespace {
 
 const Mat3 identity3{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
 
-std::string listReply(const std::map<int, std::string> &names) {
-    std::string r = "D7";
-    for (int slot = 1; slot <= 96; ++slot) {
-        auto it = names.find(slot);
-        std::string field = it == names.end() ? std::string(20, '\xFF') : it->second;
-        field.resize(20, ' ');
-        r += field;
-    }
-    return r + "OK\r";
-}
-
 std::string recordReply(const std::string &name, const Mat3 &correction) {
     bool tooLarge = false;
     return encodeProfileRecord(name, identity3, correction, tooLarge) + "OK\r";
-}
-
-// A TClmtr on a scripted port that has answered "P0", "D7" and "J8".
-std::unique_ptr<TClmtr> connectedFake(FakePort *&port, const std::map<int, std::string> &names) {
-    auto fake = std::make_unique<FakePort>();
-    port = fake.get();
-    port->script({{1, "P0T-40   SER000001OK\r"}});
-    port->script({{1, listReply(names)}});
-    port->script({{1, "0"}});
-    auto c = std::make_unique<TClmtr>(std::move(fake));
-    EXPECT_TRUE(c->connect("/dev/fake0"));
-    return c;
 }
 
 const std::map<int, std::string> fakeNames = {{1, "Alpha"}, {13, "Thirteen"}, {96, "Last"}};
@@ -63,7 +40,7 @@ void expectMatrixNear(const matrix &m, const Mat3 &want, double tol) {
 
 TEST(ProfilesOnTheWire, BlankSlotSelectsTheFactoryProfileWithoutAsking) {
     FakePort *port = nullptr;
-    auto c = connectedFake(port, fakeNames);
+    auto c = connectOnFakePort("T-40", port, fakeNames);
     EXPECT_EQ(c->profileLabels()[2], "2: Blank");
     const std::string before = port->written();
     EXPECT_EQ(c->selectProfile(2), 0u);
@@ -76,7 +53,7 @@ TEST(ProfilesOnTheWire, BlankSlotSelectsTheFactoryProfileWithoutAsking) {
 
 TEST(ProfilesOnTheWire, StoredSlotIsReadWithItsSlotByte) {
     FakePort *port = nullptr;
-    auto c = connectedFake(port, fakeNames);
+    auto c = connectOnFakePort("T-40", port, fakeNames);
     port->script({{1, "D1"}});
     port->script({{1, recordReply("Thirteen", thirteenMatrix)}});
     const std::string before = port->written();
@@ -98,7 +75,7 @@ TEST(ProfilesOnTheWire, StoredSlotIsReadWithItsSlotByte) {
 
 TEST(ProfilesOnTheWire, FailedSelectionKeepsTheProfileInForce) {
     FakePort *port = nullptr;
-    auto c = connectedFake(port, fakeNames);
+    auto c = connectOnFakePort("T-40", port, fakeNames);
     port->script({{1, "D1"}});
     port->script({{1, recordReply("Alpha", alphaMatrix)}});
     ASSERT_EQ(c->selectProfile(1), 0u);
@@ -118,14 +95,14 @@ TEST(ProfilesOnTheWire, FailedSelectionKeepsTheProfileInForce) {
 
 TEST(ProfilesOnTheWire, ErasingTheSelectedProfileFallsBackToFactoryFirst) {
     FakePort *port = nullptr;
-    auto c = connectedFake(port, fakeNames);
+    auto c = connectOnFakePort("T-40", port, fakeNames);
     port->script({{1, "D1"}});
     port->script({{1, recordReply("Alpha", alphaMatrix)}});
     ASSERT_EQ(c->selectProfile(1), 0u);
 
     port->script({{1, "D9"}});
     port->script({{1, "<0>"}});
-    port->script({{1, listReply({{13, "Thirteen"}, {96, "Last"}})}});
+    port->script({{1, profileListReply({{13, "Thirteen"}, {96, "Last"}})}});
     const std::string before = port->written();
     EXPECT_EQ(c->deleteProfile(1), 0);
     // No "D1" for the factory profile; the erase is a record of 0xFF bytes.
@@ -142,7 +119,7 @@ TEST(ProfilesOnTheWire, ErasingTheSelectedProfileFallsBackToFactoryFirst) {
 
 TEST(ProfilesOnTheWire, RefusedOrImpossibleWritesLeaveTheList) {
     FakePort *port = nullptr;
-    auto c = connectedFake(port, fakeNames);
+    auto c = connectOnFakePort("T-40", port, fakeNames);
     matrix ok(3, 3);
     for (int i = 0; i < 3; ++i)
         ok[i][i] = 1;
@@ -171,7 +148,7 @@ TEST(ProfilesOnTheWire, RefusedOrImpossibleWritesLeaveTheList) {
 
 TEST(ProfilesOnTheWire, DegenerateSetIsNeverStored) {
     FakePort *port = nullptr;
-    auto c = connectedFake(port, fakeNames);
+    auto c = connectOnFakePort("T-40", port, fakeNames);
     double set[12] = {100, 100, 100, 40, 20, 2, 40, 20, 2, 18, 7, 95}; // red == green
     const std::string before = port->written();
     EXPECT_EQ(c->saveProfile(4, "Degenerate", set, set), static_cast<int>(ProfileDegenerate));

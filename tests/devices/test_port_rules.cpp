@@ -2,10 +2,10 @@
 // ports are probed or listed busy.
 #include "portlisting.h"
 #include "qtprinters.h"
+#include "tempdir.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -62,15 +62,14 @@ TEST(SelectPorts, BusyPortsAreListedNotProbed) {
 }
 
 TEST(SelectPorts, ExtraPortsComeLastOnceAndOnlyWhenTheyExist) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString a = dir.filePath("a");
-    const QString b = dir.filePath("b");
+    TempDir dir;
+    const QString a = QString::fromStdString(dir.file("a"));
+    const QString b = QString::fromStdString(dir.file("b"));
     for (const QString &p : {a, b}) {
         QFile f(p);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
-    const QString missing = dir.filePath("gone");
+    const QString missing = QString::fromStdString(dir.file("gone"));
     BusyTest held = [&](const QString &p) { return p == b; };
     const PortSelection s =
         selectPorts({{"ttyUSB0", "/dev/ttyUSB0", false}}, {a, missing, a, "/dev/ttyUSB0", b}, held);

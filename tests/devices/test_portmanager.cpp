@@ -11,54 +11,29 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-// Another program holding the port as our serial transport does: open with
-// an exclusive lock, until released.
+// Another program holding the port as our serial transport does: an
+// exclusive lock on its own open file description (the lock does not care
+// which process holds it).
 class PortHolder {
 public:
     explicit PortHolder(const QString &port) {
-        int ready[2];
-        if (::pipe(ready) != 0 || ::pipe(release_) != 0)
-            return;
-        const QByteArray path = port.toLocal8Bit();
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            // Only async-signal-safe calls in the child of a threaded process.
-            ::close(ready[0]);
-            ::close(release_[1]);
-            const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-            const char ok = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 'y' : 'n';
-            (void)!::write(ready[1], &ok, 1);
-            char c;
-            (void)!::read(release_[0], &c, 1); // until the parent closes its end
-            ::_exit(0);
-        }
-        ::close(ready[1]);
-        ::close(release_[0]);
-        char ok = 'n';
-        held_ = pid_ > 0 && ::read(ready[0], &ok, 1) == 1 && ok == 'y';
-        ::close(ready[0]);
+        fd_ = ::open(port.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
     }
-    ~PortHolder() { release(); }
+    ~PortHolder() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
     bool held() const { return held_; }
-    void release() {
-        if (pid_ <= 0)
-            return;
-        ::close(release_[1]);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
 
 private:
-    pid_t pid_ = -1;
-    int release_[2] = {-1, -1};
+    int fd_ = -1;
     bool held_ = false;
 };
 

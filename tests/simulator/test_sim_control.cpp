@@ -45,7 +45,6 @@ TEST(ControlTable, StrictNumbers) {
 class SimControl : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = makeTempDir();
         sim::SimulatorOptions o;
         o.dir = dir_;
         o.colorimeter.timeScale = 0;
@@ -53,11 +52,9 @@ protected:
         std::string error;
         ASSERT_TRUE(sim_->start(&error)) << error;
     }
-    void TearDown() override {
-        sim_.reset();
-        ::rmdir(dir_.c_str());
-    }
-    std::string dir_;
+    void TearDown() override { sim_.reset(); }
+    TempDir tmp_;
+    std::string dir_ = tmp_.path();
     std::unique_ptr<sim::Simulator> sim_;
 };
 

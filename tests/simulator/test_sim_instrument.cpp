@@ -33,13 +33,9 @@ protected:
         ASSERT_TRUE(sim_->start(&error)) << error;
         path_ = o.dir + "/colorimeter";
     }
-    void SetUp() override { dir_ = makeTempDir(); }
-    void TearDown() override {
-        sim_.reset();
-        ::rmdir((dir_ + "/ports").c_str());
-        ::rmdir(dir_.c_str());
-    }
-    std::string dir_, path_;
+    void TearDown() override { sim_.reset(); }
+    TempDir tmp_;
+    std::string dir_ = tmp_.path(), path_;
     std::unique_ptr<sim::Simulator> sim_;
 };
 

@@ -1,6 +1,7 @@
 // The simulated colorimeter's reply builders, checked byte by byte and
 // against the library's decoders (written separately, so a shared mistake
 // in both would have to be made twice).
+#include "bytes.h"
 #include "colorimeterwire.h"
 #include "protocol.h"
 
@@ -9,15 +10,6 @@
 #include <cmath>
 
 using namespace sim::clmtrwire;
-
-namespace {
-std::string bytes(std::initializer_list<int> b) {
-    std::string s;
-    for (int v : b)
-        s += static_cast<char>(v);
-    return s;
-}
-} // namespace
 
 TEST(SimWire, ReadingValueBytes) {
     EXPECT_EQ(encodeReading(0.5), bytes({0x40, 0x00, 0x01}));

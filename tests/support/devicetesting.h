@@ -1,8 +1,7 @@
 #pragma once
 // Shared by the device tests: simulated colorimeters on real pseudo-terminals
 // handed to the port manager as extra ports, a manager that sees no host
-// serial ports (so a test never talks to real hardware), and waits that keep
-// the event loop running.
+// serial ports (so a test never talks to real hardware).
 
 // The simulator is plain C++ and may use names Qt defines as macros
 // ("slots"); it comes before every Qt header, so include this header first.
@@ -10,56 +9,22 @@
 
 #include "gendevice.h"
 #include "portmanager.h"
+#include "tempdir.h"
+#include "waituntil.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEvent>
 #include <QStringList>
-#include <QThread>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <functional>
 #include <memory>
 #include <string>
-#include <unistd.h>
-#include <vector>
-
-inline std::string makeTempDir() {
-    const char *base = std::getenv("TINTWELL_TEST_HOME");
-    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/devXXXXXX";
-    char *dir = ::mkdtemp(&tmpl[0]);
-    return dir ? std::string(dir) : std::string();
-}
-
-// Runs the event loop until pred holds or ms pass; returns pred().
-inline bool waitUntil(const std::function<bool()> &pred, int ms = 10000) {
-    QElapsedTimer t;
-    t.start();
-    while (!pred() && t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return pred();
-}
-
-// Lets deleteLater() and queued signals run.
-inline void settle(int ms = 50) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-}
 
 // One simulated colorimeter in its own port directory. Instrument time runs
 // 20 times faster than real, so connecting takes about 100 ms.
 class SimColorimeter {
 public:
-    explicit SimColorimeter(const std::string &model = "TV-40") : dir_(makeTempDir()) {
+    explicit SimColorimeter(const std::string &model = "TV-40") {
         sim::SimulatorOptions o;
-        o.dir = dir_;
+        o.dir = dir_.path();
         o.colorimeter.model = model;
         o.colorimeter.timeScale = 0.05;
         o.colorimeter.noise = 0;
@@ -68,18 +33,14 @@ public:
         started_ = sim_->start(&error);
         EXPECT_TRUE(started_) << error;
     }
-    ~SimColorimeter() {
-        sim_.reset();
-        ::rmdir(dir_.c_str());
-    }
-    QString port() const { return QString::fromStdString(dir_ + "/colorimeter"); }
+    QString port() const { return QString::fromStdString(dir_.file("colorimeter")); }
     QString serial() const { return QString::fromStdString(sim_->colorimeter().serial()); }
     sim::Simulator &sim() { return *sim_; }
     sim::ColorimeterSim &instrument() { return sim_->colorimeter(); }
     std::string say(const std::string &line) { return sim_->execute(line); }
 
 private:
-    std::string dir_;
+    TempDir dir_;
     std::unique_ptr<sim::Simulator> sim_;
     bool started_ = false;
 };

@@ -1,12 +1,18 @@
 #pragma once
 // A scripted SerialLink for byte-level cases: each command written arms the
 // next script, whose chunks then arrive after given delays; a chunk can take
-// the line down with it. Records everything written.
+// the line down with it. Records everything written and the line rates set.
+// connectOnFakePort() gives a TClmtr that has already connected through one.
 
 #include "seriallink.h"
+#include "tclmtr.h"
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <deque>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -50,7 +56,15 @@ public:
         alive_ = opened_ = openOk_;
         return openOk_;
     }
-    bool configure(int, int, char, int) override { return true; }
+    bool configure(int baud, int, char, int) override {
+        std::lock_guard<std::mutex> l(lock_);
+        rates_.push_back(baud);
+        return true;
+    }
+    std::vector<int> rates() {
+        std::lock_guard<std::mutex> l(lock_);
+        return rates_;
+    }
     bool isOpen() override {
         std::lock_guard<std::mutex> l(lock_);
         return alive_;
@@ -110,8 +124,36 @@ private:
     std::deque<std::vector<Chunk>> scripts_;
     std::deque<Due> due_;
     std::string written_;
+    std::vector<int> rates_;
     bool alive_ = false;
     bool opened_ = false;
     bool openOk_ = true;
     int waits_ = 0;
 };
+
+// The "D7" reply: the named slots (1 to 96), every other slot blank.
+inline std::string profileListReply(const std::map<int, std::string> &names = {}) {
+    std::string r = "D7";
+    for (int slot = 1; slot <= 96; ++slot) {
+        auto it = names.find(slot);
+        std::string field = it == names.end() ? std::string(20, '\xFF') : it->second;
+        field.resize(20, ' ');
+        r += field;
+    }
+    return r + "OK\r";
+}
+
+// A TClmtr (or a subclass taking the link) on a scripted port that has
+// answered the connection's "P0", "D7" and "J8".
+template <typename Clmtr = TClmtr>
+std::unique_ptr<Clmtr> connectOnFakePort(const std::string &model, FakePort *&port,
+                                         const std::map<int, std::string> &names = {}) {
+    auto fake = std::make_unique<FakePort>();
+    port = fake.get();
+    port->script({{1, "P0" + model + std::string(7 - model.size(), ' ') + "SER000001OK\r"}});
+    port->script({{1, profileListReply(names)}});
+    port->script({{1, "0"}});
+    auto c = std::make_unique<Clmtr>(std::move(fake));
+    EXPECT_TRUE(c->connect("/dev/fake0")) << model;
+    return c;
+}

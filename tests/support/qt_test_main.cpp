@@ -2,16 +2,18 @@
 // platform and settings in a throw-away directory.
 #include <QApplication>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include "tempdir.h"
 
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
                                                                     : qgetenv("QT_QPA_PLATFORM"));
     QSettings::setDefaultFormat(QSettings::IniFormat);
-    QTemporaryDir settingsDir;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, settingsDir.path());
+    TempDir settingsDir;
+    const QString settingsPath = QString::fromStdString(settingsDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsPath);
+    QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, settingsPath);
     QApplication::setOrganizationName("TorvaInstruments");
     QApplication::setApplicationName("Tintwell");
     QApplication app(argc, argv);

@@ -5,23 +5,16 @@
 
 #include "simulator.h"
 #include "tclmtr.h"
+#include "tempdir.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <string>
-#include <unistd.h>
 #include <vector>
-
-inline std::string makeTempDir() {
-    const char *base = std::getenv("TINTWELL_TEST_HOME");
-    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/simXXXXXX";
-    char *dir = ::mkdtemp(&tmpl[0]);
-    return dir ? std::string(dir) : std::string();
-}
 
 // Instrument time runs 20 times faster than real: a fast reading every
 // 3.1 ms, the 1925-byte profile list in about 100 ms.
@@ -37,20 +30,17 @@ protected:
         o.colorimeter.noise = 0;
         return o;
     }
-    void SetUp() override { dir_ = makeTempDir(); }
     void startSim(const std::string &model = "TV-40") {
         sim_ = std::make_unique<sim::Simulator>(options(model));
         std::string error;
         ASSERT_TRUE(sim_->start(&error)) << error;
     }
-    void TearDown() override {
-        sim_.reset();
-        ::rmdir(dir_.c_str());
-    }
+    void TearDown() override { sim_.reset(); }
     std::string port() const { return dir_ + "/colorimeter"; }
     std::string say(const std::string &line) { return sim_->execute(line); }
 
-    std::string dir_;
+    TempDir tmp_;
+    std::string dir_ = tmp_.path();
     std::unique_ptr<sim::Simulator> sim_;
 };
 

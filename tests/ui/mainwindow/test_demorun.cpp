@@ -2,10 +2,10 @@
 // starts measuring, saves the screenshot and ends with 0; without an
 // instrument, or without a reading shown, it ends with 1.
 #include "startup.h"
+#include "tempdir.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -39,22 +39,23 @@ int runDemo(FakeDemoWindow &window, const QString &shot) {
 } // namespace
 
 TEST(DemoRunTest, MeasuresThenSavesTheScreenshotAndEndsWithZero) {
-    QTemporaryDir dir;
+    TempDir dir;
+    const QString shot = QString::fromStdString(dir.file("shot.png"));
     FakeDemoWindow window;
-    EXPECT_EQ(runDemo(window, dir.filePath("shot.png")), 0);
+    EXPECT_EQ(runDemo(window, shot), 0);
     EXPECT_TRUE(window.measuring);
-    EXPECT_TRUE(QFile::exists(dir.filePath("shot.png")));
+    EXPECT_TRUE(QFile::exists(shot));
 }
 
 TEST(DemoRunTest, NoInstrumentOrNoReadingEndsWithOne) {
-    QTemporaryDir dir;
+    TempDir dir;
     FakeDemoWindow absent;
     absent.ready = false;
-    EXPECT_EQ(runDemo(absent, dir.filePath("absent.png")), 1);
+    EXPECT_EQ(runDemo(absent, QString::fromStdString(dir.file("absent.png"))), 1);
     EXPECT_FALSE(absent.measuring);
 
     FakeDemoWindow silent;
     silent.shown.clear();
-    EXPECT_EQ(runDemo(silent, dir.filePath("silent.png")), 1);
+    EXPECT_EQ(runDemo(silent, QString::fromStdString(dir.file("silent.png"))), 1);
     EXPECT_TRUE(silent.measuring);
 }

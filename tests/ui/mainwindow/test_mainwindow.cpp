@@ -17,6 +17,7 @@
 #include "qlineeditresize.h"
 #include "qportmenu.h"
 #include "scripteddialogs.h"
+#include "tempdir.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -26,7 +27,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSplitter>
-#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <gtest/gtest.h>
 
@@ -76,7 +76,7 @@ protected:
         QSettings().remove("mainwindow");
         window = std::make_unique<MainWindow>();
         window->resize(1360, 840);
-        ASSERT_TRUE(waitFor([] { return !PortManager::instance()->isScanning(); }, 15000));
+        ASSERT_TRUE(waitUntil([] { return !PortManager::instance()->isScanning(); }, 15000));
     }
     void TearDown() override {
         window.reset();
@@ -260,8 +260,8 @@ TEST_F(MainWindowTest, ErrorsStopTheReadingAndAreReportedUnlessIgnored) {
 }
 
 TEST_F(MainWindowTest, SaveNextMeasurementAppendsOneRowEachTime) {
-    QTemporaryDir dir;
-    const QString file = dir.filePath("log.csv");
+    TempDir dir;
+    const QString file = QString::fromStdString(dir.file("log.csv"));
     QAction *save = act("actionSave_Next_Measurement");
 
     save->setChecked(true);
@@ -295,7 +295,7 @@ TEST_F(MainWindowTest, SaveNextMeasurementAppendsOneRowEachTime) {
     EXPECT_EQ(readAll(file), text);
 
     save->setChecked(true);
-    dialogs.queueFileName(dir.path()); // a directory cannot be opened
+    dialogs.queueFileName(QString::fromStdString(dir.path())); // a directory cannot be opened
     window->on_measure(d65());
     EXPECT_EQ(dialogs.last().kind, "warning");
     EXPECT_EQ(dialogs.last().title, "Measurement Save");
@@ -395,7 +395,7 @@ TEST_F(MainWindowTest, SettingsChangeReshowsTheLastReading) {
 TEST_F(MainWindowTest, RestoreWorksplaceGivesTheReadingsAThird) {
     window->resize(1500, 900);
     window->show();
-    ASSERT_TRUE(waitFor([this] { return window->isVisible(); }));
+    ASSERT_TRUE(waitUntil([this] { return window->isVisible(); }));
     auto *splitter = get<QSplitter>("splitter");
     splitter->setSizes({1000, 400});
     act("actionRestore_Worksplace")->trigger();

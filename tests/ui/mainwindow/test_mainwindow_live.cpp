@@ -38,7 +38,7 @@ protected:
         if (!manager->isScanning())
             manager->findPorts();
         // The scan finds the simulator and the window reconnects it.
-        ASSERT_TRUE(waitFor([this] { return window->isDemoReady(); }, 20000));
+        ASSERT_TRUE(waitUntil([this] { return window->isDemoReady(); }, 20000));
         measure = child<QPushButton>(window.get(), "pushMeasure");
     }
     void TearDown() override {
@@ -48,7 +48,7 @@ protected:
     // Waits until the window shows x, y and Y: the simulated instrument has a
     // calibration error of its own, a few thousandths in x and y.
     bool shows(double x, double y, double bigY, int ms = 10000) {
-        return waitFor(
+        return waitUntil(
             [&] {
                 return std::fabs(number(window->readoutText(0)) - x) <= 0.008 &&
                        std::fabs(number(window->readoutText(1)) - y) <= 0.008 &&
@@ -102,10 +102,10 @@ TEST_F(LiveWindowTest, ReadoutsFollowTheSimulatedLight) {
 
 TEST_F(LiveWindowTest, AimingLightsInterruptMeasuring) {
     measure->click();
-    ASSERT_TRUE(waitFor([this] { return window->hasMeasurement(); })) << seen();
+    ASSERT_TRUE(waitUntil([this] { return window->hasMeasurement(); })) << seen();
     child<QPushButton>(window.get(), "pushONAim")->click();
     // The command has no reply: the instrument acts on it a moment later.
-    EXPECT_TRUE(waitFor([this] { return sim.say("aim") == "ok on"; }, 3000));
+    EXPECT_TRUE(waitUntil([this] { return sim.say("aim") == "ok on"; }, 3000));
     ASSERT_GE(dialogs.count(), 1);
     EXPECT_EQ(dialogs.last().title, "Aiming Lights");
     EXPECT_EQ(dialogs.last().text, "Measurement has been interrupted by aiming light activation.");
@@ -113,14 +113,14 @@ TEST_F(LiveWindowTest, AimingLightsInterruptMeasuring) {
     EXPECT_FALSE(measure->isChecked());
 
     child<QPushButton>(window.get(), "pushOFFAim")->click();
-    EXPECT_TRUE(waitFor([this] { return sim.say("aim") == "ok off"; }, 3000));
+    EXPECT_TRUE(waitUntil([this] { return sim.say("aim") == "ok off"; }, 3000));
 }
 
 TEST_F(LiveWindowTest, UnpluggedInstrumentIsReportedAndReleased) {
     measure->click();
-    ASSERT_TRUE(waitFor([this] { return window->hasMeasurement(); })) << seen();
+    ASSERT_TRUE(waitUntil([this] { return window->hasMeasurement(); })) << seen();
     ASSERT_EQ(sim.say("unplug").substr(0, 2), "ok");
-    ASSERT_TRUE(waitFor([this] { return !measure->isEnabled(); }, 15000));
+    ASSERT_TRUE(waitUntil([this] { return !measure->isEnabled(); }, 15000));
     ASSERT_GE(dialogs.count(), 1);
     EXPECT_EQ(dialogs.last().title, "Measurement Error");
     EXPECT_TRUE(dialogs.last().text.contains("The Torva device has been unplugged\n"))

@@ -3,10 +3,10 @@
 // row and no second header, a foreign file gets the header before the row,
 // and files that cannot be opened are left alone.
 #include "measurementcsv.h"
+#include "tempdir.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -30,13 +30,13 @@ Measurement d65() {
 
 class CsvTest : public ::testing::Test {
 protected:
-    QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
+    QString path(const char *name) const { return QString::fromStdString(dir.file(name)); }
     QByteArray golden() const {
         return readAll(QStringLiteral(MAINWINDOW_TEST_DATA "/save_measure_d65.csv"));
     }
     QByteArray header() const { return QByteArray(measurementCsvHeader) + '\n'; }
     QByteArray row() const { return measurementCsvRow(d65(), when).toUtf8() + '\n'; }
-    QTemporaryDir dir;
+    TempDir dir;
 };
 
 } // namespace
@@ -81,7 +81,8 @@ TEST_F(CsvTest, ForeignFileGetsTheHeaderBeforeTheRow) {
 
 TEST_F(CsvTest, UnopenableFilesAreLeftAlone) {
     // A directory cannot be opened for reading and writing.
-    EXPECT_EQ(appendMeasurementCsv(dir.path(), d65(), when), CsvAppendResult::CannotOpenReadWrite);
+    EXPECT_EQ(appendMeasurementCsv(QString::fromStdString(dir.path()), d65(), when),
+              CsvAppendResult::CannotOpenReadWrite);
     EXPECT_EQ(appendMeasurementCsv(path("missing/dir/x.csv"), d65(), when),
               CsvAppendResult::CannotOpenReadWrite);
     EXPECT_FALSE(QFile::exists(path("missing/dir/x.csv")));
