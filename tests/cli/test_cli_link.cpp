@@ -1,7 +1,7 @@
 // tintwell-cli and tintwell-sim saying what went wrong: colours that are no
 // colours, connections that fail for different reasons, repeated or
 // out-of-range options, and a profile chosen for one run.
-#include "childrun.h"
+#include "childprocess.h"
 #include "simfixture.h"
 
 #include "serialport.h"
@@ -9,11 +9,6 @@
 #include <cmath>
 
 namespace {
-
-std::string binary(const char *name) {
-    const char *dir = std::getenv("TINTWELL_BIN_DIR");
-    return std::string(dir ? dir : ".") + "/" + name;
-}
 
 double field(const std::string &json, const std::string &name) {
     const std::size_t at = json.find("\"" + name + "\":");
@@ -29,7 +24,7 @@ struct Expectation {
 
 void expectAll(const std::vector<Expectation> &cases) {
     for (const Expectation &e : cases) {
-        ChildRun c(e.args);
+        ChildProcess c(e.args);
         const std::string what = e.args.size() > 1 ? e.args[1] + " ... " + e.args.back() : "";
         EXPECT_EQ(c.wait(), e.exitCode) << what << ": " << c.err();
         EXPECT_NE(c.err().find(e.says), std::string::npos) << what << ": " << c.err();
@@ -42,7 +37,7 @@ void expectAll(const std::vector<Expectation> &cases) {
 } // namespace
 
 TEST(CliColourLimits, DescriptionsWithoutADefinedColourAreRefused) {
-    const std::string cli = binary("tintwell-cli");
+    const std::string cli = "tintwell-cli";
     expectAll({
         {{cli, "deltae", "1e308", "1e308", "1e308", "-1e308", "-1e308", "-1e308"}, 2, "no colour"},
         {{cli, "deltae", "1e308", "0", "0", "50", "0", "0"}, 2, "no finite difference"},
@@ -63,7 +58,7 @@ protected:
         startSim("TV-40");
         sim_->scene().setXYZ(95, 100, 108);
     }
-    std::string cli() const { return binary("tintwell-cli"); }
+    std::string cli() const { return "tintwell-cli"; }
 };
 
 TEST_F(CliLink, AFailedConnectionSaysWhy) {
@@ -81,7 +76,7 @@ TEST_F(CliLink, AFailedConnectionSaysWhy) {
 }
 
 TEST_F(CliLink, OptionMistakesAreNamed) {
-    const std::string sim = binary("tintwell-sim");
+    const std::string sim = "tintwell-sim";
     expectAll({
         {{cli(), "measure", "--port", port(), "--port", port()}, 2, "--port given twice"},
         {{cli(), "flicker", "--port", port(), "--count", "1", "--count", "2"}, 2, "given twice"},
@@ -96,21 +91,21 @@ TEST_F(CliLink, OptionMistakesAreNamed) {
 
 TEST_F(CliLink, AProfileChosenForTheRunCorrectsItsReadings) {
     // Slot 1 holds the exact correction of the simulated instrument's error.
-    ChildRun raw({cli(), "measure", "--port", port(), "--count", "2"});
+    ChildProcess raw({cli(), "measure", "--port", port(), "--count", "2"});
     ASSERT_EQ(raw.wait(), 0) << raw.err();
-    ChildRun corrected({cli(), "measure", "--port", port(), "--count", "2", "--profile", "1"});
+    ChildProcess corrected({cli(), "measure", "--port", port(), "--count", "2", "--profile", "1"});
     ASSERT_EQ(corrected.wait(), 0) << corrected.err();
     EXPECT_NE(corrected.err().find("profile 1: Studio D65"), std::string::npos) << corrected.err();
     EXPECT_NEAR(field(raw.lines().back(), "bigX"), 95.97, 0.02);
     EXPECT_NEAR(field(corrected.lines().back(), "bigX"), 95, 0.02);
 
-    ChildRun stream({cli(), "flicker", "--port", port(), "--count", "1", "--profile", "1"});
+    ChildProcess stream({cli(), "flicker", "--port", port(), "--count", "1", "--profile", "1"});
     ASSERT_EQ(stream.wait(), 0) << stream.err();
     EXPECT_NEAR(field(stream.lines().back(), "y"), 100, 0.02); // 99.9 uncorrected
 
     expectAll({{{cli(), "measure", "--port", port(), "--profile", "3"}, 2, "slot 3 is empty"},
                {{cli(), "profiles", "--help"}, 0, ""}});
-    ChildRun help({cli(), "profiles", "--help"});
+    ChildProcess help({cli(), "profiles", "--help"});
     help.wait();
     EXPECT_NE(help.out().find("A selection lasts while this command runs"), std::string::npos);
 }

@@ -99,15 +99,7 @@ TEST(ClmtrLink, MeasureOnceCutShortKeepsWhatItHadAndSaysWhy) {
 
 TEST(ClmtrLink, SelectingASlotThatDoesNotExistChangesNothing) {
     FakePort *port = nullptr;
-    auto c = onFake(port);
-    std::string list = "D7";
-    for (int slot = 1; slot <= 96; ++slot)
-        list += slot == 1 ? sim::clmtrwire::padded("Studio", 20) : std::string(20, '\xFF');
-    port->script({{0, identity}});
-    port->script({{0, list + "OK\r"}});
-    port->script({{0, "0"}});
-    ASSERT_TRUE(c->connect("/dev/fake0"));
-
+    auto c = connectOnFakePort("T-40", port, {{1, "Studio"}});
     const std::string before = port->written();
     for (int slot : {97, -1, 255}) {
         EXPECT_EQ(c->selectProfile(slot), ErrorBits::ProfileCheckFailed) << slot;

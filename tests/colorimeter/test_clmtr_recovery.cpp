@@ -3,11 +3,9 @@
 // of hanging, a stream left running by a killed owner does not stop the next
 // connection, and commands and earlier failures meet a stream as they should.
 #include "simfixture.h"
+#include "waituntil.h"
 
 #include "serialport.h"
-
-#include <cmath>
-#include <thread>
 
 namespace {
 
@@ -28,12 +26,7 @@ template <typename Record> bool anyHas(const std::vector<Record> &records, uint3
 
 // Waits (up to 10 s) until a record carries one of bits; returns them all.
 template <typename Queue> auto recordsUntil(Queue &q, uint32_t bits) {
-    for (int i = 0; i < 200; ++i) {
-        auto records = q.records();
-        if (anyHas(records, bits))
-            return records;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    waitUntil([&] { return anyHas(q.records(), bits); });
     return q.records();
 }
 
@@ -68,9 +61,7 @@ TEST_F(ClmtrRecovery, DamagedRepliesAreNeverReadingsAndARunOfThemEndsMeasuring) 
         }
     }
     EXPECT_EQ(records.back().errorCode, ErrorBits::BadReply | ErrorBits::Timeout);
-    for (int i = 0; i < 100 && c.isThreadRunning(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_FALSE(c.isThreadRunning());
+    EXPECT_TRUE(waitUntil([&] { return !c.isThreadRunning(); }));
 
     say("garbage off"); // the same connection reads again
     EXPECT_EQ(c.measureOnce(2).errorCode, 0u);
@@ -105,9 +96,7 @@ TEST_F(ClmtrRecovery, ConnectingStopsAStreamAKilledOwnerLeftRunning) {
         ASSERT_TRUE(dead.open());
         dead.configure(19200, 8, 'n', 10000);
         dead.write("T1\r", 3);
-        for (int i = 0; i < 100 && !sim_->colorimeter().streaming(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        ASSERT_TRUE(sim_->colorimeter().streaming());
+        ASSERT_TRUE(waitUntil([&] { return sim_->colorimeter().streaming(); }));
     }
     TClmtr c;
     ASSERT_TRUE(c.connect(port()));
