@@ -94,6 +94,8 @@ bool Simulator::start(std::string *error) {
             *error = "cannot create " + options_.dir;
         return false;
     }
+    if (!dirLock_.acquire(options_.dir, error))
+        return false;
     for (SerialInstrument *i : instruments()) {
         if (!i->start(error)) {
             stop();
@@ -106,6 +108,7 @@ bool Simulator::start(std::string *error) {
 void Simulator::stop() {
     for (SerialInstrument *i : instruments())
         i->stop();
+    dirLock_.release();
 }
 
 std::vector<SerialInstrument *> Simulator::instruments() {
