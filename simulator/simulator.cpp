@@ -96,6 +96,8 @@ bool Simulator::start(std::string *error) {
             *error = "cannot create " + options_.dir;
         return false;
     }
+    if (!dirLock_.acquire(options_.dir, error))
+        return false;
     for (SerialInstrument *i : instruments()) {
         if (!i->start(error)) {
             stop();
@@ -114,6 +116,7 @@ void Simulator::stop() {
         patternGen_->stop();
     for (SerialInstrument *i : instruments())
         i->stop();
+    dirLock_.release();
 }
 
 void Simulator::addDisplay() {

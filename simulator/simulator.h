@@ -5,6 +5,7 @@
 
 #include "colorimetersim.h"
 #include "controltable.h"
+#include "dirlock.h"
 #include "displaysim.h"
 #include "patterngensim.h"
 #include "referencesim.h"
@@ -38,6 +39,7 @@ public:
     Simulator(const Simulator &) = delete;
     Simulator &operator=(const Simulator &) = delete;
 
+    // Refuses a port directory another simulator holds (the message names its pid).
     bool start(std::string *error);
     void stop();
 
@@ -62,6 +64,7 @@ private:
     SerialInstrument *target(const ControlTable::Args &args, std::size_t index, std::string *error);
 
     SimulatorOptions options_;
+    DirLock dirLock_; // one simulator per port directory
     Scene scene_;
     std::unique_ptr<ColorimeterSim> colorimeter_;
     std::unique_ptr<DisplaySim> display_;

@@ -19,14 +19,14 @@
 #include <string>
 
 // One simulated colorimeter in its own port directory. Instrument time runs
-// 20 times faster than real, so connecting takes about 100 ms.
+// 20 times faster than real by default, so connecting takes about 100 ms.
 class SimColorimeter {
 public:
-    explicit SimColorimeter(const std::string &model = "TV-40") {
+    explicit SimColorimeter(const std::string &model = "TV-40", double timeScale = 0.05) {
         sim::SimulatorOptions o;
         o.dir = dir_.path();
         o.colorimeter.model = model;
-        o.colorimeter.timeScale = 0.05;
+        o.colorimeter.timeScale = timeScale;
         o.colorimeter.noise = 0;
         sim_ = std::make_unique<sim::Simulator>(o);
         std::string error;

@@ -136,17 +136,20 @@ TEST_F(MainWindowTest, MenusAndActionsInOrder) {
     EXPECT_TRUE(entries(ports).contains("Rescan Devices"));
 
     // Windows not part of this version are never offered; beta mode is off.
+    // The tools need no colorimeter to open; the flicker tool does.
     EXPECT_FALSE(act("actionScreen_Calibration")->isVisible());
     for (const char *name :
-         {"actionKelvin_Calculator", "actionTest_Panel", "actionLogging_Tool",
-          "actionSpectral_Scan", "actionTest_Color_Batch", "actionSelect_Cal_File",
+         {"actionSpectral_Scan", "actionTest_Color_Batch", "actionSelect_Cal_File",
           "actionView_Cal_Matrix", "actionBlack_Level_Calibration", "actionCreate_Cal_File"})
         EXPECT_FALSE(act(name)->isEnabled()) << name;
-    for (const char *name : {"pushMeasureFlicker", "pushChangeProfile", "pushTestPanle"})
+    for (const char *name : {"actionKelvin_Calculator", "actionTest_Panel", "actionLogging_Tool"})
+        EXPECT_TRUE(act(name)->isEnabled()) << name;
+    EXPECT_TRUE(get<QPushButton>("pushTestPanle")->isEnabled());
+    for (const char *name : {"pushMeasureFlicker", "pushChangeProfile"})
         EXPECT_FALSE(get<QPushButton>(name)->isEnabled()) << name;
     window->setButtons(false); // as if a colorimeter were there
     EXPECT_TRUE(get<QPushButton>("pushMeasure")->isEnabled());
-    EXPECT_FALSE(get<QPushButton>("pushMeasureFlicker")->isEnabled());
+    EXPECT_TRUE(get<QPushButton>("pushMeasureFlicker")->isEnabled());
     EXPECT_FALSE(act("actionCreate_Cal_File")->isEnabled());
     window->setButtons(true);
     EXPECT_FALSE(get<QPushButton>("pushMeasure")->isEnabled());
