@@ -20,3 +20,4 @@ int cliPorts(const CliArgs &args);
 int cliReference(const CliArgs &args);
 int cliSpectrum(const CliArgs &args);
 int cliChannels(const CliArgs &args);
+int cliTemplate(const CliArgs &args);

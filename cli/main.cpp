@@ -25,6 +25,7 @@ const Command commands[] = {
     {"reference", cliReference, "measure with a reference instrument"},
     {"spectrum", cliSpectrum, "read the CS-2000's spectrum"},
     {"channels", cliChannels, "list or select the CS-2000's calibration channels"},
+    {"template", cliTemplate, "check a screen-calibration template and list its patches"},
 };
 
 void printUsage(FILE *out) {

@@ -14,6 +14,7 @@
 #include "qcopytable.h"
 #include "qdeviceaction.h"
 #include "qportmenu.h"
+#include "screencal.h"
 #include "settings.h"
 #include "testpanel.h"
 #include "toolwindows.h"
@@ -171,8 +172,8 @@ void MainWindow::setUpUnavailable() {
     // something that does not happen.
     m_unavailable = {ui->pushChangeProfile,     ui->actionSelect_Cal_File,
                      ui->actionView_Cal_Matrix, ui->actionBlack_Level_Calibration,
-                     ui->actionCreate_Cal_File, ui->actionScreen_Calibration,
-                     ui->actionSpectral_Scan,   ui->actionTest_Color_Batch};
+                     ui->actionCreate_Cal_File, ui->actionSpectral_Scan,
+                     ui->actionTest_Color_Batch};
     for (QObject *object : m_unavailable) {
         if (auto *w = qobject_cast<QWidget *>(object)) {
             w->setEnabled(false);
@@ -633,6 +634,13 @@ void MainWindow::on_actionKelvin_Calculator_triggered() {
 
 void MainWindow::on_actionLogging_Tool_triggered() {
     m_tools->showLogging();
+}
+
+void MainWindow::on_actionScreen_Calibration_triggered() {
+    if (!m_screenCal)
+        m_screenCal = new ScreenCal(m_portMenu, this);
+    m_screenCal->show();
+    m_screenCal->raise();
 }
 
 void MainWindow::on_actionTest_Panel_triggered() {

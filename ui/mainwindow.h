@@ -27,6 +27,7 @@ class QAction;
 class QCloseEvent;
 class QLabel;
 class QPortMenu;
+class ScreenCal;
 class ToolWindows;
 
 class MainWindow : public QMemoryMainWindow, public DemoWindow {
@@ -89,6 +90,7 @@ private slots:
     void on_actionKelvin_Calculator_triggered();
     void on_actionTest_Panel_triggered();
     void on_actionLogging_Tool_triggered();
+    void on_actionScreen_Calibration_triggered();
     void on_pushMeasureFlicker_clicked();
     void on_pushTestPanle_clicked();
     void scanStarted();
@@ -129,6 +131,7 @@ private:
     QPortMenu *m_portMenu = nullptr;
     GenMeasure *m_device = nullptr; // the menu's wrapper
     QList<QObject *> m_unavailable; // windows still to be built: never enabled
+    QPointer<ScreenCal> m_screenCal;
 
     Measurement m_last;
     bool m_haveLast = false;

@@ -1,0 +1,59 @@
+#pragma once
+// Shared by the plot types: colours for series, grouping samples by colour
+// and level, targets of a patch, and axis set-up.
+
+#include "calplots.h"
+#include "displaytarget.h"
+
+#include <QColor>
+#include <QList>
+#include <QPointF>
+#include <QString>
+
+#include <array>
+
+namespace screencal {
+
+struct LevelSample {
+    double level; // 0..1
+    RunSample sample;
+};
+// Samples of each patch colour (White .. Yellow), sorted by level.
+using ColourGroups = std::array<QVector<LevelSample>, patchColourCount>;
+ColourGroups groupByColour(const QVector<RunSample> &samples, const PlotContext &context);
+
+QColor seriesColour(int colour);
+QColor mutedColour(const QColor &colour);
+QColor patchColour(const Rgb &patch);
+
+// The target a display should show for the patch, against `spec`.
+DisplayTarget patchTarget(const Rgb &patch, const PlotContext &context, const GamutSpec &spec);
+
+// Appends one series; compare series are muted.
+void addSeries(QGraphBox *graph, const QList<QPointF> &points, const QColor &colour, bool compare,
+               int style);
+// A plain x-y chart with input level in IRE along x.
+void setLevelAxes(QGraphBox *graph, const QString &title, const QString &yName, double yMin,
+                  double yMax);
+// A round number at or above v for an axis end, and a step for it.
+double niceCeil(double v);
+double niceStep(double range);
+
+void drawCie(QGraphBox *graph, const PlotData &data, const PlotContext &context);
+void drawLuminance(QGraphBox *graph, const PlotData &data, const PlotContext &context);
+void drawRgbCurve(QGraphBox *graph, const PlotData &data, const PlotContext &context);
+void drawRgbBalance(QGraphBox *graph, const PlotData &data, const PlotContext &context);
+void drawGamma(QGraphBox *graph, const PlotData &data, const PlotContext &context);
+void drawRgbBars(QGraphBox *graph, const PlotData &data, const PlotContext &context);
+void drawDeltaE(QGraphBox *graph, const PlotData &data, const PlotContext &context);
+
+} // namespace screencal
+
+namespace screencal {
+// Read back by the table and by tests.
+QStringList balanceSeriesNames(bool hsv);
+QList<QPointF> measuredGammas(const QVector<RunSample> &samples, const PlotContext &context);
+std::array<double, 3> barValues(const RunSample &sample, const PlotContext &context);
+QList<double> patchDeltaEs(const QVector<RunSample> &samples, double whiteY,
+                           const PlotContext &context);
+} // namespace screencal

@@ -1,0 +1,48 @@
+// "line:Y": luminance against input level, one line per patch colour, with
+// the grey scale's target: the measured full white times level^gamma.
+#include "plotcommon.h"
+#include "qgraphbox.h"
+
+#include <cmath>
+
+namespace screencal {
+
+namespace {
+
+double shown(double nits, bool inNits) {
+    return inNits ? nits : nitsToFootLamberts(nits);
+}
+
+double addCurves(QGraphBox *graph, const QVector<RunSample> &samples, const PlotContext &context,
+                 bool compare) {
+    double top = 0;
+    const ColourGroups groups = groupByColour(samples, context);
+    for (int c = 0; c < patchColourCount; ++c) {
+        QList<QPointF> points;
+        for (const LevelSample &s : groups[c]) {
+            const double y = shown(s.sample.m.bigY, context.nits);
+            points << QPointF(100 * s.level, y);
+            top = std::max(top, y);
+        }
+        addSeries(graph, points, seriesColour(c), compare, PlotObject::LineAndPoints);
+    }
+    return top;
+}
+
+} // namespace
+
+void drawLuminance(QGraphBox *graph, const PlotData &data, const PlotContext &context) {
+    double top = addCurves(graph, data.compare, context, true);
+    top = std::max(top, addCurves(graph, data.samples, context, false));
+    const double white = data.whiteY > 0 ? data.whiteY : context.spec.whiteBigY;
+    QList<QPointF> target;
+    for (int ire = 0; ire <= 100; ire += 5)
+        target << QPointF(ire, shown(white * std::pow(ire / 100.0, context.gamma), context.nits));
+    top = std::max(top, shown(white, context.nits));
+    addSeries(graph, target, QColor(120, 120, 120), true, PlotObject::Line);
+    setLevelAxes(graph, data.title,
+                 QStringLiteral("Luminance (%1)").arg(context.nits ? "nits" : "fL"), 0,
+                 niceCeil(top * 1.05));
+}
+
+} // namespace screencal
