@@ -1,0 +1,208 @@
+// Patch lists of a run against lists worked out by hand, and the way
+// patches are named and picked for graphs and tables.
+#include "patchlist.h"
+#include "runstore.h"
+
+#include "templatetesting.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+namespace screencal {
+void PrintTo(const Rgb &c, std::ostream *os) {
+    *os << "(" << c.r << "," << c.g << "," << c.b << ")";
+}
+} // namespace screencal
+
+using namespace screencal;
+
+namespace {
+
+RunDefinition run(uint32_t mask, bool grey = false, bool colour = false) {
+    RunDefinition r;
+    r.mask = mask;
+    r.options.grayScale = grey;
+    r.options.colorScale = colour;
+    return r;
+}
+
+PatchSettings settings(bool video, int level, int greyMode, int colourMode) {
+    PatchSettings s;
+    s.low = video ? 16 : 0;
+    s.high = video ? 235 : 255;
+    s.levelIre = level;
+    s.greyMode = greyMode;
+    s.colourMode = colourMode;
+    return s;
+}
+
+// Worked out by hand: code values of the ten-step ramps, 30 IRE and every
+// colour level, for full range (0-255) and video range (16-235).
+const int fullRamp[] = {0, 25, 51, 76, 102, 127, 153, 178, 204, 229, 255};
+const int videoRamp[] = {16, 37, 59, 81, 103, 125, 147, 169, 191, 213, 235};
+const int fullLevels[] = {178, 191, 204, 216, 229, 242}; // 70 .. 95 IRE
+const int videoLevels[] = {169, 180, 191, 202, 213, 224};
+constexpr int full30 = 76, video30 = 81;
+
+Rgb paint(const Rgb &mask, int code, int low) {
+    return {mask.r ? code : low, mask.g ? code : low, mask.b ? code : low};
+}
+
+} // namespace
+
+TEST(PatchList, WorkedExamples) {
+    struct Case {
+        const char *what;
+        RunDefinition run;
+        PatchSettings settings;
+        QVector<Rgb> patches;
+    };
+    const Case cases[] = {
+        {"two-point grey and colour, white and red",
+         run(Mask::White | Mask::Red, true, true),
+         settings(false, 70, TwoPoint, TwoPoint),
+         {{0, 0, 0}, {76, 76, 76}, {178, 178, 178}, {255, 255, 255}, {76, 0, 0}, {178, 0, 0}}},
+        {"ten-point grey in video range: the ramp's ends are the min and max whites",
+         run(Mask::MinWhite | Mask::MaxWhite, true),
+         settings(true, 70, TenPoint, BalanceOnly),
+         {{16, 16, 16},
+          {235, 235, 235},
+          {37, 37, 37},
+          {59, 59, 59},
+          {81, 81, 81},
+          {103, 103, 103},
+          {125, 125, 125},
+          {147, 147, 147},
+          {169, 169, 169},
+          {191, 191, 191},
+          {213, 213, 213}}},
+        {"primaries and cyan at 80 IRE in video range",
+         run(0x2F),
+         settings(true, 80, TenPoint, TenPoint),
+         {{191, 191, 191}, {191, 16, 16}, {16, 191, 16}, {16, 16, 191}, {16, 191, 191}}},
+        {"balance modes add no scale patches", run(Mask::Red, true, true),
+         settings(false, 95, BalanceOnly, BalanceOnly), {{242, 0, 0}}},
+        {"nothing asked, nothing shown", run(0, true, true), settings(false, 70, 0, 0), {}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(buildPatchList(c.run, c.settings), c.patches) << c.what;
+}
+
+TEST(PatchList, EveryCombinationOfModesLevelsAndRange) {
+    for (bool video : {false, true})
+        for (int li = 0; li < 6; ++li)
+            for (int grey = 0; grey < 3; ++grey)
+                for (int colour = 0; colour < 3; ++colour) {
+                    const int low = video ? 16 : 0, high = video ? 235 : 255;
+                    const int level = (video ? videoLevels : fullLevels)[li];
+                    const int ire30 = video ? video30 : full30;
+                    const int *ramp = video ? videoRamp : fullRamp;
+                    const QVector<Rgb> channels = {{1, 1, 1}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1},
+                                                   {0, 1, 1}, {1, 0, 1}, {1, 1, 0}};
+                    QVector<Rgb> want;
+                    auto add = [&want](const Rgb &c) {
+                        if (!want.contains(c))
+                            want << c;
+                    };
+                    add({low, low, low});
+                    add({high, high, high});
+                    if (grey == TwoPoint)
+                        add({ire30, ire30, ire30}), add({level, level, level});
+                    if (grey == TenPoint)
+                        for (int code : videoRamp == ramp ? videoRamp : fullRamp)
+                            add({code, code, code});
+                    add({level, level, level});
+                    for (int c = 1; c < 7; ++c) {
+                        if (colour == TwoPoint)
+                            add(paint(channels[c], ire30, low)), add(paint(channels[c], level, low));
+                        if (colour == TenPoint)
+                            for (int k = 0; k < 11; ++k)
+                                add(paint(channels[c], ramp[k], low));
+                    }
+                    for (int c = 1; c < 7; ++c)
+                        add(paint(channels[c], level, low));
+                    const QVector<Rgb> got = buildPatchList(
+                        run(Mask::AllColors, true, true), settings(video, 70 + 5 * li, grey, colour));
+                    EXPECT_EQ(got, want) << "video " << video << " level " << 70 + 5 * li
+                                         << " grey " << grey << " colour " << colour;
+                }
+}
+
+TEST(PatchList, ClassifiesPatchesByColourAndLevel) {
+    struct Case {
+        Rgb patch;
+        int low;
+        int colour;
+        double level;
+    };
+    const Case cases[] = {
+        {{0, 0, 0}, 0, White, 0.0},           {{255, 255, 255}, 0, White, 1.0},
+        {{16, 16, 16}, 16, White, 0.0},       {{125, 16, 16}, 16, Red, 109.0 / 219},
+        {{0, 191, 191}, 0, Cyan, 191.0 / 255}, {{191, 0, 191}, 0, Magenta, 191.0 / 255},
+        {{200, 200, 0}, 0, Yellow, 200.0 / 255}, {{200, 100, 0}, 0, NoColour, 200.0 / 255},
+        {{10, 0, 0}, 16, NoColour, 0.0},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(classifyPatch(c.patch, c.low), c.colour) << c.patch.r << "," << c.patch.g;
+        EXPECT_NEAR(patchLevel(c.patch, c.low, c.low ? 235 : 255), c.level, 1e-12);
+    }
+    EXPECT_EQ(patchColourName(Magenta), "Magenta");
+    EXPECT_EQ(patchColourName(NoColour), "ERROR");
+}
+
+TEST(PatchList, GraphsPickTheirSamples) {
+    const QVector<Rgb> patches = {{0, 0, 0},   {255, 255, 255}, {128, 128, 128},
+                                  {128, 0, 0}, {0, 0, 128},     {0, 128, 128}};
+    QVector<RunSample> samples;
+    for (const Rgb &p : patches)
+        samples.append({p, Measurement()});
+    auto picked = [&](uint32_t mask, bool grey, bool colour) {
+        QVector<Rgb> out;
+        for (const RunSample &s : selectSamples(samples, mask, {grey, colour}, 0))
+            out << s.patch;
+        return out;
+    };
+    EXPECT_EQ(picked(0, false, false), patches);
+    EXPECT_EQ(picked(Mask::White, false, false), patches.mid(0, 3));
+    EXPECT_EQ(picked(0, true, false), patches.mid(0, 3));
+    EXPECT_EQ(picked(Mask::Blue | Mask::Cyan, false, false), patches.mid(4, 2));
+    EXPECT_EQ(picked(0, false, true), patches.mid(3, 3));
+    EXPECT_EQ(picked(Mask::Red, false, true), QVector<Rgb>({{128, 0, 0}}));
+}
+
+TEST(PatchList, RunStoreKeepsEachKindByPatchIndex) {
+    RunStore store;
+    store.startRun(PreCali, {{0, 0, 0}, {255, 255, 255}});
+    store.startRun(PostCali, {{9, 9, 9}});
+    Measurement m;
+    m.bigY = 42;
+    EXPECT_TRUE(store.store(PreCali, 1, m));
+    EXPECT_FALSE(store.store(PreCali, 2, m));
+    EXPECT_FALSE(store.store(ReportKind, 0, m));
+    EXPECT_FALSE(store.store(-1, 0, m));
+    ASSERT_EQ(store.samples(PreCali).size(), 1);
+    EXPECT_EQ(store.samples(PreCali)[0].patch, (Rgb{255, 255, 255}));
+    EXPECT_EQ(store.samples(PreCali)[0].m.bigY, 42);
+    EXPECT_FALSE(store.hasData(PostCali));
+    // A new run of a kind starts empty; the others stay.
+    store.store(PostCali, 0, m);
+    store.startRun(PreCali, {{1, 1, 1}});
+    EXPECT_FALSE(store.hasData(PreCali));
+    EXPECT_TRUE(store.hasData(PostCali));
+}
+
+TEST(PatchList, PageCombosGiveTheirStartingChoices) {
+    const PageModel page = loadPage(screenCalXml(R"(<header name="h"><frame name="p">
+<item object="Combo" option="gray" current="2"/>
+<tabBox><tab name="t"><item object="Combo" option="colorLevel" current="5"/></tab></tabBox>
+<item object="Combo" option="color" current="7"/>
+<item object="Combo" option="color"/>
+</frame></header>)"),
+                                    0);
+    const PatchSettings s = pageChoices(page, settings(true, 75, TwoPoint, TwoPoint));
+    EXPECT_EQ(s.greyMode, TenPoint);
+    EXPECT_EQ(s.levelIre, 95);
+    EXPECT_EQ(s.colourMode, TwoPoint); // 7 is no entry: the choice stays
+    EXPECT_EQ(s.low, 16);
+}
