@@ -1,0 +1,213 @@
+// The plot types drawn from runs of a display whose answer is known: a
+// power-law grey scale of gamma 2.4 on a black of 0.1 cd/m², at the
+// standard's white point unless a test tints it.
+#include "calplots.h"
+#include "plotcommon.h"
+#include "qgraphbox.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace screencal;
+
+namespace {
+
+constexpr double white = 120, black = 0.1, displayGamma = 2.4;
+const GamutSpec rec709 = GamutSpec::standardSpec(2, 100.0);
+
+Measurement grey(double level, double dx = 0, double dy = 0) {
+    const double Y = black + (white - black) * std::pow(level, displayGamma);
+    return Measurement::fromxyY(rec709.whiteX + dx, rec709.whiteY + dy, Y, rec709);
+}
+
+// The full-range ten-step grey scale with its black and white.
+QVector<RunSample> greyScale(double dx = 0, double dy = 0) {
+    QVector<RunSample> out;
+    for (int code : {0, 25, 51, 76, 102, 127, 153, 178, 204, 229, 255})
+        out.append({{code, code, code}, grey(code / 255.0, dx, dy)});
+    return out;
+}
+
+PlotContext context() {
+    PlotContext c;
+    c.gamma = 2.2;
+    c.spec = rec709;
+    return c;
+}
+
+class Plots : public ::testing::Test {
+protected:
+    const QList<PlotObject> &draw(const QString &type, const PlotData &data,
+                                  const PlotContext &c = context()) {
+        EXPECT_TRUE(drawPlot(type, &graph, data, c)) << type.toStdString();
+        return graph.plots();
+    }
+    PlotData run(const QVector<RunSample> &samples, const QVector<RunSample> &compare = {}) {
+        PlotData d;
+        d.samples = samples;
+        d.compare = compare;
+        d.whiteY = white;
+        d.title = "t";
+        return d;
+    }
+    QGraphBox graph;
+};
+
+bool muted(const PlotObject &p) {
+    return !p.colors.isEmpty() && p.colors.first().alpha() < 255;
+}
+
+} // namespace
+
+TEST_F(Plots, LuminanceFollowsInputLevelBesideTheTarget) {
+    const auto &plots = draw("line:Y", run(greyScale()));
+    ASSERT_EQ(plots.size(), 2); // the grey scale and its target
+    const PlotObject &measured = plots[0];
+    ASSERT_EQ(measured.points.size(), 11);
+    EXPECT_NEAR(measured.points.first().x(), 0, 1e-9);
+    EXPECT_NEAR(measured.points.last().x(), 100, 1e-9);
+    EXPECT_NEAR(measured.points.last().y(), white, 1e-6);
+    EXPECT_NEAR(measured.points[5].y(), grey(127 / 255.0).bigY, 1e-6);
+    // The target: the measured white times level^2.2 (the target gamma).
+    const PlotObject &target = plots[1];
+    EXPECT_NEAR(target.points[10].y(), white * std::pow(0.5, 2.2), 1e-6);
+    EXPECT_GE(graph.yMax(), white);
+    EXPECT_EQ(graph.backgroundMode(), QGraphBox::PlotMode);
+}
+
+TEST_F(Plots, GammaPerStepAgainstTheTarget) {
+    const auto &plots = draw("line:gamma", run(greyScale()));
+    ASSERT_EQ(plots.size(), 2);
+    // Black and white have no gamma; the nine steps between do.
+    ASSERT_EQ(plots[0].points.size(), 9);
+    for (const QPointF &p : plots[0].points)
+        EXPECT_NEAR(p.y(), displayGamma, 1e-9) << p.x();
+    EXPECT_NEAR(plots[1].points[0].y(), 2.2, 1e-12);
+    EXPECT_LE(graph.yMin(), 2.2);
+    EXPECT_GE(graph.yMax(), 2.4);
+    // Without a full white there is nothing to refer the steps to.
+    QVector<RunSample> noWhite = greyScale();
+    noWhite.removeLast();
+    EXPECT_TRUE(measuredGammas(noWhite, context()).isEmpty());
+}
+
+TEST_F(Plots, BalanceIsNeutralAtTheWhitePointAndShowsATint) {
+    const auto &neutral = draw("line:RGBBalance", run(greyScale()));
+    ASSERT_EQ(neutral.size(), 4); // R, G, B and the 100 line
+    for (int c = 0; c < 3; ++c) {
+        ASSERT_EQ(neutral[c].points.size(), 10) << c; // black has no balance
+        for (const QPointF &p : neutral[c].points)
+            EXPECT_NEAR(p.y(), 100, 0.01) << c << " at " << p.x();
+    }
+    // Towards red-yellow: red up, blue down, at every level alike.
+    const auto &warm = draw("line:RGBBalance", run(greyScale(0.01, 0.0)));
+    for (const QPointF &p : warm[0].points)
+        EXPECT_GT(p.y(), 103);
+    for (const QPointF &p : warm[2].points)
+        EXPECT_LT(p.y(), 97);
+
+    PlotContext hsv = context();
+    hsv.hsv = true;
+    draw("line:RGBBalance", run(greyScale()), hsv);
+    EXPECT_EQ(balanceSeriesNames(true), QStringList({"H", "S", "V"}));
+    EXPECT_TRUE(graph.plots().size() >= 3);
+}
+
+TEST_F(Plots, ChannelCurvesTrackTheTransferCurve) {
+    const auto &plots = draw("line:RGBCurve", run(greyScale()));
+    ASSERT_EQ(plots.size(), 4);
+    for (int c = 0; c < 3; ++c) {
+        ASSERT_EQ(plots[c].points.size(), 11);
+        const QPointF half = plots[c].points[5];
+        const double level = 127 / 255.0;
+        const double want = 100 * grey(level).bigY / white;
+        EXPECT_NEAR(half.y(), want, 0.01) << c;
+        EXPECT_NEAR(plots[c].points.last().y(), 100, 1e-9);
+    }
+    EXPECT_NEAR(plots[3].points[10].y(), 100 * std::pow(0.5, 2.2), 1e-9);
+}
+
+TEST_F(Plots, BarsJudgeTheLatestReading) {
+    struct Case {
+        bool hsv;
+        QStringList labels;
+    };
+    for (const Case &c : {Case{false, {"R", "G", "B"}}, Case{true, {"H", "S", "V"}}}) {
+        PlotContext ctx = context();
+        ctx.hsv = c.hsv;
+        const auto &bars = draw("bar:RGB", run(greyScale()), ctx);
+        EXPECT_EQ(graph.xLabels(), c.labels);
+        EXPECT_EQ(graph.backgroundMode(), QGraphBox::BarMode);
+        ASSERT_EQ(bars.size(), 1);
+        ASSERT_EQ(bars[0].points.size(), 3);
+        if (!c.hsv) {
+            for (const QPointF &p : bars[0].points)
+                EXPECT_NEAR(p.y(), 100, 0.01);
+        }
+    }
+    // A live reading replaces the run's last patch.
+    PlotData live = run(greyScale());
+    live.live = grey(1.0, 0.01, 0);
+    const auto &bars = draw("bar:RGB", live);
+    EXPECT_GT(bars[0].points[0].y(), 103);
+}
+
+TEST_F(Plots, DeltaEIsZeroOnTargetAndGrowsOffIt) {
+    PlotContext c = context();
+    c.gamma = displayGamma;
+    // A display exactly on target: the greys at their target luminance.
+    QVector<RunSample> exact;
+    for (int code : {51, 127, 204, 255})
+        exact.append({{code, code, code},
+                      Measurement::fromxyY(rec709.whiteX, rec709.whiteY,
+                                           white * std::pow(code / 255.0, displayGamma), rec709)});
+    for (double de : patchDeltaEs(exact, white, c))
+        EXPECT_NEAR(de, 0, 0.01);
+    QVector<RunSample> off = exact;
+    off[1].m = Measurement::fromxyY(rec709.whiteX + 0.01, rec709.whiteY, off[1].m.bigY, rec709);
+    const QList<double> de = patchDeltaEs(off, white, c);
+    EXPECT_GT(de[1], 2.0);
+    EXPECT_NEAR(de[0], 0, 0.01);
+
+    const auto &plots = draw("deltaE", run(off, exact), c);
+    // The earlier run (a line and its markers) drawn muted beneath this one.
+    ASSERT_EQ(plots.size(), 4);
+    EXPECT_TRUE(muted(plots[0]) && muted(plots[1]));
+    EXPECT_FALSE(muted(plots[3]));
+    EXPECT_EQ(plots[3].points.size(), 4);
+    EXPECT_NEAR(plots[3].points[1].y(), de[1], 1e-9);
+    EXPECT_NEAR(plots[3].points[1].x(), 2, 1e-12); // patches count from 1
+    EXPECT_GE(graph.yMax(), de[1]);
+}
+
+TEST_F(Plots, CieDiagramShowsPatchesEarlierRunAndLiveReading) {
+    PlotData data = run(greyScale().mid(8), greyScale().mid(10));
+    data.live = grey(1.0, 0.02, 0.02);
+    const auto &plots = draw("CIE", data);
+    ASSERT_EQ(plots.size(), 3);
+    EXPECT_TRUE(muted(plots[0]));
+    EXPECT_EQ(plots[1].points.size(), 3);
+    EXPECT_NEAR(plots[1].points[0].x(), rec709.whiteX, 1e-6);
+    EXPECT_NEAR(plots[2].points[0].x(), rec709.whiteX + 0.02, 1e-6);
+    EXPECT_EQ(graph.backgroundMode(), QGraphBox::CIEMode);
+
+    PlotContext uv = context();
+    uv.xy = false;
+    const auto &plots1976 = draw("CIE", run(greyScale().mid(10)), uv);
+    EXPECT_EQ(graph.cieChart(), QGraphBox::CIE1976);
+    EXPECT_NEAR(plots1976[0].points[0].x(), grey(1).uPrime, 1e-9);
+}
+
+TEST_F(Plots, UnknownTypeLeavesTheGraphAlone) {
+    draw("line:Y", run(greyScale()));
+    const int before = graph.plots().size();
+    EXPECT_FALSE(drawPlot("pie:RGB", &graph, run(greyScale()), context()));
+    EXPECT_EQ(graph.plots().size(), before);
+    EXPECT_EQ(plotTypes().size(), 7);
+    // No samples at all still gives a readable, empty chart.
+    for (const QString &type : plotTypes()) {
+        EXPECT_TRUE(drawPlot(type, &graph, PlotData(), context()));
+        EXPECT_LT(graph.yMin(), graph.yMax()) << type.toStdString();
+    }
+}
