@@ -81,8 +81,10 @@ TEST(PatchList, WorkedExamples) {
          run(0x2F),
          settings(true, 80, TenPoint, TenPoint),
          {{191, 191, 191}, {191, 16, 16}, {16, 191, 16}, {16, 16, 191}, {16, 191, 191}}},
-        {"balance modes add no scale patches", run(Mask::Red, true, true),
-         settings(false, 95, BalanceOnly, BalanceOnly), {{242, 0, 0}}},
+        {"balance modes add no scale patches",
+         run(Mask::Red, true, true),
+         settings(false, 95, BalanceOnly, BalanceOnly),
+         {{242, 0, 0}}},
         {"nothing asked, nothing shown", run(0, true, true), settings(false, 70, 0, 0), {}},
     };
     for (const Case &c : cases)
@@ -115,15 +117,17 @@ TEST(PatchList, EveryCombinationOfModesLevelsAndRange) {
                     add({level, level, level});
                     for (int c = 1; c < 7; ++c) {
                         if (colour == TwoPoint)
-                            add(paint(channels[c], ire30, low)), add(paint(channels[c], level, low));
+                            add(paint(channels[c], ire30, low)),
+                                add(paint(channels[c], level, low));
                         if (colour == TenPoint)
                             for (int k = 0; k < 11; ++k)
                                 add(paint(channels[c], ramp[k], low));
                     }
                     for (int c = 1; c < 7; ++c)
                         add(paint(channels[c], level, low));
-                    const QVector<Rgb> got = buildPatchList(
-                        run(Mask::AllColors, true, true), settings(video, 70 + 5 * li, grey, colour));
+                    const QVector<Rgb> got =
+                        buildPatchList(run(Mask::AllColors, true, true),
+                                       settings(video, 70 + 5 * li, grey, colour));
                     EXPECT_EQ(got, want) << "video " << video << " level " << 70 + 5 * li
                                          << " grey " << grey << " colour " << colour;
                 }
@@ -137,10 +141,14 @@ TEST(PatchList, ClassifiesPatchesByColourAndLevel) {
         double level;
     };
     const Case cases[] = {
-        {{0, 0, 0}, 0, White, 0.0},           {{255, 255, 255}, 0, White, 1.0},
-        {{16, 16, 16}, 16, White, 0.0},       {{125, 16, 16}, 16, Red, 109.0 / 219},
-        {{0, 191, 191}, 0, Cyan, 191.0 / 255}, {{191, 0, 191}, 0, Magenta, 191.0 / 255},
-        {{200, 200, 0}, 0, Yellow, 200.0 / 255}, {{200, 100, 0}, 0, NoColour, 200.0 / 255},
+        {{0, 0, 0}, 0, White, 0.0},
+        {{255, 255, 255}, 0, White, 1.0},
+        {{16, 16, 16}, 16, White, 0.0},
+        {{125, 16, 16}, 16, Red, 109.0 / 219},
+        {{0, 191, 191}, 0, Cyan, 191.0 / 255},
+        {{191, 0, 191}, 0, Magenta, 191.0 / 255},
+        {{200, 200, 0}, 0, Yellow, 200.0 / 255},
+        {{200, 100, 0}, 0, NoColour, 200.0 / 255},
         {{10, 0, 0}, 16, NoColour, 0.0},
     };
     for (const Case &c : cases) {

@@ -162,20 +162,25 @@ TEST(TemplatePage, ColourMaskWords) {
         uint32_t mask;
     };
     const Case cases[] = {
-        {"primaries cyan", 0x2F},   {"PRIMARIES   Cyan", 0x2F},
-        {"secondaries", 0xE0},      {"allcolors", 0x3EF},
-        {"maxWhite minWhite", 0x300}, {"white white", 0x1},
-        {"purple", 0},              {"", 0},
-        {"red  green blue", 0xE},   {"yellow magenta", 0xC0},
+        {"primaries cyan", 0x2F},
+        {"PRIMARIES   Cyan", 0x2F},
+        {"secondaries", 0xE0},
+        {"allcolors", 0x3EF},
+        {"maxWhite minWhite", 0x300},
+        {"white white", 0x1},
+        {"purple", 0},
+        {"", 0},
+        {"red  green blue", 0xE},
+        {"yellow magenta", 0xC0},
     };
     for (const Case &c : cases)
         EXPECT_EQ(parseColourMask(c.text), c.mask) << c.text;
 }
 
 TEST(TemplatePage, BadGridNumbersSkipTheElementNamingTheLine) {
-    const char *const bad[] = {"column=\"-1\"",        "row=\"100\"",        "colSpan=\"0\"",
-                               "rowSpan=\"1000000\"", "column=\"two\"",     "row=\"\"",
-                               "colSpan=\"1.5\"",     "column=\"99999999999999999999\""};
+    const char *const bad[] = {
+        "column=\"-1\"",  "row=\"100\"", "colSpan=\"0\"",   "rowSpan=\"1000000\"",
+        "column=\"two\"", "row=\"\"",    "colSpan=\"1.5\"", "column=\"99999999999999999999\""};
     for (const char *attr : bad) {
         const PageModel page = loadPage(
             screenCalXml(QStringLiteral("<header name=\"h\"><frame name=\"p\">\n<item "
@@ -243,10 +248,9 @@ TEST(TemplateHostile, RefusedOrBoundedWithAMessage) {
         tabs += "<tabBox><tab name=\"t\">";
         close += "</tab></tabBox>";
     }
-    const PageModel tabbed =
-        loadPage(screenCalXml("<header name=\"h\"><frame name=\"p\">" + tabs + close +
-                              "</frame></header>"),
-                 0);
+    const PageModel tabbed = loadPage(
+        screenCalXml("<header name=\"h\"><frame name=\"p\">" + tabs + close + "</frame></header>"),
+        0);
     int depth = 0;
     for (const std::vector<PageElement> *level = &tabbed.elements; !level->empty();
          level = &level->front().tabs.front().children) {

@@ -1,0 +1,314 @@
+// The Screen Calibration window with each shipped template, run through the
+// simulated generator, display and colorimeter: pages build, runs fill the
+// graphs and tables with what the display really does, a post-calibration
+// page compares with the earlier run, and the graphs print to PDF.
+#include "caltable.h"
+#include "chromagamutspec.h"
+#include "colorimetersim.h"
+#include "displaymodel.h"
+#include "genpattern.h"
+#include "loopbackport.h"
+#include "patternsequence.h"
+#include "plotcommon.h"
+#include "printgraphs.h"
+#include "qgraphbox.h"
+#include "qportmenu.h"
+#include "screencal.h"
+#include "scripteddialogs.h"
+#include "shotsaver.h"
+#include "simfixture.h"
+#include "startup.h"
+#include "templatetesting.h"
+#include "tintwellresources.h"
+#include "torvafactory.h"
+#include "torvapatternfactory.h"
+#include "windowtesting.h"
+
+#include <QApplication>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace screencal;
+
+namespace {
+
+// What the colorimeter reads of a patch: the display's light through the
+// instrument's own factory-matrix error.
+Measurement expectedReading(int r, int g, int b) {
+    const sim::DisplayModel &model = *sim::findDisplayModel("rec709");
+    const sim::Tristimulus t = sim::displayLight(model, r, g, b);
+    const auto &m = sim::ColorimeterSim::matrixError();
+    return Measurement::fromXYZ(m[0][0] * t.X + m[0][1] * t.Y + m[0][2] * t.Z,
+                                m[1][0] * t.X + m[1][1] * t.Y + m[1][2] * t.Z,
+                                m[2][0] * t.X + m[2][1] * t.Y + m[2][2] * t.Z);
+}
+
+class ScreenCalRun : public SimFixture {
+protected:
+    void SetUp() override {
+        SimFixture::SetUp();
+        initTintwellResources();
+        qRegisterMetaType<QPatternManger::measureDevice>();
+        isolatePortManager();
+        QSettings().clear();
+        ChromaGamutSpec::instance()->setVideoMode(0, 255);
+        const int patternPort = useLoopbackPatternPort();
+        sim::SimulatorOptions o = options();
+        o.withPatternGenerator = true;
+        o.patternGenerator.port = patternPort;
+        o.patternGenerator.address = "127.0.0.2";
+        o.display = "rec709";
+        bench_ = std::make_unique<sim::Simulator>(o);
+        std::string error;
+        ASSERT_TRUE(bench_->start(&error)) << error;
+        generator_.reset(generators_.create("127.0.0.2"));
+        meter_.reset(meters_.create(QString::fromStdString(port())));
+        ASSERT_TRUE(generator_->isConnected());
+        ASSERT_TRUE(meter_->isConnected());
+        window_ = std::make_unique<ScreenCal>();
+        window_->resize(1500, 1000);
+        window_->show();
+        QPatternManger *patterns = window_->patternManager();
+        patterns->sequence()->setGenerator(static_cast<GenPattern *>(generator_.get()));
+        child<QDoubleSpinBox>(patterns, "doubleStableTime")->setValue(0.3);
+    }
+    void TearDown() override {
+        window_.reset();
+        meter_.reset();
+        generator_.reset();
+        bench_.reset();
+        SimFixture::TearDown();
+    }
+    void connectMeter() {
+        window_->portMenu()->setConnectedTo(static_cast<GenMeasure *>(meter_.get()));
+    }
+    bool load(const QString &name) {
+        return window_->loadTemplate(shippedTemplateDir() + "/" + name);
+    }
+    // Runs the current page; "finished", "Aborted" or "stuck".
+    QString runPage() {
+        QPatternManger *patterns = window_->patternManager();
+        QSignalSpy done(patterns, &QPatternManger::finished);
+        QSignalSpy aborted(patterns, &QPatternManger::Aborted);
+        window_->StartCalibration();
+        (void)QTest::qWaitFor([&] { return done.count() + aborted.count() > 0; }, 90000);
+        return done.count() ? "finished" : aborted.count() ? "Aborted" : "stuck";
+    }
+    const PageGraph *graph(const QString &type) const {
+        for (const PageGraph &g : window_->builtPage().graphs)
+            if (g.type == type)
+                return &g;
+        return nullptr;
+    }
+    // The last series that is not muted (the run itself, not its target or
+    // an earlier run).
+    static QList<QPointF> runSeries(const PageGraph *g, int fromEnd = 0) {
+        QList<QList<QPointF>> series;
+        for (const PlotObject &p : g->graph->plots())
+            if (!p.colors.isEmpty() && p.colors.first().alpha() == 255)
+                series << p.points;
+        return series.size() > fromEnd ? series[series.size() - 1 - fromEnd] : QList<QPointF>();
+    }
+    static int mutedSeries(const PageGraph *g) {
+        int n = 0;
+        for (const PlotObject &p : g->graph->plots())
+            n += !p.colors.isEmpty() && p.colors.first().alpha() < 255;
+        return n;
+    }
+    void shoot(const QString &name) {
+        if (qEnvironmentVariableIsEmpty("TINTWELL_SCREENSHOT_DIR"))
+            return;
+        for (const char *theme : {"day", "night"}) {
+            qApp->setStyleSheet(loadStyleSheet(QStringLiteral(":/themes/%1.qss").arg(theme)));
+            QTest::qWait(150); // the graphs' debounced redraw
+            saveShot(window_->grab().toImage(), name + "-" + theme);
+        }
+        qApp->setStyleSheet(QString());
+    }
+
+    std::unique_ptr<sim::Simulator> bench_;
+    TorvaPatternFactory generators_;
+    TorvaFactory meters_;
+    std::unique_ptr<GenDevice> generator_;
+    std::unique_ptr<GenDevice> meter_;
+    std::unique_ptr<ScreenCal> window_;
+    ScriptedDialogs dialogs_;
+};
+
+} // namespace
+
+TEST_F(ScreenCalRun, GreyScaleBeforeAndAfterWithReport) {
+    ASSERT_TRUE(load("greyscale-gamma.xml")) << window_->templateIssues().join("\n").toStdString();
+    EXPECT_EQ(window_->tree().headers.size(), 4);
+    EXPECT_EQ(window_->currentPageName(), "Targets");
+    // The set-up page has no run.
+    connectMeter();
+    window_->StartCalibration();
+    EXPECT_EQ(dialogs_.last().text, "There is no calibreation for this page.");
+    EXPECT_EQ(dialogs_.last().title, "Screen Caliabration");
+    shoot("screencal-greyscale-targets");
+
+    window_->ClickNext();
+    EXPECT_EQ(window_->currentPageName(), "Grey Scale Before");
+    ASSERT_EQ(window_->patches().size(), 11); // the page's combo starts at 10 point
+    ASSERT_EQ(runPage(), "finished");
+    EXPECT_EQ(window_->store().samples(PreCali).size(), 11);
+
+    const PageGraph *gamma = graph("line:gamma");
+    ASSERT_NE(gamma, nullptr);
+    const QList<QPointF> steps = runSeries(gamma, 1); // beneath the target line
+    ASSERT_EQ(steps.size(), 9);
+    for (const QPointF &p : steps)
+        EXPECT_NEAR(p.y(), 2.4, 0.08) << "at " << p.x() << " IRE";
+    const QList<QPointF> luminance = runSeries(graph("line:Y"));
+    ASSERT_EQ(luminance.size(), 11);
+    EXPECT_NEAR(luminance.last().y(), expectedReading(255, 255, 255).bigY, 0.5);
+    EXPECT_EQ(runSeries(graph("line:RGBBalance")).size(), 10);
+    EXPECT_EQ(runSeries(graph("deltaE")).size(), 11);
+
+    // The table's white row: the chosen level's grey as the display shows it.
+    CalTable *table = window_->builtPage().tables.value(0).table;
+    ASSERT_NE(table, nullptr);
+    const Measurement grey = expectedReading(178, 178, 178);
+    EXPECT_NEAR(table->item(0, 0)->text().toDouble(), grey.x, 0.002);
+    EXPECT_NEAR(table->item(0, 1)->text().toDouble(), grey.y, 0.002);
+    shoot("screencal-greyscale-before");
+
+    window_->ClickNext();
+    EXPECT_EQ(window_->currentPageName(), "Grey Scale After");
+    // Before the post-calibration run the earlier run is already shown muted.
+    EXPECT_EQ(mutedSeries(graph("line:gamma")), 1);
+    ASSERT_EQ(runPage(), "finished");
+    EXPECT_EQ(runSeries(graph("line:gamma"), 1).size(), 9);
+    EXPECT_EQ(mutedSeries(graph("line:gamma")), 1);
+    const PageGraph *cie = graph("CIE");
+    ASSERT_NE(cie, nullptr);
+    ASSERT_EQ(cie->graph->plots().size(), 2); // earlier run and this one
+    EXPECT_NEAR(cie->graph->plots()[1].points.last().x(), expectedReading(229, 229, 229).x, 0.002);
+    shoot("screencal-greyscale-after");
+
+    window_->ClickNext();
+    EXPECT_EQ(window_->currentPageName(), "Before and After");
+    EXPECT_EQ(runSeries(graph("line:gamma"), 1).size(), 9);
+    EXPECT_EQ(mutedSeries(graph("line:gamma")), 1);
+    shoot("screencal-greyscale-report");
+
+    TempDir out;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = QString::fromStdString(out.file("report.pdf"));
+    printer.setOutputFileName(pdf);
+    EXPECT_EQ(renderGraphs(&printer, window_->graphsToPrint(), window_->currentPageName()), 1);
+    EXPECT_GT(QFileInfo(pdf).size(), 10000);
+}
+
+TEST_F(ScreenCalRun, PrimariesAndSecondaries) {
+    ASSERT_TRUE(load("primaries-secondaries.xml"));
+    connectMeter();
+    ASSERT_TRUE(window_->selectPage(0, 1));
+    // 75 IRE and two points per colour, from the page's own combos.
+    EXPECT_EQ(window_->patchSettings().levelIre, 75);
+    ASSERT_EQ(window_->patches().size(), 14);
+    ASSERT_EQ(runPage(), "finished");
+
+    const PageGraph *cie = graph("CIE");
+    ASSERT_NE(cie, nullptr);
+    ASSERT_EQ(cie->graph->plots().size(), 1);
+    EXPECT_EQ(cie->graph->plots()[0].points.size(), 14);
+    CalTable *table = window_->builtPage().tables.value(0).table;
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->rowCount(), 7);
+    EXPECT_EQ(table->verticalHeaderItem(1)->text(), "Red");
+    const Measurement red = expectedReading(191, 0, 0);
+    EXPECT_NEAR(table->item(1, 0)->text().toDouble(), red.x, 0.002);
+    EXPECT_NEAR(table->item(1, 1)->text().toDouble(), red.y, 0.002);
+    EXPECT_EQ(runSeries(graph("deltaE")).size(), 14);
+    shoot("screencal-primaries");
+
+    // Switching the range rebuilds the patch list for video levels.
+    ChromaGamutSpec::instance()->setVideoMode(16, 235);
+    EXPECT_EQ(window_->patches().first(), (Rgb{235, 235, 235}));
+    ChromaGamutSpec::instance()->setVideoMode(0, 255);
+}
+
+TEST_F(ScreenCalRun, WhitePointAndLuminanceLiveAndOnce) {
+    ASSERT_TRUE(load("whitepoint-luminance.xml"));
+    QPushButton *live = window_->builtPage().measureButtons.value(0);
+    ASSERT_NE(live, nullptr);
+    // Without a colorimeter the button stays up and says why.
+    live->click();
+    EXPECT_FALSE(live->isChecked());
+    EXPECT_EQ(dialogs_.last().text, "The Torva device is not connected");
+
+    // The generator shows full white while the operator watches.
+    auto *g = static_cast<GenPattern *>(generator_.get());
+    g->setColor(QColor(255, 255, 255));
+    g->setPattern(3);
+    QTest::qWait(50);
+    (void)QTest::qWaitFor([this] { return !bench_->display()->settling(); }, 2000);
+    connectMeter();
+    live->click();
+    ASSERT_TRUE(live->isChecked());
+    QTRY_VERIFY_WITH_TIMEOUT(window_->liveText().endsWith("nits"), 10000);
+    const double nits = window_->liveText().section(' ', 0, 0).toDouble();
+    EXPECT_NEAR(nits, expectedReading(255, 255, 255).bigY, 1.0); // the generator's white
+    live->click();
+    EXPECT_FALSE(meter_->isConnected() && static_cast<GenMeasure *>(meter_.get())->isMeasuring());
+
+    ASSERT_EQ(window_->patches().size(), 3);
+    ASSERT_EQ(runPage(), "finished");
+    const PageGraph *cie = graph("CIE");
+    ASSERT_NE(cie, nullptr);
+    const Measurement white = expectedReading(255, 255, 255);
+    bool found = false;
+    for (const QPointF &p : cie->graph->plots()[0].points)
+        found = found || (std::fabs(p.x() - white.x) < 0.002 && std::fabs(p.y() - white.y) < 0.002);
+    EXPECT_TRUE(found) << "no point near the display's white";
+    EXPECT_EQ(runSeries(graph("line:Y")).size(), 3);
+    shoot("screencal-whitepoint");
+}
+
+TEST_F(ScreenCalRun, ImportStoresTheTemplateAndBadFilesSayWhere) {
+    TempDir dir;
+    const QString bad = QString::fromStdString(dir.file("bad.xml"));
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(screenCalXml("<header name=\"h\"><frame name=\"p\">\n"
+                         "<cali caliFor=\"preCali\"/>\n"
+                         "<item object=\"Graph\" type=\"pie\" caliFor=\"preCali\"/>\n"
+                         "<item object=\"Label\" column=\"-4\"/>\n"
+                         "</frame></header>"));
+    f.close();
+    dialogs_.queueFileName(bad);
+    QMetaObject::invokeMethod(window_.get(), "on_actionImport_Template_triggered");
+    EXPECT_EQ(QSettings().value("templateFile").toString(), bad);
+    EXPECT_EQ(window_->currentPageName(), "p");
+    // The skipped cali, graph and label, each with its line, in one box.
+    const QString shown = dialogs_.last().text;
+    EXPECT_EQ(dialogs_.last().title, "Import Template");
+    EXPECT_TRUE(shown.contains("line 4: <cali> ignored")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("line 5: <item object=\"Graph\"> skipped")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("line 6: <item> skipped")) << shown.toStdString();
+    // cali without colorFor: no run on this page.
+    connectMeter();
+    window_->StartCalibration();
+    EXPECT_EQ(dialogs_.last().text, "There is no calibreation for this page.");
+
+    // A window opened later finds the stored template again.
+    window_.reset();
+    ScreenCal again;
+    EXPECT_EQ(again.currentPageName(), "p");
+
+    // Not a template: the tree stays empty, the reason is shown.
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write("<ScreenCal version=\"2.0\"/>");
+    f.close();
+    EXPECT_FALSE(again.loadTemplate(bad));
+    EXPECT_TRUE(again.tree().headers.isEmpty());
+    EXPECT_TRUE(again.templateIssues().join("\n").contains("line 1: ScreenCal version"));
+}
