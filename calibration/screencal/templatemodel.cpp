@@ -33,6 +33,39 @@ const char *const knownObjects[] = {
     "Combo", "NextPage", "StartCaliButton", "StartMeasure",    "Graph",      "Table",
 };
 
+const char *const graphTypes[] = {"CIE",        "line:Y",  "line:RGBCurve", "line:RGBBalance",
+                                  "line:gamma", "bar:RGB", "deltaE"};
+const char *const comboOptions[] = {"space", "gray", "color", "MontiorColor", "colorLevel"};
+
+template <size_t N> bool oneOf(const QString &word, const char *const (&list)[N]) {
+    for (const char *w : list)
+        if (word == QLatin1String(w))
+            return true;
+    return false;
+}
+
+// Why the window could not make this item, or empty when it can.
+QString itemProblem(const PageElement &e) {
+    const QString object = e.object();
+    if (object.isEmpty())
+        return QStringLiteral("it has no object");
+    if (!isKnownObject(object))
+        return QStringLiteral("unknown object \"%1\"").arg(object.left(40));
+    const bool graph = object == QLatin1String("Graph");
+    if (graph && !oneOf(e.attribute(QStringLiteral("type")), graphTypes))
+        return QStringLiteral("graph type \"%1\" is not one of %2")
+            .arg(e.attribute(QStringLiteral("type")).left(40), knownGraphTypes().join(", "));
+    if ((graph || object == QLatin1String("Table")) &&
+        runKindFromName(e.attribute(QStringLiteral("caliFor")), graph) < 0)
+        return QStringLiteral("caliFor \"%1\" is not preCali, postCali, measuringCali%2")
+            .arg(e.attribute(QStringLiteral("caliFor")).left(40), graph ? " or report" : "");
+    if (object == QLatin1String("Combo") &&
+        !oneOf(e.attribute(QStringLiteral("option")), comboOptions))
+        return QStringLiteral(
+            "a Combo needs option space, gray, color, MontiorColor or colorLevel");
+    return QString();
+}
+
 QStringList words(const QString &text) {
     return text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
@@ -153,7 +186,10 @@ private:
     void issue(const QString &message) { note(page_.issues, r_.lineNumber(), message); }
 
     void skip(const QString &why) {
-        issue(QStringLiteral("<%1> skipped: %2").arg(r_.name(), why));
+        const QString object = r_.attributes().value(QLatin1String("object")).toString();
+        issue(object.isEmpty() ? QStringLiteral("<%1> skipped: %2").arg(r_.name(), why)
+                               : QStringLiteral("<%1 object=\"%2\"> skipped: %3")
+                                     .arg(r_.name(), object.left(40), why));
         r_.skipCurrentElement();
     }
 
@@ -184,10 +220,9 @@ private:
         for (const QXmlStreamAttribute &attr : a)
             e.attributes.insert(attr.name().toString(), attr.value().toString());
         if (e.kind == PageElement::Item) {
-            if (e.object().isEmpty())
-                return skip(QStringLiteral("it has no object"));
-            if (!isKnownObject(e.object()))
-                return skip(QStringLiteral("unknown object \"%1\"").arg(e.object().left(40)));
+            const QString problem = itemProblem(e);
+            if (!problem.isEmpty())
+                return skip(problem);
         }
         if (e.kind == PageElement::TabBox) {
             if (tabDepth >= maxTabDepth)
@@ -276,6 +311,13 @@ bool isKnownObject(const QString &object) {
         if (object == QLatin1String(k))
             return true;
     return false;
+}
+
+QStringList knownGraphTypes() {
+    QStringList names;
+    for (const char *t : graphTypes)
+        names << QString::fromLatin1(t);
+    return names;
 }
 
 QString TemplateIssue::text() const {

@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -131,5 +132,7 @@ PageModel loadPage(const QByteArray &xml, int frameIndex);
 
 // Item kinds the window knows; others are skipped with an issue.
 bool isKnownObject(const QString &object);
+// The graph types a "Graph" item may name.
+QStringList knownGraphTypes();
 
 } // namespace screencal

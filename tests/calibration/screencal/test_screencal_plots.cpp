@@ -204,7 +204,8 @@ TEST_F(Plots, UnknownTypeLeavesTheGraphAlone) {
     const int before = graph.plots().size();
     EXPECT_FALSE(drawPlot("pie:RGB", &graph, run(greyScale()), context()));
     EXPECT_EQ(graph.plots().size(), before);
-    EXPECT_EQ(plotTypes().size(), 7);
+    // The template reader accepts exactly the types there are plots for.
+    EXPECT_EQ(plotTypes(), knownGraphTypes());
     // No samples at all still gives a readable, empty chart.
     for (const QString &type : plotTypes()) {
         EXPECT_TRUE(drawPlot(type, &graph, PlotData(), context()));

@@ -125,7 +125,8 @@ TEST(TemplatePage, ElementsPlacesAndRun) {
     EXPECT_EQ(page.run->mask, 0x2Fu); // primaries and cyan
     EXPECT_TRUE(page.run->options.grayScale);
     EXPECT_TRUE(page.run->options.colorScale);
-    EXPECT_TRUE(issuesText(page.issues).contains("line 13: <item> skipped: unknown object"));
+    EXPECT_TRUE(issuesText(page.issues)
+                    .contains("line 13: <item object=\"Gizmo\"> skipped: unknown object"));
     EXPECT_TRUE(issuesText(page.issues).contains("line 14: unknown element <widget> ignored"));
 }
 

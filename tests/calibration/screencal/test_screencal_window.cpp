@@ -293,7 +293,7 @@ TEST_F(ScreenCalRun, ImportStoresTheTemplateAndBadFilesSayWhere) {
     EXPECT_EQ(dialogs_.last().title, "Import Template");
     EXPECT_TRUE(shown.contains("line 4: <cali> ignored")) << shown.toStdString();
     EXPECT_TRUE(shown.contains("line 5: <item object=\"Graph\"> skipped")) << shown.toStdString();
-    EXPECT_TRUE(shown.contains("line 6: <item> skipped")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("line 6: <item object=\"Label\"> skipped")) << shown.toStdString();
     // cali without colorFor: no run on this page.
     connectMeter();
     window_->StartCalibration();
