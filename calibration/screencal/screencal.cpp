@@ -36,6 +36,11 @@ ScreenCal::ScreenCal(QPortMenu *linkTo, QWidget *parent)
     ui->setupUi(this);
     ui->treeView->setModel(m_model);
     ui->splitter->setStretchFactor(1, 4);
+    // The page is what the operator works on; the generator panel below it
+    // can be pulled up when needed.
+    ui->splitterPage->setStretchFactor(0, 5);
+    ui->splitterPage->setStretchFactor(1, 1);
+    ui->splitterPage->setSizes({720, 260});
 
     m_menu = new QPortMenu(QStringLiteral("Connect Colorimeter"), ui->menubar);
     m_menu->setEnabledMask(RoleColorimeter);
@@ -398,6 +403,7 @@ void ScreenCal::StartCalibration() {
     }
     m_device->setGamutSpec(m_spec->currentGamut().spec);
     m_runningKind = m_page.run->kind;
+    m_live.reset();
     m_store.startRun(m_runningKind, m_patches);
     redraw();
     QList<QColor> colours;
@@ -470,6 +476,8 @@ void ScreenCal::startMeasure() {
         m_device->startMeasuring();
     } else {
         m_device->stopMeasuring();
+        m_live.reset(); // a stale live point would pass for a measured patch
+        redraw();
     }
 }
 
@@ -477,6 +485,7 @@ void ScreenCal::stopMeasuring() {
     if (deviceConnected() && m_device->isMeasuring())
         m_device->stopMeasuring();
     setMeasureButtons(false);
+    m_live.reset();
 }
 
 void ScreenCal::measuring(const Measurement &m) {
