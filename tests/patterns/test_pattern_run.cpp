@@ -1,12 +1,11 @@
 // Whole runs through the simulated bench: the network generator drives the
 // simulated display, whose light the simulated colorimeter measures; the
 // sequence logic in between is the one the window and the command line use.
-#include "colorimetersim.h"
 #include "cs2000.h"
+#include "displaybench.h"
 #include "displaymodel.h"
 #include "genmeasure.h"
 #include "genpattern.h"
-#include "loopbackport.h"
 #include "patternsequence.h"
 #include "portmanager.h"
 #include "qpatternmanger.h"
@@ -25,26 +24,12 @@
 
 namespace {
 
-// What the colorimeter should read for a light: the display's light through
-// the instrument's own factory-matrix error.
-sim::Tristimulus expectedReading(const sim::Tristimulus &t) {
-    const auto &m = sim::ColorimeterSim::matrixError();
-    return {m[0][0] * t.X + m[0][1] * t.Y + m[0][2] * t.Z,
-            m[1][0] * t.X + m[1][1] * t.Y + m[1][2] * t.Z,
-            m[2][0] * t.X + m[2][1] * t.Y + m[2][2] * t.Z};
-}
-
 class PatternRun : public SimFixture {
 protected:
     void SetUp() override {
         SimFixture::SetUp();
-        const int patternPort = useLoopbackPatternPort();
         sim::SimulatorOptions o = options();
-        o.withPatternGenerator = true;
-        o.patternGenerator.port = patternPort;
-        o.patternGenerator.address = "127.0.0.2";
-        o.patternGenerator.serial = "PG-RUN";
-        o.display = "rec709";
+        addDisplayBench(o);
         sim::ReferenceConfig cs2000;
         cs2000.model = "CS-2000";
         cs2000.timeScale = 0; // its measuring time is not under test
@@ -104,7 +89,7 @@ TEST_F(PatternRun, TenColoursReadAsTheDisplayShowsThem) {
     for (const auto &r : readings_) {
         const QColor c = colors.at(r.first);
         const sim::Tristimulus want =
-            expectedReading(sim::displayLight(model, c.red(), c.green(), c.blue()));
+            colorimeterReading(sim::displayLight(model, c.red(), c.green(), c.blue()));
         const Measurement &m = r.second;
         // Counts quantise the reading; dim patches get an absolute floor.
         const double tolerance = 0.005;

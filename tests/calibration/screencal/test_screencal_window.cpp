@@ -4,10 +4,9 @@
 // page compares with the earlier run, and the graphs print to PDF.
 #include "caltable.h"
 #include "chromagamutspec.h"
-#include "colorimetersim.h"
+#include "displaybench.h"
 #include "displaymodel.h"
 #include "genpattern.h"
-#include "loopbackport.h"
 #include "patternsequence.h"
 #include "plotcommon.h"
 #include "printgraphs.h"
@@ -40,12 +39,9 @@ namespace {
 // What the colorimeter reads of a patch: the display's light through the
 // instrument's own factory-matrix error.
 Measurement expectedReading(int r, int g, int b) {
-    const sim::DisplayModel &model = *sim::findDisplayModel("rec709");
-    const sim::Tristimulus t = sim::displayLight(model, r, g, b);
-    const auto &m = sim::ColorimeterSim::matrixError();
-    return Measurement::fromXYZ(m[0][0] * t.X + m[0][1] * t.Y + m[0][2] * t.Z,
-                                m[1][0] * t.X + m[1][1] * t.Y + m[1][2] * t.Z,
-                                m[2][0] * t.X + m[2][1] * t.Y + m[2][2] * t.Z);
+    const sim::Tristimulus t =
+        colorimeterReading(sim::displayLight(*sim::findDisplayModel("rec709"), r, g, b));
+    return Measurement::fromXYZ(t.X, t.Y, t.Z);
 }
 
 class ScreenCalRun : public SimFixture {
@@ -57,12 +53,8 @@ protected:
         isolatePortManager();
         QSettings().clear();
         ChromaGamutSpec::instance()->setVideoMode(0, 255);
-        const int patternPort = useLoopbackPatternPort();
         sim::SimulatorOptions o = options();
-        o.withPatternGenerator = true;
-        o.patternGenerator.port = patternPort;
-        o.patternGenerator.address = "127.0.0.2";
-        o.display = "rec709";
+        addDisplayBench(o);
         bench_ = std::make_unique<sim::Simulator>(o);
         std::string error;
         ASSERT_TRUE(bench_->start(&error)) << error;
