@@ -112,6 +112,18 @@ protected:
             n += !p.colors.isEmpty() && p.colors.first().alpha() < 255;
         return n;
     }
+    // Prints the page's graphs to a PDF; the number of pages printed.
+    int printPdf() {
+        TempDir out;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString pdf = QString::fromStdString(out.file("report.pdf"));
+        printer.setOutputFileName(pdf);
+        const int pages =
+            renderGraphs(&printer, window_->graphsToPrint(), window_->currentPageName());
+        EXPECT_GT(QFileInfo(pdf).size(), 10000);
+        return pages;
+    }
     void shoot(const QString &name) {
         if (qEnvironmentVariableIsEmpty("TINTWELL_SCREENSHOT_DIR"))
             return;
@@ -190,13 +202,7 @@ TEST_F(ScreenCalRun, GreyScaleBeforeAndAfterWithReport) {
     EXPECT_EQ(mutedSeries(graph("line:gamma")), 1);
     shoot("screencal-greyscale-report");
 
-    TempDir out;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    const QString pdf = QString::fromStdString(out.file("report.pdf"));
-    printer.setOutputFileName(pdf);
-    EXPECT_EQ(renderGraphs(&printer, window_->graphsToPrint(), window_->currentPageName()), 1);
-    EXPECT_GT(QFileInfo(pdf).size(), 10000);
+    EXPECT_EQ(printPdf(), 1);
 }
 
 TEST_F(ScreenCalRun, PrimariesAndSecondaries) {
@@ -221,6 +227,7 @@ TEST_F(ScreenCalRun, PrimariesAndSecondaries) {
     EXPECT_NEAR(table->item(1, 1)->text().toDouble(), red.y, 0.002);
     EXPECT_EQ(runSeries(graph("deltaE")).size(), 14);
     shoot("screencal-primaries");
+    EXPECT_EQ(printPdf(), 1);
 
     // Switching the range rebuilds the patch list for video levels.
     ChromaGamutSpec::instance()->setVideoMode(16, 235);
@@ -263,6 +270,7 @@ TEST_F(ScreenCalRun, WhitePointAndLuminanceLiveAndOnce) {
     EXPECT_TRUE(found) << "no point near the display's white";
     EXPECT_EQ(runSeries(graph("line:Y")).size(), 3);
     shoot("screencal-whitepoint");
+    EXPECT_EQ(printPdf(), 1);
 }
 
 TEST_F(ScreenCalRun, ImportStoresTheTemplateAndBadFilesSayWhere) {
