@@ -202,7 +202,16 @@ void ScreenCal::clearPage() {
     m_built = BuiltPage();
     m_page = PageModel();
     m_patches.clear();
-    delete m_pageWidget;
+    // The page may hold the button whose click got us here ("Next"): it goes
+    // once that click is over, and out of the scroll area now, which would
+    // otherwise delete it at once when the next page is set.
+    if (m_pageWidget) {
+        if (ui->scrollPage->widget() == m_pageWidget)
+            ui->scrollPage->takeWidget();
+        m_pageWidget->hide();
+        m_pageWidget->deleteLater();
+        m_pageWidget = nullptr;
+    }
     ui->labelPage->clear();
 }
 
