@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSettings>
@@ -277,6 +278,17 @@ TEST_F(ScreenCalRun, WhitePointAndLuminanceLiveAndOnce) {
     EXPECT_EQ(runSeries(graph("line:Y")).size(), 3);
     shoot("screencal-whitepoint");
     EXPECT_EQ(printPdf(), 1);
+
+    // Losing the colorimeter while watching live: the button comes up and
+    // the device fields say so.
+    auto *model = child<QLineEdit>(window_.get(), "lineModel");
+    EXPECT_TRUE(model->text().startsWith("TV-40"));
+    live->click();
+    ASSERT_TRUE(live->isChecked());
+    EXPECT_EQ(bench_->execute("unplug").rfind("ok", 0), 0u);
+    QTRY_COMPARE_WITH_TIMEOUT(model->text(), QString("Not Connected"), 10000);
+    EXPECT_FALSE(live->isChecked());
+    EXPECT_EQ(child<QLineEdit>(window_.get(), "lineTorvaPort")->text(), "Not Connected");
 }
 
 TEST_F(ScreenCalRun, ImportStoresTheTemplateAndBadFilesSayWhere) {
