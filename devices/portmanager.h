@@ -17,6 +17,16 @@
 
 class GenDevice;
 
+// Which optional kinds a scan offers ("checkCS2000", "checkPR650", "checkBM7",
+// "checkTorvaPatternGenerator"): read once on the GUI thread when the scan
+// starts and handed to its tasks as a value.
+struct ScanSettings {
+    bool cs2000 = false, pr650 = false, bm7 = false, patternGenerator = false;
+    static ScanSettings fromSettings();
+    // The serial kinds to probe, in probing order; the colorimeter always.
+    QStringList serialKinds() const;
+};
+
 class PortManager : public QObject {
     Q_OBJECT
 public:
@@ -48,10 +58,11 @@ public:
 
     // The scan proper (pool thread): serial ports, network and screens at
     // once, then the manual devices.
-    static QList<ConnectionInfo> scanDevices(const QStringList &ports, int screenCount);
+    static QList<ConnectionInfo> scanDevices(const QStringList &ports, int screenCount,
+                                             const ScanSettings &settings);
     // Tries each enabled serial factory on the port; type NoDevice when none
     // answered.
-    static ConnectionInfo probePort(const QString &port);
+    static ConnectionInfo probePort(const QString &port, const QStringList &kinds);
 
 signals:
     void updateMenus();
