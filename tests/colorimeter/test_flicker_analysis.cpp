@@ -61,7 +61,6 @@ TEST(FlickerSpectrum, ASineAtABinCentrePeaksThereWithItsHeight) {
     EXPECT_DOUBLE_EQ(f.peaksDb[0][0], 30.0);
     EXPECT_NEAR(f.peaksDb[0][1], 20 * std::log10(std::sqrt(2.0) * 1.046 * 0.1), 1e-9);
     // At 384/s the bins are 1.5 Hz: 45 Hz is bin 30.
-    EXPECT_EQ(f.spectrumPercent.rows(), 101);
     EXPECT_DOUBLE_EQ(analyse(plain(256, 384), sine(256, 384, 45, 0.2)).peaksDb[0][0], 45.0);
     // The window halves the peak bin and spreads a quarter each side; the
     // merge and its 0.819 put the height back at about depth / 2.

@@ -113,8 +113,6 @@ TEST(Measurement, PublishedLabOfTheSrgbRedAndANewSpecKeepingInstrumentBits) {
     EXPECT_NEAR(red.labL, 53.24, 0.01);
     EXPECT_NEAR(red.labA, 80.09, 0.05);
     EXPECT_NEAR(red.labB, 67.20, 0.05);
-    EXPECT_NEAR(Measurement::fromLab(3, 1, -2).labB, -2, 1e-10);
-    EXPECT_EQ(nitsToFootLamberts(3.4262591), 1);
 
     Measurement m = Measurement::fromXYZ(20, 30, 10);
     m.errorCode |= ErrorBits::AimingLights;

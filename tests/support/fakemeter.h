@@ -34,29 +34,13 @@ public:
         return true;
     }
     void updateInfo() override {}
-    int range() override { return 4; }
     void setRange(int r) override { calls << QString("range %1").arg(r); }
-    bool setMaxAverage(int n) override {
-        maxAverage_ = n;
-        return true;
-    }
-    int maxAverage() override { return maxAverage_; }
     void startMeasuring() override { calls << "start"; }
     Measurement measure(int n) override {
         Measurement m = Measurement::fromxyY(0.3127, 0.329, 100);
         m.avgCount = n;
         return m;
     }
-    int calFileIndex() override { return 5; }
-    int flickerSamples() override { return 512; }
-    BlackMatrix calibrateBlack() override {
-        BlackMatrix b;
-        b.thermal = 4;
-        return b;
-    }
-
-private:
-    int maxAverage_ = 12;
 };
 
 class RolesFactory : public GenFactory {

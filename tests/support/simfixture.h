@@ -69,10 +69,6 @@ public:
         std::lock_guard<std::mutex> lock(lock_);
         return records_;
     }
-    void clear() {
-        std::lock_guard<std::mutex> lock(lock_);
-        records_.clear();
-    }
 
 protected:
     void push(const Record &r) {

