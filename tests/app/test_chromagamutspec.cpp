@@ -42,7 +42,6 @@ TEST_F(ChromaGamutSpecTest, StoredValuesAreUsedOrFallBackAndNothingIsWritten) {
         ChromaGamutSpec spec;
         EXPECT_EQ(spec.currentGamutIndex(), c.wantIndex);
         EXPECT_EQ(spec.gamma(), c.wantGamma);
-        EXPECT_EQ(spec.maxBigY(), c.wantMaxY);
         EXPECT_EQ(spec.currentGamut().spec.whiteBigY, c.wantMaxY);
         EXPECT_EQ(spec.videoMin(), c.wantVideoMin);
         EXPECT_EQ(storedKeys(), before);

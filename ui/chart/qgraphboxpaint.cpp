@@ -222,8 +222,9 @@ void QGraphBox::drawLuminanceComparison(QPainter &p, const Layout &l, const Colo
     p.setClipping(false);
     p.setFont(smallFont(font()));
     const QFontMetricsF fm(p.font());
-    const QRectF box(l.plot.left() + 6, l.plot.top() + 4, fm.horizontalAdvance(text) + 10,
-                     fm.height() + 4);
+    // Top right, where the diagrams leave the plot empty.
+    const double width = fm.horizontalAdvance(text) + 10;
+    const QRectF box(l.plot.right() - width - 6, l.plot.top() + 4, width, fm.height() + 4);
     p.setPen(Qt::NoPen);
     QColor back = c.plotBg;
     back.setAlpha(210);

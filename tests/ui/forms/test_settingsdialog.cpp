@@ -52,7 +52,6 @@ TEST_F(SettingsDialog, TextsAsTheUserSeesThem) {
     for (const QString &text : expected.split('|'))
         EXPECT_TRUE(seen.contains(text)) << text.toStdString();
     EXPECT_EQ(child<QComboBox>(dialog, "comboSpeed")->itemText(1), "Normal (8 per Second)");
-    EXPECT_EQ(child<QSpinBox>(dialog, "spinMaxAvg")->maximum(), 128);
 }
 
 TEST_F(SettingsDialog, ControlsShowStoredValuesAndFallBacks) {
