@@ -1,6 +1,7 @@
 // Tintwell start-up: identity and INI settings first, then the application
 // object, style and theme, then the main window and the event loop.
 #include "devicetypes.h"
+#include "manual.h"
 #include "metatypes.h"
 #include "startup.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     registerMetaTypes();
     registerDeviceMetaTypes();
+    registerManualMeter(); // before the first scan builds the factory list
     applyStyleAndTheme(app);
 
     int exitCode;

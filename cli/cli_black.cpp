@@ -2,6 +2,7 @@
 // permanent memory, or its thermal coefficients, as one JSON object.
 #include "calibrationjson.h"
 #include "cliargs.h"
+#include "clmtrsession.h"
 #include "commands.h"
 #include "tclmtr.h"
 
@@ -50,17 +51,14 @@ Options parseOptions(const CliArgs &args) {
 
 int run(const Options &o) {
     TClmtr clmtr;
-    if (!clmtr.connect(o.port)) {
-        std::fprintf(stderr, "tintwell-cli black: no colorimeter answered at %s\n", o.port.c_str());
+    if (!connectColorimeter(clmtr, "black", o.port))
         return 1;
-    }
     const BlackMatrix b = o.source == "ram"   ? clmtr.readBlackRam()
                           : o.source == "rom" ? clmtr.readBlackRom()
                                               : clmtr.readThermalCoefficients();
-    const uint32_t transport = clmtr::PortLost | clmtr::TimedOut | clmtr::Internal;
-    if (static_cast<uint32_t>(b.status) & transport) {
-        std::fprintf(stderr, "tintwell-cli black: instrument lost (code %u)\n",
-                     static_cast<uint32_t>(b.status) & transport);
+    if (const uint32_t failure = static_cast<uint32_t>(b.status) & linkFailureBits) {
+        std::fprintf(stderr, "tintwell-cli black: instrument lost: %s (code %u)\n",
+                     failureText(failure).c_str(), failure);
         return 3;
     }
     std::printf("%s\n", blackJson(o.source, b).c_str());

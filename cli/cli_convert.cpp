@@ -20,22 +20,41 @@ struct ColourOption {
     Builder build;
     const char *values;
     const char *help;
+    bool thirdIsLuminance; // a positive Y given must survive into the record
 };
 
 const ColourOption colourOptions[] = {
-    {"--xyz", Measurement::fromXYZ, "X Y Z", "tristimulus values, Y in cd/m2"},
-    {"--xyY", Measurement::fromxyY, "x y Y", "CIE 1931 chromaticity, luminance in cd/m2"},
-    {"--upvp", Measurement::fromUpVp, "u' v' Y", "CIE 1976 u'v', luminance"},
+    {"--xyz", Measurement::fromXYZ, "X Y Z", "tristimulus values, Y in cd/m2", false},
+    {"--xyY", Measurement::fromxyY, "x y Y", "CIE 1931 chromaticity, luminance in cd/m2", true},
+    {"--upvp", Measurement::fromUpVp, "u' v' Y", "CIE 1976 u'v', luminance", true},
     {"--cct", Measurement::fromCCT, "T duv Y",
      "colour temperature in K, signed CIE 1960 uv distance from the\n"
-     "Planckian locus (positive above it), luminance"},
+     "Planckian locus (positive above it), luminance",
+     true},
     {"--wavelength", Measurement::fromWavelength, "nm d Y",
      "dominant wavelength, u'v' distance from the spectrum locus\n"
-     "toward the white (negative: outside the locus), luminance"},
-    {"--rgb", Measurement::fromRGB, "R G B", "linear RGB of the gamut in percent of its white"},
-    {"--hsv", Measurement::fromHSV, "H S V", "hue in degrees, saturation and value in percent"},
-    {"--lab", Measurement::fromLab, "L a b", "CIELAB relative to the gamut's white"},
+     "toward the white (negative: outside the locus), luminance",
+     true},
+    {"--rgb", Measurement::fromRGB, "R G B", "linear RGB of the gamut in percent of its white",
+     false},
+    {"--hsv", Measurement::fromHSV, "H S V", "hue in degrees, saturation and value in percent",
+     false},
+    {"--lab", Measurement::fromLab, "L a b", "CIELAB relative to the gamut's white", false},
 };
+
+// Why m is no answer to the description it was built from, or empty when it is.
+std::string undefinedBecause(const Measurement &m, const ColourOption &colour,
+                             const std::vector<double> &values) {
+    for (const TextField &f : measurementFields(m)) {
+        if (f.text == "null")
+            return "gives no finite " + f.name + " (too large, or a white too small)";
+    }
+    if (m.errorCode & ErrorBits::NegativeInput)
+        return "gives negative X, Y or Z, which no light has";
+    if (colour.thirdIsLuminance && values[2] > 0 && m.bigY == 0)
+        return "is outside the range where it describes a colour";
+    return {};
+}
 
 const char *const gamutNames[GamutSpec::builtInCount] = {"NTSC",    "EBU",   "REC709",
                                                          "REC2020", "SMPTE", "DCIP3"};
@@ -57,7 +76,12 @@ void printHelp() {
                 "  --white-y Yw        luminance of the gamut's white in cd/m2, > 0 (default 100)\n"
                 "  --csv               print CSV instead of JSON\n"
                 "  --help              this text\n\n"
-                "Exit codes: 0 done, 2 bad arguments.\n");
+                "A description that gives no defined colour (negative X, Y or Z, numbers too\n"
+                "large to convert, a temperature or wavelength outside the tables) is refused.\n"
+                "errorCode 16 (no dominant wavelength) and 32 (too far from the Planckian\n"
+                "locus for a colour temperature) say which derived fields mean nothing for\n"
+                "this colour; the rest of the record stands.\n\n"
+                "Exit codes: 0 done, 2 bad arguments or no defined colour.\n");
 }
 
 int parseGamut(const std::string &text) {
@@ -95,12 +119,8 @@ int convert(const CliArgs &args) {
             colour = found;
             values = cur.takeNumbers(arg, 3);
         } else if (arg == "--gamut") {
-            if (gamut >= 0)
-                throw CliError("--gamut given twice");
             gamut = parseGamut(cur.takeValue(arg));
         } else if (arg == "--white-y") {
-            if (haveWhiteY)
-                throw CliError("--white-y given twice");
             whiteY = parseNumber(cur.takeValue(arg), "--white-y");
             if (!(whiteY > 0))
                 throw CliError("--white-y must be above 0");
@@ -120,6 +140,9 @@ int convert(const CliArgs &args) {
     const GamutSpec spec =
         GamutSpec::standardSpec(gamut < 0 ? 2 : gamut, haveWhiteY ? whiteY : 100);
     const Measurement m = colour->build(values[0], values[1], values[2], spec);
+    const std::string undefined = undefinedBecause(m, *colour, values);
+    if (!undefined.empty())
+        throw CliError(std::string(colour->name) + " " + undefined);
     if (csv)
         std::printf("%s\n%s\n", measurementCsvHeader().c_str(), measurementCsvRow(m).c_str());
     else

@@ -1,6 +1,7 @@
 // tintwell-cli flicker: streams the luminance of a video colorimeter and
 // prints one JSON object per Flicker record, until a count or SIGINT.
 #include "cliargs.h"
+#include "clmtrsession.h"
 #include "commands.h"
 #include "interruptguard.h"
 #include "measurementjson.h"
@@ -45,6 +46,7 @@ private:
 
 struct Options {
     std::string port;
+    int profile = -1; // the connection's own choice (the factory calibration)
     int samples = 256;
     long long count = 0;
     int normalized = 0;
@@ -54,14 +56,17 @@ struct Options {
 
 void printHelp() {
     std::printf(
-        "usage: tintwell-cli flicker --port PATH [--samples N] [--count K]\n"
+        "usage: tintwell-cli flicker --port PATH [--profile N] [--samples N] [--count K]\n"
         "                            [--method contrast|normalized] [--db vesa|jeita]\n"
         "                            [--spectrum]\n\n"
         "Connects to the video colorimeter at PATH, streams its luminance and prints one\n"
         "JSON object per analysis (one per 32 samples) with \"errorCode\", \"y\" (cd/m²),\n"
         "\"range\", \"sampleRate\", \"sampleCount\" and the three largest peaks of each\n"
         "spectrum, \"peaksPercent\" and \"peaksDb\", as [Hz, value] pairs, largest first.\n"
-        "Runs until K records or SIGINT.\n\n"
+        "Runs until K records or SIGINT; the stream is stopped on every way out but\n"
+        "SIGKILL (a closed output included).\n\n"
+        "  --profile N         luminance through profile slot N (1 to 96; 0 the factory\n"
+        "                      calibration, the default) for this run\n"
         "  --samples N         samples per analysis, a power of two from 64 to 2048\n"
         "                      (default 256)\n"
         "  --count K           stop after K records\n"
@@ -82,6 +87,8 @@ Options parseOptions(const CliArgs &args) {
         const std::string arg = c.take();
         if (arg == "--port") {
             o.port = c.takeValue(arg);
+        } else if (arg == "--profile") {
+            o.profile = static_cast<int>(parseInteger(c.takeValue(arg), arg, 0, 96));
         } else if (arg == "--samples") {
             o.samples = static_cast<int>(parseInteger(c.takeValue(arg), arg, 64, 2048));
             if (o.samples & (o.samples - 1))
@@ -129,34 +136,25 @@ std::string flickerJson(const Flicker &f, bool spectrum) {
     return out + "}";
 }
 
-const char *failureReason(uint32_t code) {
-    if (code & clmtr::PortLost)
-        return "the port closed or the instrument was unplugged";
-    if (code & clmtr::TimedOut)
-        return "the instrument stopped streaming";
-    if (code & clmtr::Internal)
-        return "a packet could not be handled";
-    return "the instrument reported a condition that ends the stream";
-}
-
 // Conditions that leave the stream running.
 constexpr uint32_t softBits = ErrorBits::FlickerBufferNotFilled | ErrorBits::FlickerRangeChanged |
                               ErrorBits::FlickerOverSaturated | ErrorBits::AimingLights;
 
 int flicker(const Options &o) {
+    // From before connecting, so an interrupt never leaves the stream running.
+    const InterruptGuard guard;
     QueueingClmtr clmtr;
-    if (!clmtr.connect(o.port)) {
-        std::fprintf(stderr, "tintwell-cli flicker: no colorimeter answered at %s\n",
-                     o.port.c_str());
+    if (!connectColorimeter(clmtr, "flicker", o.port))
         return 1;
-    }
     std::fprintf(stderr, "tintwell-cli flicker: %s, serial %s\n", clmtr.model().c_str(),
                  clmtr.serialNumber().c_str());
+    if (o.profile >= 0) {
+        if (const int failed = selectProfileForRun(clmtr, "flicker", o.profile))
+            return failed;
+    }
     clmtr.setSampleCount(o.samples);
     clmtr.setNormalized(o.normalized);
     clmtr.setJeita(o.jeita);
-
-    const InterruptGuard guard;
 
     int exitCode = 0;
     const uint32_t started = clmtr.startStreaming(true);
@@ -170,28 +168,36 @@ int flicker(const Options &o) {
                      "invalid (code %u)\n",
                      started);
         exitCode = 3;
-    } else if (started & (clmtr::PortLost | clmtr::TimedOut | clmtr::Internal)) {
+    } else if (started) {
         std::fprintf(stderr, "tintwell-cli flicker: instrument lost: %s (code %u)\n",
-                     failureReason(started), started);
+                     failureText(started).c_str(), started);
         exitCode = 3;
     }
+    bool outputOpen = true;
     long long printed = 0;
-    while (exitCode == 0 && !guard.interrupted() && (o.count == 0 || printed < o.count)) {
+    while (exitCode == 0 && outputOpen && !guard.interrupted() &&
+           (o.count == 0 || printed < o.count)) {
         Flicker f;
         if (!clmtr.next(f, std::chrono::milliseconds(50)))
             continue;
-        std::printf("%s\n", flickerJson(f, o.spectrum).c_str());
-        std::fflush(stdout);
-        ++printed;
         if (f.errorCode & ~softBits) {
-            // The worker has ended the stream after this record.
+            // The worker has ended the stream after this record, which holds
+            // no analysis worth printing.
+            const char *why = (f.errorCode & linkFailureBits)
+                                  ? nullptr
+                                  : "the instrument reported a condition that ends the stream";
             std::fprintf(stderr, "tintwell-cli flicker: instrument lost: %s (code %u)\n",
-                         failureReason(f.errorCode), f.errorCode);
+                         why ? why : failureText(f.errorCode).c_str(), f.errorCode);
             exitCode = 3;
+            break;
         }
+        outputOpen = printLine(flickerJson(f, o.spectrum));
+        ++printed;
     }
     clmtr.stopThread();
     clmtr.close();
+    if (!outputOpen)
+        InterruptGuard::endAsBrokenPipe();
     return exitCode;
 }
 

@@ -1,6 +1,7 @@
 // tintwell-cli measure: continuous readings from a colorimeter, one JSON
 // object (or CSV row) per reading, until a count, a duration or SIGINT.
 #include "cliargs.h"
+#include "clmtrsession.h"
 #include "commands.h"
 #include "interruptguard.h"
 #include "measurementjson.h"
@@ -51,9 +52,12 @@ private:
     std::deque<Item> items_;
 };
 
+constexpr double maxSeconds = 1e7; // s: about 16 weeks
+
 struct Options {
     std::string port;
-    int speed = 0; // fast
+    int profile = -1; // the connection's own choice (the factory calibration)
+    int speed = 0;    // fast
     int maxAverage = 0;
     long long count = 0;
     double seconds = 0;
@@ -62,11 +66,16 @@ struct Options {
 
 void printHelp() {
     std::printf(
-        "usage: tintwell-cli measure --port PATH [--speed fast|normal] [--max-avg N]\n"
-        "                            [--count N | --seconds S] [--csv]\n\n"
+        "usage: tintwell-cli measure --port PATH [--profile N] [--speed fast|normal]\n"
+        "                            [--max-avg N] [--count N | --seconds S] [--csv]\n\n"
         "Connects to the colorimeter at PATH and measures continuously, printing one JSON\n"
         "object per reading (every field of the record plus \"t\", ms since the first\n"
-        "reading), or CSV with a header. Runs until N readings, S seconds or SIGINT.\n\n"
+        "reading), or CSV with a header. Runs until N readings, S seconds or SIGINT.\n"
+        "A reply damaged on the line is never printed: it is reported on stderr as a\n"
+        "communication error, and three in a row end the run as an instrument that\n"
+        "stopped answering.\n\n"
+        "  --profile N          correct the readings with profile slot N (1 to 96; 0 the\n"
+        "                       factory calibration, the default) for this run\n"
         "  --speed fast|normal  16 or 8 readings a second (default fast)\n"
         "  --max-avg N          most readings averaged in low light, 1 to 128 (default 32)\n"
         "  --count N            stop after N readings\n"
@@ -84,6 +93,8 @@ Options parseOptions(const CliArgs &args) {
         const std::string arg = c.take();
         if (arg == "--port") {
             o.port = c.takeValue(arg);
+        } else if (arg == "--profile") {
+            o.profile = static_cast<int>(parseInteger(c.takeValue(arg), arg, 0, 96));
         } else if (arg == "--speed") {
             const std::string s = c.takeValue(arg);
             if (s == "fast")
@@ -99,8 +110,8 @@ Options parseOptions(const CliArgs &args) {
             haveCount = true;
         } else if (arg == "--seconds") {
             o.seconds = parseNumber(c.takeValue(arg), arg);
-            if (!(o.seconds > 0) || o.seconds > 1e7)
-                throw CliError("--seconds must be greater than 0");
+            if (!(o.seconds > 0) || o.seconds > maxSeconds)
+                throw CliError("--seconds must be greater than 0 and at most 10000000");
             haveSeconds = true;
         } else if (arg == "--csv") {
             o.csv = true;
@@ -115,33 +126,25 @@ Options parseOptions(const CliArgs &args) {
     return o;
 }
 
-const char *lossReason(uint32_t code) {
-    if (code & clmtr::PortLost)
-        return "the port closed or the instrument was unplugged";
-    if (code & clmtr::TimedOut)
-        return "the instrument stopped answering";
-    return "a reply could not be handled";
-}
-
 int measure(const Options &o) {
+    // From before connecting, so an interrupt never leaves a reply half read.
+    const InterruptGuard guard;
     QueueingClmtr clmtr;
-    if (!clmtr.connect(o.port)) {
-        std::fprintf(stderr, "tintwell-cli measure: no colorimeter answered at %s\n",
-                     o.port.c_str());
+    if (!connectColorimeter(clmtr, "measure", o.port))
         return 1;
-    }
     std::fprintf(stderr, "tintwell-cli measure: %s, serial %s\n", clmtr.model().c_str(),
                  clmtr.serialNumber().c_str());
+    if (o.profile >= 0) {
+        if (const int failed = selectProfileForRun(clmtr, "measure", o.profile))
+            return failed;
+    }
     clmtr.setSpeed(o.speed);
     if (o.maxAverage > 0)
         clmtr.setMaxAverage(o.maxAverage);
 
-    const InterruptGuard guard;
-
-    if (o.csv) {
-        std::printf("%s\n", measurementCsvHeader({{"t", ""}}).c_str());
-        std::fflush(stdout);
-    }
+    bool outputOpen = true;
+    if (o.csv)
+        outputOpen = printLine(measurementCsvHeader({{"t", ""}}));
     const auto started = Clock::now();
     const auto deadline =
         started + std::chrono::duration_cast<Clock::duration>(
@@ -152,16 +155,22 @@ int measure(const Options &o) {
     long long printed = 0;
     bool haveFirst = false;
     Clock::time_point first;
-    while (!guard.interrupted() && Clock::now() < deadline && (o.count == 0 || printed < o.count)) {
+    while (outputOpen && !guard.interrupted() && Clock::now() < deadline &&
+           (o.count == 0 || printed < o.count)) {
         QueueingClmtr::Item item;
         if (!clmtr.next(item, std::chrono::milliseconds(50)))
             continue;
-        const uint32_t transport = clmtr::PortLost | clmtr::TimedOut | clmtr::Internal;
-        if (item.m.errorCode & transport) {
+        const uint32_t failure = item.m.errorCode & linkFailureBits;
+        if (failure & ~ErrorBits::BadReply) {
             std::fprintf(stderr, "tintwell-cli measure: instrument lost: %s (code %u)\n",
-                         lossReason(item.m.errorCode), item.m.errorCode & transport);
+                         failureText(failure).c_str(), failure);
             exitCode = 3;
             break;
+        }
+        if (failure) { // one damaged reply: not a reading
+            std::fprintf(stderr, "tintwell-cli measure: %s (code %u)\n",
+                         failureText(failure).c_str(), failure);
+            continue;
         }
         if (!haveFirst) {
             first = item.at;
@@ -169,14 +178,14 @@ int measure(const Options &o) {
         }
         const double t = std::chrono::duration<double, std::milli>(item.at - first).count();
         const std::vector<TextField> lead = {{"t", jsonNumber(std::round(t * 1000) / 1000)}};
-        const std::string line =
-            o.csv ? measurementCsvRow(item.m, lead) : measurementJson(item.m, lead);
-        std::printf("%s\n", line.c_str());
-        std::fflush(stdout);
+        outputOpen =
+            printLine(o.csv ? measurementCsvRow(item.m, lead) : measurementJson(item.m, lead));
         ++printed;
     }
     clmtr.stopMeasuring();
     clmtr.close();
+    if (!outputOpen)
+        InterruptGuard::endAsBrokenPipe();
     return exitCode;
 }
 

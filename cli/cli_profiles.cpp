@@ -2,6 +2,7 @@
 // force, optionally after selecting one, as one JSON object.
 #include "calibrationjson.h"
 #include "cliargs.h"
+#include "clmtrsession.h"
 #include "commands.h"
 #include "tclmtr.h"
 
@@ -21,6 +22,10 @@ void printHelp() {
                 "force, status (the selection's error bits, 0 when fine) and the 97 labels\n"
                 "\"i: name\" of slots 0 (factory) to 96 (\"Blank\" when empty).\n\n"
                 "  --select N   select slot N (0 to 96) first; 0 is the factory calibration\n\n"
+                "A selection lasts while this command runs: the instrument keeps no selection\n"
+                "of its own, and every connection starts on the factory calibration (slot 0).\n"
+                "To measure through a profile, give it to that run: measure --profile N,\n"
+                "flicker --profile N.\n\n"
                 "Exit codes: 0 done, 1 no colorimeter answered, 2 bad arguments,\n"
                 "3 the instrument was lost.\n");
 }
@@ -44,19 +49,15 @@ Options parseOptions(const CliArgs &args) {
 
 int run(const Options &o) {
     TClmtr clmtr;
-    if (!clmtr.connect(o.port)) {
-        std::fprintf(stderr, "tintwell-cli profiles: no colorimeter answered at %s\n",
-                     o.port.c_str());
+    if (!connectColorimeter(clmtr, "profiles", o.port))
         return 1;
-    }
     ProfilesView v;
     if (o.select >= 0) {
         v.status = clmtr.selectProfile(o.select);
-        const uint32_t transport = clmtr::PortLost | clmtr::TimedOut | clmtr::Internal;
-        if (v.status & transport) {
+        if (const uint32_t failure = v.status & linkFailureBits) {
             std::fprintf(stderr,
-                         "tintwell-cli profiles: instrument lost while selecting (code %u)\n",
-                         v.status & transport);
+                         "tintwell-cli profiles: instrument lost while selecting: %s (code %u)\n",
+                         failureText(failure).c_str(), failure);
             return 3;
         }
     }

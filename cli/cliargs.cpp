@@ -1,5 +1,6 @@
 #include "cliargs.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -95,8 +96,11 @@ std::vector<double> ArgCursor::takeNumbers(const std::string &option, int count)
 }
 
 std::string ArgCursor::takeValue(const std::string &option) {
+    if (std::find(valued_.begin(), valued_.end(), option) != valued_.end())
+        throw CliError(option + " given twice");
     if (atEnd())
         throw CliError(option + " needs a value");
+    valued_.push_back(option);
     return args_[pos_++];
 }
 

@@ -38,12 +38,14 @@ public:
     // may start with '-' (negative numbers), so they are never mistaken for
     // options.
     std::vector<double> takeNumbers(const std::string &option, int count);
-    // The single argument after `option`.
+    // The single argument after `option`. An option given a value twice is
+    // refused: which of the two was meant cannot be known.
     std::string takeValue(const std::string &option);
 
 private:
     const CliArgs &args_;
     size_t pos_ = 0;
+    std::vector<std::string> valued_; // options already given their value
 };
 
 // Runs `body` and turns a CliError into "tintwell-cli <command>: <message>"

@@ -19,6 +19,10 @@ const Command commands[] = {
     {"flicker", cliFlicker, "stream flicker records from a video colorimeter"},
     {"profiles", cliProfiles, "list the colorimeter's profiles"},
     {"black", cliBlack, "read the colorimeter's black-level data"},
+    {"ports", cliPorts, "list what a device scan finds"},
+    {"reference", cliReference, "measure with a reference instrument"},
+    {"spectrum", cliSpectrum, "read the CS-2000's spectrum"},
+    {"channels", cliChannels, "list or select the CS-2000's calibration channels"},
 };
 
 void printUsage(FILE *out) {

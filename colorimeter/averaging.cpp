@@ -8,7 +8,7 @@
 namespace clmtr {
 
 void ReadingAverager::allocate(int n) {
-    n = std::clamp(n, 1, 128);
+    n = std::max(n, 1);
     x_.assign(static_cast<std::size_t>(n), 0.0);
     y_.assign(static_cast<std::size_t>(n), 0.0);
     z_.assign(static_cast<std::size_t>(n), 0.0);

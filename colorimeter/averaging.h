@@ -18,7 +18,7 @@ struct Average {
 
 class ReadingAverager {
 public:
-    // Ring of n slots (1 to 128), counter back to 0.
+    // Ring of n slots (at least 1), counter back to 0.
     void allocate(int n);
     void release();
     bool allocated() const { return !x_.empty(); }

@@ -46,7 +46,7 @@ struct Flicker {
     matrix spectrumPercent; // M x 2: Hz, percent
     matrix signalCounts;    // N x 2: s, counts
     matrix signalNits;      // N x 2: s, cd/m²
-    matrix amplitude;       // M x 2: Hz, amplitude relative to the mean
+    matrix amplitude; // M x 2: Hz, amplitude relative to the mean; bin 0 the mean's own magnitude
     uint32_t errorCode = 0;
     FlickerSettings settings;
 };

@@ -212,7 +212,9 @@ void analyseFlicker(Flicker &rec, const std::vector<double> &samples, long packe
     rec.amplitude = matrix(m, 2);
     rec.spectrumPercent = matrix(m, 2);
     rec.spectrumDb = matrix(m, 2);
-    rec.amplitude[0][1] = dc > 0 ? 1 : 0;
+    // Bin 0 keeps the DC magnitude itself, the level every other bin is
+    // relative to: the one place the signal's absolute size survives.
+    rec.amplitude[0][1] = dc;
     rec.spectrumPercent[0][1] = 100;
     rec.spectrumDb[0][1] = 0;
     for (int k = 0; k < m; ++k) {

@@ -10,33 +10,34 @@ namespace clmtr {
 namespace {
 
 const CommandInfo commandTable[] = {
-    {"P0", 21, 1},   // identification
-    {"D7", 1925, 6}, // profile list
-    {"D1", 2, 2},    // select a profile
-    {"D9", 2, 2},    // begin writing a profile
-    {"N5", 15, 1},   // one reading, fast
-    {"N4", 15, 1},   // one reading, normal
-    {"M6", 20, 2},   // counts record
-    {"L0", 0, 0},    // aiming lights off
-    {"L1", 0, 0},    // aiming lights on
-    {"J1", 1, 2},    // fixed range 1
-    {"J2", 1, 2},    // fixed range 2
-    {"J3", 1, 2},    // fixed range 3
-    {"J4", 1, 2},    // fixed range 4
-    {"J5", 1, 2},    // fixed range 5
-    {"J6", 1, 2},    // fixed range 6
-    {"J7", 1, 2},    // hold the range
-    {"J8", 1, 2},    // automatic range
-    {"S0", 133, 2},  // stored black-level data
-    {"B4", 43, 2},   // black-level table
-    {"B8", 43, 2},   // black-level table
-    {"B9", 43, 8},   // measure the black level
-    {"B7", 2, 1},    // store the black level
-    {"P4", 613, 5},  // firmware version and flicker response
-    {"Q0", 133, 2},  // the instrument's own matrix
-    {"T1", -1, 2},   // start sample streaming, newer firmware
-    {"T2", -1, 2},   // start sample streaming, older firmware
-    {"X9", -1, 1},   // stop sample streaming
+    {"P0", 21, 1, true},   // identification
+    {"D7", 1925, 6, true}, // profile list
+    {"D1", 2, 2,
+     false}, // select a profile (the reply is the echo alone, checked as an acknowledgement)
+    {"D9", 2, 2, false},  // begin writing a profile (acknowledged by its echo)
+    {"N5", 15, 1, true},  // one reading, fast
+    {"N4", 15, 1, true},  // one reading, normal
+    {"M6", 20, 2, false}, // counts record (the counts start at byte 0)
+    {"L0", 0, 0, false},  // aiming lights off
+    {"L1", 0, 0, false},  // aiming lights on
+    {"J1", 1, 2, false},  // fixed range 1
+    {"J2", 1, 2, false},  // fixed range 2
+    {"J3", 1, 2, false},  // fixed range 3
+    {"J4", 1, 2, false},  // fixed range 4
+    {"J5", 1, 2, false},  // fixed range 5
+    {"J6", 1, 2, false},  // fixed range 6
+    {"J7", 1, 2, false},  // hold the range
+    {"J8", 1, 2, false},  // automatic range
+    {"S0", 133, 2, true}, // stored black-level data
+    {"B4", 43, 2, true},  // black-level table
+    {"B8", 43, 2, true},  // black-level table
+    {"B9", 43, 8, true},  // measure the black level
+    {"B7", 2, 1, false},  // store the black level (acknowledged by its echo)
+    {"P4", 613, 5, true}, // firmware version and flicker response
+    {"Q0", 133, 2, true}, // the instrument's own matrix
+    {"T1", -1, 2, false}, // start sample streaming, newer firmware
+    {"T2", -1, 2, false}, // start sample streaming, older firmware
+    {"X9", -1, 1, false}, // stop sample streaming
 };
 
 struct StatusLetter {
@@ -82,6 +83,10 @@ const CommandInfo *findCommand(const std::string &command) {
             return &c;
     }
     return nullptr;
+}
+
+bool echoMatches(const CommandInfo &command, const std::string &reply) {
+    return !command.echo || reply.compare(0, 2, command.command) == 0;
 }
 
 std::string frame(const std::string &command) {
@@ -131,7 +136,8 @@ std::string trimmed(const std::string &s) {
 
 Identity parseIdentify(const std::string &reply) {
     Identity id;
-    if (reply.size() < 9)
+    id.answered = !reply.empty();
+    if (reply.size() < 9 || reply.compare(0, 2, "P0") != 0)
         return id;
     std::string model = trimmed(reply.substr(2, 7));
     std::string serial = reply.size() > 9 ? trimmed(reply.substr(9, 9)) : std::string();
@@ -169,6 +175,22 @@ bool parseReadingReply(const std::string &reply, RawReading &out) {
     out.ranges = decodeRangeByte(static_cast<unsigned char>(reply[11]));
     out.status = reply[13];
     return true;
+}
+
+ReadingCheck checkReadingReply(const std::string &reply, const std::string &command,
+                               RawReading &out) {
+    if (reply.size() < static_cast<std::size_t>(readingReplyLength))
+        return ReadingCheck::TooShort;
+    if (command.size() != 2 || reply.compare(0, 2, command) != 0)
+        return ReadingCheck::WrongEcho;
+    RawReading r;
+    parseReadingReply(reply, r);
+    for (double v : {r.x, r.y, r.z}) {
+        if (!(std::fabs(v) <= readingLimit)) // NaN fails too
+            return ReadingCheck::BadValue;
+    }
+    out = r;
+    return ReadingCheck::Ok;
 }
 
 double modelFactor(const std::string &model) {

@@ -13,12 +13,28 @@ struct CommandInfo {
     const char *command;
     int replyLength; // bytes; 0 no reply read, -1 a stream follows
     int weight;      // time limit is weight x 1.5 s
+    bool echo;       // the reply starts with the command's two characters
 };
 
 // Table entry for a two-character command, or nullptr when it is not listed.
 const CommandInfo *findCommand(const std::string &command);
 
+// Line settings: 9600 baud, 8 data bits, no parity; newer firmware streams
+// its samples at 19200 baud.
+constexpr int lineBaud = 9600;
+constexpr int streamBaud = 19200;
+constexpr int lineDataBits = 8;
+constexpr char lineParity = 'n';
+constexpr int lineTimeout = 10000;
+
 constexpr int msPerWeight = 1500; // ms: 30 polls of 50 ms in the instrument's original timing
+// ms: the longest reply (the 1925-byte profile list) on the wire at 9600 baud,
+// with a margin; what a previous owner's unread reply can still take to pass.
+constexpr int longestReplyMs = 2100;
+
+// True when reply begins with the echo of command (always true for commands
+// whose replies carry none).
+bool echoMatches(const CommandInfo &command, const std::string &reply);
 
 // The command as sent: its characters and one carriage return.
 std::string frame(const std::string &command);
@@ -47,11 +63,12 @@ std::string trimmed(const std::string &s);
 
 struct Identity {
     bool ok = false;
+    bool answered = false; // some bytes came back, whether or not they identified
     std::string model;
     std::string serialNumber;
 };
-// "P0" reply: model in bytes 2-8, serial number in bytes 9-17. Only models of
-// the family ("T-", "TV-") identify.
+// "P0" reply: the echo, model in bytes 2-8, serial number in bytes 9-17. Only
+// models of the family ("T-", "TV-") identify.
 Identity parseIdentify(const std::string &reply);
 
 constexpr int profileSlots = 97; // slot 0 is the factory calibration
@@ -70,6 +87,16 @@ struct RawReading {
 constexpr int readingReplyLength = 15;
 // False when the reply is too short to hold a reading.
 bool parseReadingReply(const std::string &reply, RawReading &out);
+
+// cd/m² per channel: far beyond the top range's full scale, so a value past it
+// (or not finite) came from a damaged reply, not from the instrument.
+constexpr double readingLimit = 1e6;
+enum class ReadingCheck { Ok, TooShort, WrongEcho, BadValue };
+// A reply to command ("N4" or "N5") is a reading only when it holds 15 bytes,
+// starts with that echo and carries three finite values within
+// +-readingLimit; out is filled only then.
+ReadingCheck checkReadingReply(const std::string &reply, const std::string &command,
+                               RawReading &out);
 
 // Per-model facts.
 double modelFactor(const std::string &model); // low-light averaging threshold scale

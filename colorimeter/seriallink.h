@@ -6,6 +6,14 @@
 #include <cstddef>
 #include <string>
 
+// Why the last open() failed, as far as the system says.
+enum class OpenFailure {
+    None,
+    NoSuchPort, // nothing at that name
+    Busy,       // another program holds the port
+    Refused,    // anything else: no permission, not a serial device, ...
+};
+
 class SerialLink {
 public:
     virtual ~SerialLink() = default;
@@ -15,6 +23,7 @@ public:
     const std::string &portName() const { return name_; }
 
     virtual bool open() = 0;
+    virtual OpenFailure openFailure() const { return OpenFailure::None; }
     // parity 'n' is none, any other character odd; timeoutValue in seconds.
     virtual bool configure(int baud, int dataBits, char parity, int timeoutValue) = 0;
     // Liveness: false before open, after close, and once the device went away.

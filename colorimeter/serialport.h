@@ -15,6 +15,7 @@ public:
     serialPort &operator=(const serialPort &) = delete;
 
     bool open() override;
+    OpenFailure openFailure() const override { return openFailure_; }
     bool configure(int baud, int dataBits, char parity, int timeoutValue) override;
     bool isOpen() override;
     std::string readAvailable() override;
@@ -25,6 +26,7 @@ public:
     bool close() override;
 
 private:
+    OpenFailure openFailure_ = OpenFailure::None;
 #ifdef _WIN32
     void *handle_ = nullptr; // HANDLE; INVALID_HANDLE_VALUE is never stored
 #else

@@ -93,12 +93,23 @@ bool serialPort::open() {
     if (fd_ >= 0)
         close();
     gone_ = false;
+    openFailure_ = OpenFailure::None;
     int fd = ::open(portName().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        openFailure_ = errno == ENOENT  ? OpenFailure::NoSuchPort
+                       : errno == EBUSY ? OpenFailure::Busy
+                                        : OpenFailure::Refused;
         return false;
+    }
     // One owner per port, like an unshared COM handle; released with the fd,
     // so a crashed owner never leaves the port locked.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !::isatty(fd)) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        openFailure_ = errno == EWOULDBLOCK ? OpenFailure::Busy : OpenFailure::Refused;
+        ::close(fd);
+        return false;
+    }
+    if (!::isatty(fd)) {
+        openFailure_ = OpenFailure::Refused;
         ::close(fd);
         return false;
     }

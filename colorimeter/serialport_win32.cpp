@@ -21,10 +21,17 @@ serialPort::~serialPort() {
 bool serialPort::open() {
     if (handle_)
         close();
+    openFailure_ = OpenFailure::None;
     HANDLE h = CreateFileA(portName().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                            OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    if (h == INVALID_HANDLE_VALUE) {
+        // A COM port held by another program answers "access denied".
+        const DWORD e = GetLastError();
+        openFailure_ = e == ERROR_FILE_NOT_FOUND  ? OpenFailure::NoSuchPort
+                       : e == ERROR_ACCESS_DENIED ? OpenFailure::Busy
+                                                  : OpenFailure::Refused;
         return false;
+    }
     handle_ = h;
     return true;
 }

@@ -9,11 +9,19 @@
 using namespace clmtr;
 
 namespace {
-constexpr int lineBaud = 9600;
-constexpr int lineDataBits = 8;
-constexpr char lineParity = 'n';
-constexpr int lineTimeout = 10000;
 constexpr int defaultMaxAverage = 32;
+constexpr int badReplyQuietMs = 50; // ms of silence that ends the rest of a damaged reply
+
+TClmtr::ConnectFailure openFailureReason(OpenFailure f) {
+    switch (f) {
+    case OpenFailure::NoSuchPort:
+        return TClmtr::ConnectFailure::NoSuchPort;
+    case OpenFailure::Busy:
+        return TClmtr::ConnectFailure::PortBusy;
+    default:
+        return TClmtr::ConnectFailure::CannotOpen;
+    }
+}
 } // namespace
 
 TClmtr::TClmtr() : TClmtr(std::make_unique<serialPort>()) {}
@@ -34,19 +42,23 @@ bool TClmtr::connect(const std::string &portName) {
     if (measuringActive_)
         stopMeasuring();
     port_->close();
+    connectFailure_ = ConnectFailure::None;
     port_->setPortName(trimmed(portName));
     if (port_->open()) {
         port_->configure(lineBaud, lineDataBits, lineParity, lineTimeout);
         portOpened_ = true;
     }
-    if (!port_->isOpen())
+    if (!port_->isOpen()) {
+        connectFailure_ = openFailureReason(port_->openFailure());
         return false;
+    }
 
     Identity id = clmtr::identify(*port_);
     if (!id.ok) {
         model_.clear();
         serialNumber_.clear();
         close();
+        connectFailure_ = id.answered ? ConnectFailure::NotIdentified : ConnectFailure::NoAnswer;
         return false;
     }
     model_ = id.model;
@@ -55,6 +67,7 @@ bool TClmtr::connect(const std::string &portName) {
     Reply list = sendCommand("D7");
     if (list.result != Ok) {
         close();
+        connectFailure_ = ConnectFailure::LostWhileConnecting;
         return false;
     }
     profileNames_ = parseProfileList(list.bytes);
@@ -124,8 +137,20 @@ Reply TClmtr::sendCommand(const std::string &command, int replyLength, int weigh
     if (streamingActive_ && replyLength != -1 && command != "T2" && command != "T1")
         stopThread();
     Reply r = transact(*port_, command, replyLength, weight);
+    const CommandInfo *info = findCommand(command);
+    if (r.result == Ok && info && !echoMatches(*info, r.bytes)) {
+        // Not the answer to this command: noise, or a reply left over from an
+        // earlier exchange. What follows it belongs to neither, so the line
+        // is drained before the next command.
+        r.result = ErrorBits::BadReply;
+        drainBadReply();
+    }
     lastError_ = r.result;
     return r;
+}
+
+void TClmtr::drainBadReply() {
+    drainInput(*port_, badReplyQuietMs, longestReplyMs);
 }
 
 Reply TClmtr::sendCommand(const std::string &command) {

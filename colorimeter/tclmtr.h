@@ -37,6 +37,17 @@ public:
 
     // --- connection ---
     bool connect(const std::string &portName);
+    // Why the last connect() failed.
+    enum class ConnectFailure {
+        None,
+        NoSuchPort,          // nothing at that name
+        PortBusy,            // another program holds the port
+        CannotOpen,          // no permission, not a serial device, ...
+        NoAnswer,            // the port opened but nothing came back
+        NotIdentified,       // bytes came back but named no colorimeter of the family
+        LostWhileConnecting, // identified, then the profile list did not arrive
+    };
+    ConnectFailure connectFailure() const { return connectFailure_; }
     void close();
     // Liveness of the port; a port that went away is closed first.
     bool isConnected();
@@ -52,7 +63,9 @@ public:
     // --- commands ---
     // Every command from outside the worker goes through here: it stops
     // continuous measuring (unless this is a reading command) and streaming
-    // first, so the port has one user at a time. The result goes to lastError.
+    // first, so the port has one user at a time. A reply that should start
+    // with the command's echo and does not is refused (ErrorBits::BadReply)
+    // and the line drained. The result goes to lastError.
     clmtr::Reply sendCommand(const std::string &command, int replyLength, int weight);
     // Reply length and weight from the command table.
     clmtr::Reply sendCommand(const std::string &command);
@@ -68,7 +81,7 @@ public:
     bool isMeasuring() const { return measuringActive_; }
     // The worker is between its start and its end (it ends by itself when the
     // instrument is lost).
-    bool isThreadRunning() const { return threadState_ == Running; }
+    bool isThreadRunning() const { return threadState_ == ThreadState::Running; }
     // False when n is the current value or outside 1 to 128; otherwise stops
     // measuring and stores n (measuring stays stopped).
     bool setMaxAverage(int n);
@@ -80,9 +93,15 @@ public:
     void setGamutSpec(const GamutSpec &spec);
     GamutSpec gamutSpec() const;
 
-    // Blocking: count readings averaged, or with count < 1 adaptively up to
-    // maxAverage. Continuous measuring is stopped first.
+    // Blocking: count readings averaged (all of them, up to measureOnceLimit;
+    // above it nothing is measured and errorCode is 4), or with count < 1
+    // adaptively up to maxAverage. Continuous measuring is stopped first.
+    // Damaged replies are skipped; badReplyLimit of them in a row end it with
+    // ErrorBits::BadReply and a time-out.
     Measurement measureOnce(int count = 0);
+    static constexpr int measureOnceLimit = 65536; // over an hour at 16 readings a second
+    // Damaged replies in a row that count as an instrument no longer heard.
+    static constexpr int badReplyLimit = 3;
 
     // Decodes one reading reply, averages it with the ring and derives every
     // field (worker thread, or measureOnce's caller).
@@ -115,7 +134,8 @@ public:
     matrix profileMatrix() const;
     // Loads slot's matrix from the instrument; an empty slot (or 0) selects
     // the factory profile without asking. A failed selection keeps the
-    // previous profile. Returns lastError.
+    // previous profile; a slot outside 0 to 96 is refused (0x20000) with
+    // nothing sent. Returns lastError.
     uint32_t selectProfile(int slot);
 
     struct ProfileMatrices {
@@ -197,19 +217,26 @@ protected:
     virtual void measured(const Measurement &m) { (void)m; }
     virtual void flickered(const Flicker &f) { (void)f; }
 
-    enum ThreadState { NotStarted = 0, Running = 1, Ended = 2 };
-    enum ThreadMode { MeasureMode = 0, StreamMode = 1 };
+    // Thread control: the worker runs while asked to; a stop from outside
+    // joins it, a stop from the worker itself only asks.
+    enum class RunRequest { Run, Stop };
+    enum class ThreadState { NotStarted, Running, Ended };
+    enum class ThreadMode { Measure, Stream };
 
 private:
     void startThread(ThreadMode mode);
-    // Asks the worker to stop and, unless called from it, waits for it to end.
+    // Asks the worker to stop and, unless called from it, joins it.
     void haltWorker();
-    void joinEnded(); // joins every worker that has ended (never the caller)
+    // Joins every worker handle (never the caller's own); true when one was joined.
+    bool joinEnded();
     bool onWorker() const;
     void workerMain(unsigned generation);
     void measureStep(unsigned generation);
     bool workerShouldRun(unsigned generation) const;
     const char *readingCommand() const;
+    // Sends the reading command; a reply that is not a reading (wrong echo,
+    // impossible values) comes back as ErrorBits::BadReply with the line drained.
+    clmtr::Reply requestReading();
     double thresholdScale() const;
 
     // Profiles: the list comes from "D7"; selecting a stored slot loads its
@@ -233,8 +260,12 @@ private:
     void deliverFlicker(const Flicker &f);
     void closeFlicker();
 
+    // Discards the rest of a reply that failed its check.
+    void drainBadReply();
+
     std::unique_ptr<SerialLink> port_;
     bool portOpened_ = false;
+    ConnectFailure connectFailure_ = ConnectFailure::None;
     std::string model_;
     std::string serialNumber_;
     std::string firmwareVersion_;
@@ -250,15 +281,17 @@ private:
     std::atomic<int> speed_{0};
     std::atomic<int> maxAverage_{32};
     clmtr::ReadingAverager rings_; // used by one thread at a time
+    int badReplies_ = 0;           // damaged replies in a row; the worker's
 
     std::atomic<bool> measuringActive_{false};
     std::atomic<bool> streamingActive_{false};
     std::atomic<bool> threadEverRan_{false};
 
-    // Thread control: polled flags, no lock around the port.
-    std::atomic<int> runFlag_{2}; // 1 run, 2 stop requested
-    std::atomic<int> threadState_{NotStarted};
-    std::atomic<int> threadMode_{MeasureMode};
+    // Thread control; no lock around the port: the worker is joined before
+    // anyone else uses it.
+    std::atomic<RunRequest> runRequest_{RunRequest::Stop};
+    std::atomic<ThreadState> threadState_{ThreadState::NotStarted};
+    std::atomic<ThreadMode> threadMode_{ThreadMode::Measure};
     std::atomic<std::thread::id> threadId_{};
     // A worker that restarts measuring from its own callback hands over to a
     // new worker; the generation tells the old loop it is no longer wanted.

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 using namespace clmtr;
 
@@ -18,13 +19,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int newerSampleRate = 384; // samples/s
 constexpr int olderSampleRate = 256; // samples/s
-constexpr int streamBaud = 19200;
-constexpr int lineBaud = 9600;
-constexpr int lineDataBits = 8;
-constexpr char lineParity = 'n';
-constexpr int lineTimeout = 10000;
-constexpr int packetWeight = 2; // a packet must arrive within 3 s
-constexpr int stopCheckMs = 20; // ms: a waiting read looks at a stop request this often
+constexpr int packetWeight = 2;      // a packet must arrive within 3 s
+constexpr int stopCheckMs = 20;      // ms: a waiting read looks at a stop request this often
 constexpr uint32_t stopRequested = 0xFFFFFFFFu;
 
 // Conditions that leave the stream running. The aiming lights ("L" status)
@@ -37,15 +33,16 @@ void pauseMs(int ms) {
 }
 
 // Appends arriving bytes to input until it holds a packet's worth: Ok, the
-// transport failure, or stopRequested when keepGoing turns false.
+// transport failure (TimedOut once deadline passes), or stopRequested when
+// keepGoing turns false.
 template <typename KeepGoing>
-uint32_t fillStreamInput(SerialLink &port, std::string &input, KeepGoing keepGoing) {
+uint32_t fillStreamInput(SerialLink &port, std::string &input, Clock::time_point deadline,
+                         KeepGoing keepGoing) {
     if (!port.isOpen())
         return PortLost;
     input += port.readAvailable();
     if (input.size() >= flickerPacketLength)
         return Ok;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(packetWeight * msPerWeight);
     for (;;) {
         if (!keepGoing())
             return stopRequested;
@@ -61,6 +58,13 @@ uint32_t fillStreamInput(SerialLink &port, std::string &input, KeepGoing keepGoi
             return Ok;
     }
     return port.isOpen() ? TimedOut : PortLost;
+}
+
+// The header's X, Y, Z are readings like any other: impossible values mean
+// the packet was damaged although its markers survived.
+bool headerPlausible(const FlickerPacket &p) {
+    return std::fabs(p.x) <= readingLimit && std::fabs(p.y) <= readingLimit &&
+           std::fabs(p.z) <= readingLimit;
 }
 
 } // namespace
@@ -98,15 +102,17 @@ uint32_t TClmtr::startStreaming(bool threaded) {
             error |= parseResponseData(r.bytes, flickerResponse_);
         }
         lastError_ = error;
-        if (error)
-            return error;
     }
+    // A failure not yet reported (this "P4", or an earlier command when the
+    // response data were known already) is returned here, once, instead of
+    // being wiped by the start.
+    if (const uint32_t error = lastError_.exchange(0))
+        return error;
     // A new stream starts from an empty history.
     resetFlickerBuffers();
-    lastError_ = 0;
     streamingActive_ = true;
     if (threaded) {
-        startThread(StreamMode);
+        startThread(ThreadMode::Stream);
     } else {
         unthreadedStream_ = true;
         beginStream();
@@ -190,7 +196,7 @@ void TClmtr::streamWorker(unsigned generation) {
             break;
         // Decided before the callback, which may start a new stream itself.
         if (f.errorCode & ~softBits)
-            runFlag_ = 2;
+            runRequest_ = RunRequest::Stop;
         deliverFlicker(f);
     }
     // A worker replaced from its own callback leaves the port to its successor.
@@ -201,21 +207,35 @@ void TClmtr::streamWorker(unsigned generation) {
 bool TClmtr::streamStep(Flicker &out, bool threaded, unsigned generation) {
     try {
         FlickerPacket packet;
+        // A packet must arrive within the time limit, however many bytes come
+        // that are none: noise alone never keeps a stream alive.
+        const auto deadline = Clock::now() + std::chrono::milliseconds(packetWeight * msPerWeight);
+        bool skipped = false;
+        uint32_t failure = Ok;
         for (;;) {
             if (streamInput_.size() <= flickerPacketLength || !port_->isOpen()) {
-                const uint32_t r = fillStreamInput(
-                    *port_, streamInput_, [&] { return !threaded || workerShouldRun(generation); });
-                if (r == stopRequested)
+                failure = fillStreamInput(*port_, streamInput_, deadline,
+                                          [&] { return !threaded || workerShouldRun(generation); });
+                if (failure == stopRequested)
                     return false;
-                if (r != Ok) {
-                    out = Flicker();
-                    out.settings = flickerSettings();
-                    out.errorCode = r | lastError_.exchange(0);
-                    return true;
-                }
+                if (failure != Ok)
+                    break;
             }
-            if (takeFlickerPacket(streamInput_, packet) == StreamFront::Packet)
+            const StreamFront front = takeFlickerPacket(streamInput_, packet);
+            if (front == StreamFront::Packet && headerPlausible(packet))
                 break;
+            skipped |= front != StreamFront::NeedMore;
+            if (Clock::now() >= deadline) {
+                failure = TimedOut;
+                break;
+            }
+        }
+        if (failure != Ok) {
+            out = Flicker();
+            out.settings = flickerSettings();
+            out.errorCode =
+                failure | (skipped ? ErrorBits::FlickerBadPacket : 0) | lastError_.exchange(0);
+            return true;
         }
 
         const std::size_t n = flickerSamples_.size();

@@ -2,36 +2,32 @@
 // the decoding of one reading into a Measurement.
 #include "tclmtr.h"
 
-#include <chrono>
+#include <cmath>
 
 using namespace clmtr;
-
-namespace {
-void pause1ms() {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
-} // namespace
 
 bool TClmtr::onWorker() const {
     return std::this_thread::get_id() == threadId_.load();
 }
 
 bool TClmtr::workerShouldRun(unsigned generation) const {
-    return runFlag_ == 1 && generation_ == generation;
+    return runRequest_ == RunRequest::Run && generation_ == generation;
 }
 
 void TClmtr::haltWorker() {
-    runFlag_ = 2;
-    // The worker stopping itself cannot wait for or join itself; its handle
-    // stays put and is joined by the next stop from outside.
+    runRequest_ = RunRequest::Stop;
+    // The worker stopping itself cannot join itself; its handle stays put and
+    // is joined by the next stop from outside.
     if (onWorker())
         return;
-    while (threadState_ == Running)
-        pause1ms();
-    joinEnded();
+    // Joining waits for the worker's current pass to end. A worker that
+    // restarted measuring from its own callback meanwhile has handed over to a
+    // new one, so stop and join again until none is left.
+    while (joinEnded())
+        runRequest_ = RunRequest::Stop;
 }
 
-void TClmtr::joinEnded() {
+bool TClmtr::joinEnded() {
     std::vector<std::thread> ended;
     {
         std::lock_guard<std::mutex> lock(handleLock_);
@@ -41,20 +37,26 @@ void TClmtr::joinEnded() {
             ended.push_back(std::move(t));
         retired_.clear();
     }
+    bool joinedOther = false;
     for (std::thread &t : ended) {
-        if (t.get_id() == std::this_thread::get_id())
+        if (t.get_id() == std::this_thread::get_id()) {
             t.detach(); // a replaced worker calling in from its last callback
-        else
+        } else {
             t.join();
+            joinedOther = true;
+        }
     }
+    return joinedOther;
 }
 
 void TClmtr::startThread(ThreadMode mode) {
     haltWorker();
     threadId_ = std::thread::id();
     threadMode_ = mode;
-    runFlag_ = 1;
-    threadState_ = NotStarted;
+    runRequest_ = RunRequest::Run;
+    // Running from here on, so isThreadRunning() holds as soon as this returns;
+    // the worker marks its own end.
+    threadState_ = ThreadState::Running;
     threadEverRan_ = true;
     const unsigned generation = ++generation_;
     try {
@@ -64,47 +66,62 @@ void TClmtr::startThread(ThreadMode mode) {
             retired_.push_back(std::move(worker_));
         worker_ = std::thread(&TClmtr::workerMain, this, generation);
     } catch (...) {
-        threadState_ = Ended;
-        runFlag_ = 2;
+        threadState_ = ThreadState::Ended;
+        runRequest_ = RunRequest::Stop;
         lastError_ = Internal;
-        return;
     }
-    while (threadState_ == NotStarted)
-        pause1ms();
 }
 
 void TClmtr::workerMain(unsigned generation) {
     threadId_ = std::this_thread::get_id();
-    threadState_ = Running;
-    if (threadMode_ == StreamMode)
+    if (threadMode_ == ThreadMode::Stream)
         streamWorker(generation); // starts, reads and ends the sample stream
-    while (threadMode_ == MeasureMode && workerShouldRun(generation))
+    while (threadMode_ == ThreadMode::Measure && workerShouldRun(generation))
         measureStep(generation);
     // A worker replaced from its own callback leaves the state to its successor.
     if (generation_ == generation) {
         threadId_ = std::thread::id(); // a later thread may reuse this id
-        threadState_ = Ended;
+        threadState_ = ThreadState::Ended;
     }
 }
 
 void TClmtr::measureStep(unsigned generation) {
     lastError_ = 0;
-    Reply r = sendCommand(readingCommand());
+    Reply r = requestReading();
     Measurement m;
     if (r.result == Ok) {
         if (!workerShouldRun(generation))
             return;
         m = parseReading(r.bytes, true);
     } else {
-        m.errorCode = r.result;
-        runFlag_ = 2; // the port is gone or silent: this is the last record
+        // Delivered with this record, not again with the next operation.
+        m.errorCode = r.result | lastError_.exchange(0);
     }
+    // A damaged reply is reported and skipped; a run of them means the
+    // instrument is no longer heard, as if it had fallen silent.
+    badReplies_ = (m.errorCode & ErrorBits::BadReply) ? badReplies_ + 1 : 0;
+    if (badReplies_ >= badReplyLimit)
+        m.errorCode |= TimedOut;
+    if (m.errorCode & (PortLost | TimedOut | Internal))
+        runRequest_ = RunRequest::Stop; // the port is gone or silent: this is the last record
     {
         std::lock_guard<std::mutex> lock(recordLock_);
         lastMeasurement_ = m;
         measurementFresh_ = true;
     }
     measured(m);
+}
+
+Reply TClmtr::requestReading() {
+    const char *command = readingCommand();
+    Reply r = sendCommand(command); // the echo is checked there
+    RawReading raw;
+    if (r.result == Ok && checkReadingReply(r.bytes, command, raw) != ReadingCheck::Ok) {
+        r.result = ErrorBits::BadReply;
+        lastError_ = r.result;
+        drainBadReply();
+    }
+    return r;
 }
 
 const char *TClmtr::readingCommand() const {
@@ -121,7 +138,8 @@ void TClmtr::startMeasuring() {
         resetFlickerBuffers();
     measuringActive_ = true;
     rings_.allocate(maxAverage_);
-    startThread(MeasureMode);
+    badReplies_ = 0;
+    startThread(ThreadMode::Measure);
 }
 
 void TClmtr::stopMeasuring() {
@@ -179,6 +197,12 @@ Measurement TClmtr::parseReading(const std::string &reply, bool lowLightStop) {
             m.errorCode = Internal;
             return m;
         }
+        if (!(std::fabs(raw.x) <= readingLimit && std::fabs(raw.y) <= readingLimit &&
+              std::fabs(raw.z) <= readingLimit)) {
+            // Never averaged: one impossible value would spoil the ring.
+            m.errorCode = ErrorBits::BadReply | lastError_.exchange(0);
+            return m;
+        }
         m.rawX = raw.x;
         m.rawY = raw.y;
         m.rawZ = raw.z;
@@ -222,20 +246,33 @@ Measurement TClmtr::measureOnce(int count) {
         stopThread();
 
     Measurement result;
-    Reply first = sendCommand(readingCommand());
-    if (first.result != Ok) {
+    if (count > measureOnceLimit) {
+        result.errorCode = Internal; // no buffer for that many
+        return result;
+    }
+    // The reading under way when the command arrives started before it.
+    Reply first = requestReading();
+    if (first.result & (PortLost | TimedOut | Internal)) {
         result.errorCode = first.result;
         return result;
     }
     const bool adaptive = count < 1;
     const int passes = adaptive ? maxAverage_.load() : count;
-    rings_.allocate(passes);
-    for (int i = 0; i < passes; ++i) {
-        Reply r = sendCommand(readingCommand());
+    rings_.allocate(passes); // every reading asked for is averaged
+    int bad = 0;
+    for (int i = 0; i < passes;) {
+        Reply r = requestReading();
+        if (r.result == ErrorBits::BadReply && ++bad < badReplyLimit)
+            continue; // skipped, not counted
         if (r.result != Ok) {
-            result.errorCode |= r.result; // so a cut-short result is never taken as whole
+            // So a cut-short result is never taken as whole; a run of damaged
+            // replies reads as an instrument that stopped answering.
+            result.errorCode |=
+                r.result | (r.result == ErrorBits::BadReply ? ErrorBits::Timeout : 0u);
             break;
         }
+        bad = 0;
+        ++i;
         result = parseReading(r.bytes, adaptive);
         if (adaptive && !(result.errorCode & ErrorBits::Unstable))
             break;

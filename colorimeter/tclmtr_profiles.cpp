@@ -69,9 +69,14 @@ void TClmtr::restoreProfileSelection() {
 }
 
 uint32_t TClmtr::selectProfile(int slot) {
+    if (slot < 0 || slot > lastProfileSlot) {
+        // No such slot: refused, rather than quietly serving the slot asked
+        // for before, which the caller would take for the one it named.
+        lastError_ = ProfileCheckFailed;
+        return lastError_;
+    }
     stopForProfileChange();
-    if (slot >= 0 && slot <= lastProfileSlot)
-        pendingSlot_ = slot;
+    pendingSlot_ = slot;
     const std::string name = profileNames_[static_cast<std::size_t>(pendingSlot_)];
     if (pendingSlot_ == 0 || name == blankProfileName || name == factoryProfileName) {
         selectFactoryProfile();
@@ -92,6 +97,13 @@ uint32_t TClmtr::selectProfile(int slot) {
     ProfileRecord record;
     if (!decodeProfileRecord(rec.bytes, record)) {
         lastError_ = Internal;
+        return lastError_;
+    }
+    // Every stored record carries "//" after its name; without it these bytes
+    // are not the record, and its matrix would correct every reading wrongly.
+    if (rec.bytes.compare(profileNameLength, 2, "//") != 0) {
+        lastError_ = ErrorBits::BadReply;
+        drainBadReply();
         return lastError_;
     }
     profileMatrix_ = record.correction;

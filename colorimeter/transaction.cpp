@@ -2,7 +2,9 @@
 
 #include "protocol.h"
 
+#include <algorithm>
 #include <chrono>
+#include <thread>
 
 namespace clmtr {
 
@@ -50,11 +52,60 @@ Reply transact(SerialLink &port, const std::string &command, int replyLength, in
     return r;
 }
 
-Identity identify(SerialLink &port) {
+void drainInput(SerialLink &port, int quietMs, int capMs) {
+    using Clock = std::chrono::steady_clock;
+    const auto now = [] { return Clock::now(); };
+    const auto end = now() + std::chrono::milliseconds(capMs);
+    auto quietEnd = now() + std::chrono::milliseconds(quietMs);
+    for (;;) {
+        if (!port.isOpen())
+            return;
+        if (!port.readAvailable().empty())
+            quietEnd = now() + std::chrono::milliseconds(quietMs);
+        const auto until = std::min(end, quietEnd);
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - now()).count();
+        if (left <= 0)
+            return;
+        port.waitReadable(static_cast<int>(left));
+    }
+}
+
+void stopStaleStream(SerialLink &port) {
+    const std::string stop = frame("X9");
+    // Newer firmware streams at the higher rate and drops back by itself once
+    // stopped; older firmware streams at the line rate, where the first stop
+    // may arrive glued to the noise sent at the other rate.
+    port.configure(streamBaud, lineDataBits, lineParity, lineTimeout);
+    port.write(stop.data(), stop.size());
+    port.write(stop.data(), stop.size());
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    port.configure(lineBaud, lineDataBits, lineParity, lineTimeout);
+    port.write(stop.data(), stop.size());
+    port.write(stop.data(), stop.size());
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+namespace {
+constexpr int quietMs = 100; // ms of silence that ends a stale reply or stream
+
+Identity identifyOnce(SerialLink &port) {
     const CommandInfo *p0 = findCommand("P0");
     Reply r = transact(port, p0->command, p0->replyLength, p0->weight);
     // A short reply still names the instrument when the fields made it.
     return parseIdentify(r.bytes);
+}
+} // namespace
+
+Identity identify(SerialLink &port) {
+    Identity id = identifyOnce(port);
+    if (id.ok || !id.answered || !port.isOpen())
+        return id;
+    stopStaleStream(port);
+    drainInput(port, quietMs, longestReplyMs);
+    Identity again = identifyOnce(port);
+    again.answered = true;
+    return again;
 }
 
 } // namespace clmtr

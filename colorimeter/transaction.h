@@ -30,8 +30,18 @@ uint32_t waitReply(SerialLink &port, int replyLength, int weight, std::string &r
 // when replyLength > 0. Never throws.
 Reply transact(SerialLink &port, const std::string &command, int replyLength, int weight);
 
+// Reads and discards until nothing has arrived for quietMs, at most capMs.
+void drainInput(SerialLink &port, int quietMs, int capMs);
+
+// Ends a sample stream a previous owner may have left running, at either
+// firmware's line rate, and leaves the port at the normal line rate.
+void stopStaleStream(SerialLink &port);
+
 struct Identity;
-// "P0" on an open, configured port.
+// "P0" on an open, configured port. When bytes come back that do not identify
+// (the rest of a reply nobody read, or a stream left running), any stream is
+// stopped, the line drained for up to the longest reply's time, and the
+// question asked once more.
 Identity identify(SerialLink &port);
 
 } // namespace clmtr

@@ -35,6 +35,9 @@ constexpr uint32_t NotAvailableOnModel = 0x2000000;
 constexpr uint32_t FlickerBadSampleCount = 0x4000000;
 constexpr uint32_t FlickerOverSaturated = 0x8000000;
 constexpr uint32_t StatusXB = 0x10000000;
+// A reply failed its check (wrong echo, impossible values) and was not used: a
+// communication error.
+constexpr uint32_t BadReply = 0x20000000;
 } // namespace ErrorBits
 
 struct Measurement {

@@ -1,6 +1,9 @@
 #include "factories.h"
 
+#include "bm7.h"
+#include "cs2000.h"
 #include "genfactory.h"
+#include "pr650.h"
 #include "torvafactory.h"
 
 #include <QCoreApplication>
@@ -30,10 +33,26 @@ std::map<std::string, FactoryMaker> &makers() {
     return m;
 }
 
+template <typename Factory> GenFactory *make() {
+    return new Factory;
+}
+
+// The kinds the device layer builds itself.
+const struct {
+    const char *name;
+    FactoryMaker make;
+} builtIns[] = {
+    {DeviceNames::torva, make<TorvaFactory>},
+    {DeviceNames::cs2000, make<CS2000Factory>},
+    {DeviceNames::pr650, make<PR650Factory>},
+    {DeviceNames::bm7, make<BM7Factory>},
+};
+
 GenFactory *builtIn(const char *name) {
-    if (std::strcmp(name, DeviceNames::torva) == 0)
-        return new TorvaFactory;
-    // The reference instruments join here as their drivers land.
+    for (const auto &b : builtIns) {
+        if (std::strcmp(name, b.name) == 0)
+            return b.make();
+    }
     return nullptr;
 }
 

@@ -114,3 +114,7 @@ BlackMatrix GenMeasure::calibrateBlack() {
 QList<double> GenMeasure::spectrum() {
     return {};
 }
+
+quint32 GenMeasure::spectrumErrorCode() {
+    return 0x2000000; // not available on this kind of device
+}

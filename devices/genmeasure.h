@@ -81,6 +81,10 @@ public:
     virtual BlackMatrix calibrateBlack();
     // 781 values, 0 to 780 nm.
     virtual QList<double> spectrum();
+    // errorCode bits of the last spectrum(): 0 when every wavelength came
+    // from the instrument, 0x2 when it did not answer, 0x8 when a reply held
+    // fewer values than wavelengths (those stay 0). 0x2000000 here: no spectra.
+    virtual quint32 spectrumErrorCode();
 
 signals:
     void measured(const Measurement &m);

@@ -215,3 +215,6 @@ BlackMatrix GenMeasurePntWrapper::calibrateBlack() {
 QList<double> GenMeasurePntWrapper::spectrum() {
     FORWARD(spectrum(), QList<double>());
 }
+quint32 GenMeasurePntWrapper::spectrumErrorCode() {
+    FORWARD(spectrumErrorCode(), 1u); // no device: as if its port were not open
+}

@@ -75,6 +75,7 @@ public:
     BlackMatrix thermalCorrection() override;
     BlackMatrix calibrateBlack() override;
     QList<double> spectrum() override;
+    quint32 spectrumErrorCode() override;
 
 private:
     void relayFrom(GenMeasure *device);

@@ -63,6 +63,8 @@ public:
     // Tries each enabled serial factory on the port; type NoDevice when none
     // answered.
     static ConnectionInfo probePort(const QString &port, const QStringList &kinds);
+    // The serial kinds a scan would probe now, read on the calling thread.
+    static QStringList enabledSerialKinds() { return ScanSettings::fromSettings().serialKinds(); }
 
 signals:
     void updateMenus();

@@ -2,6 +2,7 @@
 //
 //   tintwell-sim [--dir DIR] [--colorimeter MODEL[:SERIAL]] [--fast] [--no-noise]
 //                [--state FILE] [--firmware older|newer]
+//                [--reference MODEL[:SERIAL]]... [--bm7-footlamberts]
 //
 // Prints "<name> <port path>" per instrument and then "ready" on standard
 // output, then reads commands from standard input, answering each with one
@@ -18,6 +19,7 @@
 #include <poll.h>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -33,33 +35,79 @@ void usage(FILE *out) {
     std::fprintf(out,
                  "usage: tintwell-sim [--dir DIR] [--colorimeter MODEL[:SERIAL]] [--fast] "
                  "[--no-noise] [--state FILE]\n"
-                 "                    [--firmware older|newer]\n"
+                 "                    [--firmware older|newer] [--reference MODEL[:SERIAL]]...\n"
+                 "                    [--bm7-footlamberts]\n"
                  "  --dir DIR        where the port links go (default %s)\n"
                  "  --colorimeter    model:",
                  sim::defaultPortDir().c_str());
     for (const std::string &m : sim::colorimeterModels())
         std::fprintf(out, " %s", m.c_str());
-    std::fprintf(out, " (default TV-40)\n"
-                      "  --fast           answer at once instead of in instrument time\n"
-                      "  --no-noise       exact readings\n"
-                      "  --firmware AGE   older or newer (default): newer streams flicker at\n"
-                      "                   384 samples/s and 19200 baud, older at 256 samples/s\n"
-                      "  --state FILE     keep the colorimeter's profiles and stored black level\n"
-                      "                   in FILE across runs (created on the first change)\n"
-                      "Commands on standard input: type 'help'.\n");
+    std::fprintf(out,
+                 " (default TV-40)\n"
+                 "  --fast           answer at once instead of in instrument time\n"
+                 "  --no-noise       exact readings\n"
+                 "  --firmware AGE   older or newer (default): newer streams flicker at\n"
+                 "                   384 samples/s and 19200 baud, older at 256 samples/s\n"
+                 "  --state FILE     keep the colorimeter's profiles and stored black level\n"
+                 "                   in FILE across runs (created on the first change; a file\n"
+                 "                   that cannot be read is refused, never replaced); the\n"
+                 "                   CS-2000 keeps its selected channel in FILE.cs2000\n"
+                 "  --reference MODEL[:SERIAL]  add a reference instrument (repeatable):\n"
+                 "                   CS-2000, PR-650 or BM-7, on DIR/cs2000, pr650, bm7\n"
+                 "  --bm7-footlamberts  the BM-7 reports in foot-lamberts\n"
+                 "One simulator per DIR: a second one on the same DIR refuses to start.\n"
+                 "Commands on standard input: type 'help'.\n");
 }
 
-bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o) {
+// MODEL[:SERIAL] of a reference instrument, each model at most once.
+bool parseReference(const std::string &spec, sim::SimulatorOptions &o, std::string *error) {
+    const std::size_t colon = spec.find(':');
+    sim::ReferenceConfig r;
+    r.model = spec.substr(0, colon);
+    if (colon != std::string::npos)
+        r.serial = spec.substr(colon + 1);
+    if (sim::referencePortName(r.model).empty()) {
+        *error = "unknown reference model '" + r.model + "'";
+        return false;
+    }
+    const bool printable = std::all_of(r.serial.begin(), r.serial.end(),
+                                       [](char c) { return c > ' ' && c < 127 && c != ','; });
+    if ((colon != std::string::npos && r.serial.empty()) || r.serial.size() > 16 || !printable) {
+        *error = "serial number must be 1 to 16 printable characters without commas";
+        return false;
+    }
+    for (const sim::ReferenceConfig &other : o.references) {
+        if (other.model == r.model) {
+            *error = r.model + " given twice";
+            return false;
+        }
+    }
+    o.references.push_back(r);
+    return true;
+}
+
+// False with the reason in *error (one line, naming the option).
+bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o, std::string *error) {
+    bool bm7FootLamberts = false;
+    std::vector<std::string> seen;
     for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
+        const std::string a = argv[i];
         auto value = [&](std::string &out) {
-            if (i + 1 >= argc)
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+                *error = a + " needs a value";
                 return false;
+            }
             out = argv[++i];
             return true;
         };
+        // --reference is repeatable; its models are checked one by one.
+        if (a != "--reference" && std::find(seen.begin(), seen.end(), a) != seen.end()) {
+            *error = a + " given twice";
+            return false;
+        }
+        seen.push_back(a);
         if (a == "--dir") {
-            if (!value(o.dir) || o.dir.empty())
+            if (!value(o.dir))
                 return false;
         } else if (a == "--colorimeter") {
             std::string spec;
@@ -70,33 +118,50 @@ bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o) {
             if (colon != std::string::npos) {
                 o.colorimeter.serial = spec.substr(colon + 1);
                 if (o.colorimeter.serial.empty() || o.colorimeter.serial.size() > 9) {
-                    std::fprintf(stderr, "tintwell-sim: serial number must be 1 to 9 characters\n");
+                    *error = "serial number must be 1 to 9 characters";
                     return false;
                 }
             }
             const auto &models = sim::colorimeterModels();
             if (std::find(models.begin(), models.end(), o.colorimeter.model) == models.end()) {
-                std::fprintf(stderr, "tintwell-sim: unknown colorimeter model '%s'\n",
-                             o.colorimeter.model.c_str());
+                *error = "unknown colorimeter model '" + o.colorimeter.model + "'";
                 return false;
             }
         } else if (a == "--state") {
-            if (!value(o.colorimeter.stateFile) || o.colorimeter.stateFile.empty())
+            if (!value(o.colorimeter.stateFile))
                 return false;
         } else if (a == "--firmware") {
             std::string age;
-            if (!value(age) || (age != "older" && age != "newer")) {
-                std::fprintf(stderr, "tintwell-sim: --firmware must be older or newer\n");
+            if (!value(age))
+                return false;
+            if (age != "older" && age != "newer") {
+                *error = "--firmware must be older or newer, not '" + age + "'";
                 return false;
             }
             o.colorimeter.olderFirmware = age == "older";
+        } else if (a == "--reference") {
+            std::string spec;
+            if (!value(spec) || !parseReference(spec, o, error))
+                return false;
+        } else if (a == "--bm7-footlamberts") {
+            bm7FootLamberts = true;
         } else if (a == "--fast") {
             o.colorimeter.timeScale = 0;
         } else if (a == "--no-noise") {
             o.colorimeter.noise = 0;
         } else {
+            *error = (a.size() > 1 && a[0] == '-' ? "unknown option '" : "unexpected argument '") +
+                     a + "'";
             return false;
         }
+    }
+    // The bench-wide options reach the reference instruments too.
+    for (sim::ReferenceConfig &r : o.references) {
+        r.timeScale = o.colorimeter.timeScale;
+        r.noise = o.colorimeter.noise;
+        r.footLamberts = bm7FootLamberts;
+        if (!o.colorimeter.stateFile.empty())
+            r.stateFile = o.colorimeter.stateFile + "." + sim::referencePortName(r.model);
     }
     return true;
 }
@@ -111,7 +176,9 @@ int main(int argc, char **argv) {
         }
     }
     sim::SimulatorOptions options;
-    if (!parseArgs(argc, argv, options)) {
+    std::string argError;
+    if (!parseArgs(argc, argv, options, &argError)) {
+        std::fprintf(stderr, "tintwell-sim: %s\n", argError.c_str());
         usage(stderr);
         return 2;
     }

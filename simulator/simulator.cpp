@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +26,23 @@ bool makeDirs(const std::string &path) {
             return false;
     }
     return true;
+}
+
+// "light spectrum FILE": a measured spectrum becomes the light.
+ControlResult loadSpectrum(Scene &scene, const std::string &path) {
+    std::ifstream in(path);
+    if (!in)
+        return ControlResult::failure("cannot read " + path);
+    std::stringstream text;
+    text << in.rdbuf();
+    Spectrum s;
+    std::string why;
+    if (!parseSpectrumCsv(text.str(), s, &why) || !scene.setSpectrum(s))
+        return ControlResult::failure(path + ": " + why);
+    const Tristimulus l = scene.light();
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "XYZ %.6g %.6g %.6g", l.X, l.Y, l.Z);
+    return ControlResult::success(buf);
 }
 
 std::string fmt(double v) {
@@ -46,6 +65,10 @@ Simulator::Simulator(SimulatorOptions options) : options_(std::move(options)) {
         options_.dir = defaultPortDir();
     colorimeter_ = std::make_unique<ColorimeterSim>(scene_, options_.dir + "/colorimeter",
                                                     options_.colorimeter);
+    for (const ReferenceConfig &r : options_.references) {
+        if (std::unique_ptr<ReferenceSim> sim = makeReferenceSim(scene_, options_.dir, r))
+            references_.push_back(std::move(sim));
+    }
     addControls();
 }
 
@@ -59,11 +82,20 @@ bool Simulator::start(std::string *error) {
             *error = colorimeter_->stateError();
         return false;
     }
+    for (const auto &r : references_) {
+        if (!r->stateError().empty()) {
+            if (error)
+                *error = r->stateError();
+            return false;
+        }
+    }
     if (!makeDirs(options_.dir)) {
         if (error)
             *error = "cannot create " + options_.dir;
         return false;
     }
+    if (!dirLock_.acquire(options_.dir, error))
+        return false;
     for (SerialInstrument *i : instruments()) {
         if (!i->start(error)) {
             stop();
@@ -76,10 +108,22 @@ bool Simulator::start(std::string *error) {
 void Simulator::stop() {
     for (SerialInstrument *i : instruments())
         i->stop();
+    dirLock_.release();
 }
 
 std::vector<SerialInstrument *> Simulator::instruments() {
-    return {colorimeter_.get()};
+    std::vector<SerialInstrument *> all{colorimeter_.get()};
+    for (const auto &r : references_)
+        all.push_back(r.get());
+    return all;
+}
+
+ReferenceSim *Simulator::reference(const std::string &name) {
+    for (const auto &r : references_) {
+        if (r->name() == name)
+            return r.get();
+    }
+    return nullptr;
 }
 
 SerialInstrument *Simulator::instrument(const std::string &name) {
@@ -103,8 +147,11 @@ void Simulator::addControls() {
     using Args = ControlTable::Args;
     ControlTable &t = control_;
 
-    t.add("light", "xyY x y Y | XYZ X Y Z", "set the light the instruments see (cd/m²)",
+    t.add("light", "xyY x y Y | XYZ X Y Z | spectrum FILE",
+          "set the light the instruments see (cd/m²; FILE: CSV nm,W/(sr m² nm))",
           [this](const Args &a) {
+              if (a.size() == 2 && a[0] == "spectrum")
+                  return loadSpectrum(scene_, a[1]);
               if (a.empty()) {
                   Tristimulus l = scene_.light();
                   return ControlResult::success("XYZ " + fmt(l.X) + " " + fmt(l.Y) + " " +
@@ -214,11 +261,13 @@ void Simulator::addControls() {
         return ControlResult::success("garbage " + std::to_string(n));
     });
 
-    t.add("noise", "SCALE", "colorimeter reading noise (1 normal, 0 none)", [this](const Args &a) {
+    t.add("noise", "SCALE", "reading noise (1 normal, 0 none)", [this](const Args &a) {
         double s = 0;
         if (a.size() != 1 || !parseNumber(a[0], s) || s < 0)
             return ControlResult::failure("usage: noise SCALE (>= 0)");
         colorimeter_->setNoise(s);
+        for (const auto &r : references_)
+            r->setNoise(s);
         return ControlResult::success("noise " + fmt(s));
     });
 

@@ -5,6 +5,8 @@
 
 #include "colorimetersim.h"
 #include "controltable.h"
+#include "dirlock.h"
+#include "referencesim.h"
 #include "scene.h"
 
 #include <memory>
@@ -16,6 +18,7 @@ namespace sim {
 struct SimulatorOptions {
     std::string dir; // where the port symlinks go; created if missing
     ColorimeterConfig colorimeter;
+    std::vector<ReferenceConfig> references; // each on DIR/<its port name>
 };
 
 // $XDG_RUNTIME_DIR/tintwell-sim, or /tmp/tintwell-sim-<uid>.
@@ -28,6 +31,7 @@ public:
     Simulator(const Simulator &) = delete;
     Simulator &operator=(const Simulator &) = delete;
 
+    // Refuses a port directory another simulator holds (the message names its pid).
     bool start(std::string *error);
     void stop();
 
@@ -35,6 +39,8 @@ public:
     ColorimeterSim &colorimeter() { return *colorimeter_; }
     std::vector<SerialInstrument *> instruments();
     SerialInstrument *instrument(const std::string &name);
+    // The reference instrument with this port name ("cs2000", ...), or null.
+    ReferenceSim *reference(const std::string &name);
 
     // One command line in, one reply line out ("ok ..." / "error ...").
     std::string execute(const std::string &line) { return control_.execute(line); }
@@ -46,8 +52,10 @@ private:
     SerialInstrument *target(const ControlTable::Args &args, std::size_t index, std::string *error);
 
     SimulatorOptions options_;
+    DirLock dirLock_; // one simulator per port directory
     Scene scene_;
     std::unique_ptr<ColorimeterSim> colorimeter_;
+    std::vector<std::unique_ptr<ReferenceSim>> references_;
     ControlTable control_;
 };
 

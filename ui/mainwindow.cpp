@@ -15,6 +15,8 @@
 #include "qdeviceaction.h"
 #include "qportmenu.h"
 #include "settings.h"
+#include "testpanel.h"
+#include "toolwindows.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -84,6 +86,10 @@ MainWindow::MainWindow(QWidget *parent)
     on_actionRestore_Worksplace_triggered();
 
     setUpColorimeterMenu();
+    setUpReferenceMenu();
+    m_tools = new ToolWindows(this, m_portMenu);
+    // Logs of a run that ended without finishing, once the window is up.
+    QTimer::singleShot(0, m_tools, &ToolWindows::recoverInterruptedLogs);
 
     connect(m_spec, &ChromaGamutSpec::CurrentGamutChanged, this, &MainWindow::setTarget);
     connect(m_spec, &ChromaGamutSpec::videoModeChanged, this, &MainWindow::setTarget);
@@ -111,6 +117,8 @@ MainWindow::~MainWindow() {
         disconnect(m_device, nullptr, this, nullptr);
     if (m_portMenu && m_portMenu->currentDevice())
         m_portMenu->closePort();
+    if (m_referenceMenu && m_referenceMenu->currentDevice())
+        m_referenceMenu->closePort();
     delete ui;
 }
 
@@ -140,15 +148,31 @@ void MainWindow::setUpColorimeterMenu() {
     });
 }
 
+void MainWindow::setUpReferenceMenu() {
+    m_referenceMenu = new QPortMenu(QStringLiteral("Connect Reference"), ui->menuBar);
+    m_referenceMenu->setEnabledMask(RoleReference | RoleSpectral | RoleManual);
+    ui->menuBar->insertMenu(ui->menuSetup->menuAction(), m_referenceMenu);
+    m_referenceLabel = new QLabel(this);
+    statusBar()->addPermanentWidget(m_referenceLabel);
+    GenMeasure *reference = m_referenceMenu->device();
+    auto show = [this, reference] {
+        const bool open = reference->deviceType() != NoDevice;
+        m_referenceLabel->setText(
+            open ? QStringLiteral("Reference: %1 %2")
+                       .arg(reference->model().trimmed(), reference->serialNumber())
+                 : QString());
+    };
+    connect(reference, &GenDevice::connected, this, show);
+    connect(reference, &GenDevice::closed, this, show);
+}
+
 void MainWindow::setUpUnavailable() {
     // Their windows are not part of this version; offering them would promise
     // something that does not happen.
-    m_unavailable = {
-        ui->pushMeasureFlicker,    ui->pushChangeProfile,        ui->pushTestPanle,
-        ui->actionSelect_Cal_File, ui->actionView_Cal_Matrix,    ui->actionBlack_Level_Calibration,
-        ui->actionCreate_Cal_File, ui->actionScreen_Calibration, ui->actionKelvin_Calculator,
-        ui->actionTest_Panel,      ui->actionLogging_Tool,       ui->actionSpectral_Scan,
-        ui->actionTest_Color_Batch};
+    m_unavailable = {ui->pushChangeProfile,     ui->actionSelect_Cal_File,
+                     ui->actionView_Cal_Matrix, ui->actionBlack_Level_Calibration,
+                     ui->actionCreate_Cal_File, ui->actionScreen_Calibration,
+                     ui->actionSpectral_Scan,   ui->actionTest_Color_Batch};
     for (QObject *object : m_unavailable) {
         if (auto *w = qobject_cast<QWidget *>(object)) {
             w->setEnabled(false);
@@ -603,6 +627,37 @@ void MainWindow::on_actionHelp_File_triggered() {
 void MainWindow::on_actionAbout_triggered() {
     About about(this);
     about.exec();
+}
+
+// ---- Tools ----
+
+void MainWindow::on_actionKelvin_Calculator_triggered() {
+    m_tools->showKelvin();
+}
+
+void MainWindow::on_actionLogging_Tool_triggered() {
+    m_tools->showLogging();
+}
+
+void MainWindow::on_actionTest_Panel_triggered() {
+    connect(this, &MainWindow::updateColor, m_tools->testPanel(), &TestPanel::updateColor,
+            Qt::UniqueConnection);
+    m_tools->showTestPanel();
+    setTarget(); // hands the panel the current target at once
+}
+
+void MainWindow::on_pushTestPanle_clicked() {
+    on_actionTest_Panel_triggered();
+}
+
+void MainWindow::on_pushMeasureFlicker_clicked() {
+    // The colorimeter streams flicker or measures colour, not both.
+    if (m_device->isMeasuring()) {
+        m_device->stopMeasuring();
+        ui->pushMeasure->setChecked(false);
+        lockWhileMeasuring(false);
+    }
+    m_tools->showFlicker();
 }
 
 // ---- Saving ----

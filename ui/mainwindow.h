@@ -27,6 +27,7 @@ class QAction;
 class QCloseEvent;
 class QLabel;
 class QPortMenu;
+class ToolWindows;
 
 class MainWindow : public QMemoryMainWindow, public DemoWindow {
     Q_OBJECT
@@ -37,6 +38,10 @@ public:
     // The colorimeter menu's wrapper: always the menu's current device.
     GenMeasure *device() const { return m_device; }
     QPortMenu *colorimeterMenu() const { return m_portMenu; }
+    ToolWindows *tools() const { return m_tools; }
+    // Reference, spectral and manual instruments, for the tools that compare
+    // against one; the status bar names the one connected.
+    QPortMenu *referenceMenu() const { return m_referenceMenu; }
 
     // What the window shows now, for tests and the demo.
     QString readoutText(int index) const; // 0..2: lineMeasure1..3
@@ -81,6 +86,11 @@ private slots:
     void on_actionRestore_Worksplace_triggered();
     void on_actionHelp_File_triggered();
     void on_actionAbout_triggered();
+    void on_actionKelvin_Calculator_triggered();
+    void on_actionTest_Panel_triggered();
+    void on_actionLogging_Tool_triggered();
+    void on_pushMeasureFlicker_clicked();
+    void on_pushTestPanle_clicked();
     void scanStarted();
     void scanFinished();
     void connectionFailed();
@@ -92,6 +102,7 @@ protected:
 
 private:
     void setUpColorimeterMenu();
+    void setUpReferenceMenu();
     void setUpUnavailable();
     void fitCompareTable();
     void showProfile();
@@ -134,5 +145,8 @@ private:
     QTimer m_statusTimer;
 
     QLabel *m_deviceLabel = nullptr; // the connected instrument, beside the status text
+    QPortMenu *m_referenceMenu = nullptr;
+    QLabel *m_referenceLabel = nullptr; // the connected reference instrument
     QPointer<HelpViewer> m_help;
+    ToolWindows *m_tools = nullptr;
 };

@@ -192,8 +192,12 @@ QString measurementErrorText(uint32_t remaining) {
         text += QStringLiteral("The Flicker string from the Torva device was bad.\n");
     if (remaining & lostBits)
         text += QStringLiteral("The Torva device has been unplugged\n");
+    if (remaining & ErrorBits::BadReply)
+        text += QStringLiteral("The reply from the Torva device was damaged (communication "
+                               "error).\n");
     const uint32_t rest =
-        remaining & ~(ErrorBits::AimingLights | rangeBits | ErrorBits::FlickerBadPacket | lostBits);
+        remaining & ~(ErrorBits::AimingLights | rangeBits | ErrorBits::FlickerBadPacket | lostBits |
+                      ErrorBits::BadReply);
     if (rest)
         text +=
             QStringLiteral("There was an error with the measurement. Error code: %1\n").arg(rest);

@@ -1,25 +1,12 @@
 #include "calibrationwire.h"
 
+#include "colorimeterwire.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace sim {
 namespace clmtrwire {
-
-namespace {
-
-void put16(std::string &out, unsigned v) {
-    v = std::min(v, 0xFFFFu);
-    out += static_cast<char>(v >> 8);
-    out += static_cast<char>(v & 0xFF);
-}
-
-std::string padTo(std::string s, std::size_t length, char fill) {
-    s.resize(length, fill);
-    return s;
-}
-
-} // namespace
 
 std::string encodeStored(double v) {
     if (v == 0 || !std::isfinite(v))
@@ -39,8 +26,8 @@ std::string encodeStored(double v) {
 }
 
 std::string profileRecord(const std::string &name, const Matrix3 &rgb, const Matrix3 &correction) {
-    std::string out = padTo(name.substr(0, 20), 20, ' ') + "//";
-    out = padTo(out, 59, '\0');
+    std::string out = padded(name, 20) + "//";
+    out = padded(out, 59, '\0');
     for (double c : {95.043, 100.0, 108.89, 0.005, 5.0})
         out += encodeStored(c);
     for (const Matrix3 *m : {&rgb, &correction})
@@ -54,13 +41,13 @@ std::string profileListFromRecords(const std::vector<std::string> &records) {
     std::string out = "D7";
     for (std::size_t slot = 0; slot < 96; ++slot) {
         const std::string r = slot < records.size() ? records[slot] : std::string();
-        out += padTo(r.substr(0, 20), 20, '\xFF');
+        out += padded(r, 20, '\xFF');
     }
     return out + "OK\r";
 }
 
 std::string recordReply(const std::string &record) {
-    return padTo(record, 128, '\xFF') + "OK\r";
+    return padded(record, 128, '\xFF') + "OK\r";
 }
 
 std::string encodeValue4(double v) {
@@ -92,12 +79,12 @@ std::string matrixReply(const Matrix3 &m) {
     for (const auto &row : m)
         for (double v : row)
             out += encodeValue4(v);
-    return padTo(out, 130, '\0') + "OK\r";
+    return padded(out, 130, '\0') + "OK\r";
 }
 
 std::string blackTableReply(const std::string &command, const std::array<unsigned, 19> &values,
                             char status) {
-    std::string out = padTo(command.substr(0, 2), 2, ' ');
+    std::string out = padded(command, 2);
     for (unsigned v : values)
         put16(out, v);
     out += ' ';
@@ -112,7 +99,7 @@ std::string thermalReply(const std::array<double, 18> &coefficients) {
         const unsigned quarter = static_cast<unsigned>(std::lround(std::fabs(c) * 4096.0));
         put16(out, c < 0 ? 32768 + quarter : quarter);
     }
-    return padTo(out, 130, '\0') + "OK\r";
+    return padded(out, 130, '\0') + "OK\r";
 }
 
 } // namespace clmtrwire

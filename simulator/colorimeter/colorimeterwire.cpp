@@ -6,11 +6,9 @@
 namespace sim {
 namespace clmtrwire {
 
-namespace {
-
-std::string padded(const std::string &s, std::size_t width) {
+std::string padded(const std::string &s, std::size_t width, char fill) {
     std::string out = s.substr(0, width);
-    out.resize(width, ' ');
+    out.resize(width, fill);
     return out;
 }
 
@@ -19,8 +17,6 @@ void put16(std::string &out, unsigned v) {
     out += static_cast<char>(v >> 8);
     out += static_cast<char>(v & 0xFF);
 }
-
-} // namespace
 
 std::string encodeReading(double v) {
     if (v == 0 || !std::isfinite(v))

@@ -8,6 +8,11 @@
 namespace sim {
 namespace clmtrwire {
 
+// s cut or filled with `fill` to exactly width bytes.
+std::string padded(const std::string &s, std::size_t width, char fill = ' ');
+// v (at most 0xFFFF) as two bytes, high byte first.
+void put16(std::string &out, unsigned v);
+
 // Three-byte reading value: bit 7 of byte 0 the sign, 15-bit mantissa high
 // byte first, byte 2 a signed exponent; value = mantissa / 65536 * 2^exponent.
 std::string encodeReading(double v);

@@ -5,14 +5,6 @@
 namespace sim {
 namespace clmtrwire {
 
-namespace {
-std::string padded(const std::string &s, std::size_t width) {
-    std::string out = s.substr(0, width);
-    out.resize(width, ' ');
-    return out;
-}
-} // namespace
-
 std::string responseReply(const std::string &model, const std::string &serial,
                           const std::string &firmware, const ResponseValues &values) {
     std::string out = "P4" + padded(model, 7) + padded(serial, 9) + " " + padded(firmware, 7);

@@ -1,8 +1,11 @@
 #include "nvmemory.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace sim {
 
@@ -70,9 +73,15 @@ bool NonVolatileMemory::load(std::string *error) {
     };
     if (stateFile_.empty())
         return true;
+    struct stat st {};
+    if (::stat(stateFile_.c_str(), &st) != 0) {
+        if (errno == ENOENT)
+            return true; // not there yet: created on the first change
+        return fail(std::strerror(errno));
+    }
     std::ifstream in(stateFile_, std::ios::binary);
-    if (!in)
-        return true; // not there yet: created on the first change
+    if (!in) // there, but not ours to read: still not ours to replace
+        return fail(std::string("cannot be read (") + std::strerror(errno) + ")");
     std::string line;
     if (!std::getline(in, line) || line != header)
         return fail("not a colorimeter state file");

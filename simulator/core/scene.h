@@ -3,6 +3,7 @@
 // reading completes; the control channel and tests change it at any time.
 
 #include "flickerwave.h"
+#include "spectrum.h"
 
 #include <mutex>
 
@@ -19,6 +20,13 @@ public:
     // False (and nothing changed) unless y > 0 and the values are finite.
     bool setxyY(double x, double y, double Y);
     Tristimulus light() const;
+    // The light's spectral power distribution. Whatever sets the light sets
+    // it too: setXYZ()/setxyY() give a synthesized spectrum with those
+    // values, setSpectrum() a measured one whose X, Y, Z become the light.
+    Spectrum spectrum() const;
+    // False (and nothing changed) unless it has spectrumSize values, all
+    // finite and not negative.
+    bool setSpectrum(const Spectrum &s);
     // How the light varies in time around light() (steady unless set).
     FlickerWave &flicker() { return flicker_; }
     const FlickerWave &flicker() const { return flicker_; }
@@ -26,6 +34,10 @@ public:
 private:
     mutable std::mutex lock_;
     Tristimulus light_;
+    // Made when first asked for after setXYZ(): the light may change far more
+    // often than anyone looks at its spectrum.
+    mutable Spectrum spectrum_;
+    mutable bool spectrumStale_ = true;
     FlickerWave flicker_;
 };
 

@@ -75,7 +75,29 @@ bool SerialInstrument::replug(std::string *error) {
     return requestResult_;
 }
 
+void SerialInstrument::setSilent(bool on) {
+    silent_ = on;
+    wake();
+}
+
+void SerialInstrument::setSlowMs(double ms) {
+    slowMs_ = ms;
+    wake(); // a byte waiting out the old delay goes at the new one
+}
+
+void SerialInstrument::setTruncate(int n) {
+    truncate_ = n;
+    wake();
+}
+
+void SerialInstrument::setGarbage(int n) {
+    garbage_ = n;
+    wake();
+}
+
 void SerialInstrument::wake() {
+    if (wakePipe_[1] < 0)
+        return; // not running
     char c = 1;
     ssize_t r = ::write(wakePipe_[1], &c, 1);
     (void)r; // a full pipe already wakes the thread
@@ -155,7 +177,7 @@ std::size_t SerialInstrument::frameLength(const std::string &input) const {
     return cr == std::string::npos ? 0 : cr + 1;
 }
 
-void SerialInstrument::sendReply(std::string reply) {
+void SerialInstrument::injectFaults(std::string &bytes) {
     const int garbage = garbage_;
     if (garbage > 0) {
         std::string noise;
@@ -163,25 +185,42 @@ void SerialInstrument::sendReply(std::string reply) {
             garbageSeed_ = garbageSeed_ * 1103515245u + 12345u;
             noise += static_cast<char>(garbageSeed_ >> 16);
         }
-        reply = noise + reply;
+        bytes = noise + bytes;
     }
     const int keep = truncate_;
-    if (keep >= 0 && static_cast<std::size_t>(keep) < reply.size())
-        reply.resize(static_cast<std::size_t>(keep));
+    if (keep >= 0 && static_cast<std::size_t>(keep) < bytes.size())
+        bytes.resize(static_cast<std::size_t>(keep));
+}
+
+SerialInstrument::Clock::duration SerialInstrument::byteTime() const {
+    // 10 bits per byte on the wire (start, 8 data, stop).
+    return scaled(10000.0 / baud_) + std::chrono::duration_cast<Clock::duration>(
+                                         std::chrono::duration<double, std::milli>(slowMs_));
+}
+
+void SerialInstrument::sendReply(std::string reply) {
+    injectFaults(reply);
     if (!hostLineMatches())
         garble(reply);
 
-    // 10 bits per byte on the wire (start, 8 data, stop).
-    const double byteMs = 10000.0 / baud_;
-    const auto perByte = scaled(byteMs) + std::chrono::duration_cast<Clock::duration>(
-                                              std::chrono::duration<double, std::milli>(slowMs_));
-    const auto start = Clock::now();
+    Clock::time_point last = Clock::now(); // when the previous byte left
     std::size_t sent = 0;
     while (sent < reply.size()) {
+        if (silent_)
+            return; // fell silent in the middle of the reply
         std::size_t chunk = reply.size() - sent;
-        if (perByte.count() > 0) {
-            if (!waitUntil(start + perByte * static_cast<long>(sent + 1)))
+        if (byteTime().count() > 0) {
+            // The delay is looked up again whenever a setting changes, so a
+            // byte waiting out a long delay goes as soon as it is lifted.
+            Wait w;
+            Clock::time_point due;
+            do {
+                due = last + byteTime();
+                w = waitOrWake(due);
+            } while (w == Wait::Woken);
+            if (w == Wait::Interrupted)
                 return;
+            last = due;
             chunk = 1;
         }
         if (sent + chunk == reply.size()) {
@@ -197,20 +236,28 @@ void SerialInstrument::sendReply(std::string reply) {
 }
 
 bool SerialInstrument::waitUntil(Clock::time_point t) {
+    Wait w;
+    while ((w = waitOrWake(t)) == Wait::Woken) {
+    }
+    return w == Wait::Done;
+}
+
+SerialInstrument::Wait SerialInstrument::waitOrWake(Clock::time_point t) {
     for (;;) {
         auto left = std::chrono::duration_cast<std::chrono::microseconds>(t - Clock::now());
         if (left.count() <= 0)
-            return true;
+            return Wait::Done;
         pollfd p{wakePipe_[0], POLLIN, 0};
         timespec ts{static_cast<time_t>(left.count() / 1000000),
                     static_cast<long>(left.count() % 1000000) * 1000};
         if (::ppoll(&p, 1, &ts, nullptr) > 0) {
             std::lock_guard<std::mutex> lock(requestLock_);
             if (request_ != Request::None)
-                return false; // the main loop services it
+                return Wait::Interrupted; // the main loop services it
             char buf[64];
             while (::read(wakePipe_[0], buf, sizeof buf) > 0) {
             }
+            return Wait::Woken;
         }
     }
 }
@@ -248,16 +295,22 @@ SerialInstrument::Clock::time_point SerialInstrument::serviceStream() {
         Clock::time_point next = Clock::time_point::max();
         streaming_ = streamOutput(now, produced, next);
         streamNext_ = next;
+        if (silent_)
+            produced.clear(); // produced all the same: a silent instrument keeps its clock
+        else
+            injectFaults(produced);
         if (streamOut_.size() + produced.size() <= bufferLimit) // an overrun loses packets
             streamOut_ += produced;
     }
+    if (silent_)
+        streamOut_.clear();
     if (streamOut_.empty())
         return streaming_ ? streamNext_ : Clock::time_point::max();
 
-    // 10 bits per byte on the wire (start, 8 data, stop).
-    const auto perByte = scaled(10000.0 / baud_);
+    const auto perByte = byteTime();
     if (streamByteAt_ < now - batch)
         streamByteAt_ = now; // the line was idle: no burst to catch up
+    streamByteAt_ = std::min(streamByteAt_, now + perByte); // a lifted delay counts at once
     std::size_t count = streamOut_.size();
     if (perByte.count() > 0) {
         if (now < streamByteAt_)

@@ -40,14 +40,15 @@ public:
     const std::string &name() const { return name_; }
     const std::string &linkPath() const { return pty_.linkPath(); }
 
-    // Faults. slowMs is extra time per reply byte; truncate keeps the first n
-    // bytes of each reply (-1 off); garbage puts n random bytes before each
-    // reply (0 off).
-    void setSilent(bool on) { silent_ = on; }
+    // Faults, for replies and streams alike, in force from the next byte on.
+    // slowMs is extra time per byte; truncate keeps the first n bytes of each
+    // reply or stream packet (-1 off); garbage puts n random bytes before each
+    // (0 off); a silent instrument sends nothing.
+    void setSilent(bool on);
     bool silent() const { return silent_; }
-    void setSlowMs(double ms) { slowMs_ = ms; }
-    void setTruncate(int n) { truncate_ = n; }
-    void setGarbage(int n) { garbage_ = n; }
+    void setSlowMs(double ms);
+    void setTruncate(int n);
+    void setGarbage(int n);
 
     // 1 real time; 0 answers at once without pacing; in between runs faster.
     void setTimeScale(double s) { timeScale_ = s; }
@@ -71,6 +72,9 @@ protected:
     // Sleeps until t; false when interrupted by an unplug or stop, in which
     // case the pending reply must be dropped.
     bool waitUntil(Clock::time_point t);
+    enum class Wait { Done, Woken, Interrupted };
+    // As waitUntil, but also returns early (Woken) when a fault setting changed.
+    Wait waitOrWake(Clock::time_point t);
     // ms of instrument time as wall time under the time scale.
     Clock::duration scaled(double ms) const;
 
@@ -97,6 +101,10 @@ private:
     bool serviceRequest(); // false when the thread should end
     void sendReply(std::string reply);
     void wake();
+    // Garbage before, truncation after: what a faulty line makes of bytes.
+    void injectFaults(std::string &bytes);
+    // Wire time of one byte, with the extra delay in force now.
+    Clock::duration byteTime() const;
     // Asks for and writes due stream bytes; returns when to look again.
     Clock::time_point serviceStream();
     bool hostLineMatches() const;

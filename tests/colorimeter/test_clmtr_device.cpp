@@ -9,8 +9,8 @@ TEST_F(Device, ConnectIdentifiesReadsTheProfileListAndProbes) {
     TClmtr c;
     ASSERT_TRUE(c.connect(port()));
     EXPECT_EQ(c.model(), "T-40");
-    EXPECT_EQ(c.serialNumber(), sim_->sim().colorimeter().serial());
-    EXPECT_EQ(sim_->sim().colorimeter().rangeMode(), -1); // "J8" reached the instrument
+    EXPECT_EQ(c.serialNumber(), sim_->colorimeter().serial());
+    EXPECT_EQ(sim_->colorimeter().rangeMode(), -1); // "J8" reached the instrument
     ASSERT_EQ(c.profileNames().size(), 97u);
     EXPECT_EQ(c.profileNames()[1], "Studio D65");
     c.close();

@@ -29,7 +29,7 @@ protected:
 };
 
 TEST_F(Stream, MeasureOnceAndOtherCommandsStopTheStreamFirst) {
-    sim_->sim().scene().setXYZ(1, 1, 1);
+    sim_->scene().setXYZ(1, 1, 1);
     Measurement m = c.measureOnce(0); // adaptive
     EXPECT_GT(m.avgCount, 5); // a dim light takes several readings (the rule: averaging tests)
     EXPECT_EQ(m.errorCode & unstable, 0u);

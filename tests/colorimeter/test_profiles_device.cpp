@@ -123,7 +123,7 @@ protected:
     double measureAll(TClmtr &c, double *out) {
         double worst = 0;
         for (int i = 0; i < 12; i += 3) {
-            sim_->sim().scene().setXYZ(reference[i], reference[i + 1], reference[i + 2]);
+            sim_->scene().setXYZ(reference[i], reference[i + 1], reference[i + 2]);
             const Measurement m = c.measureOnce(1);
             // Primaries lie far from the Planckian locus (0x20); nothing else may show.
             EXPECT_EQ(m.errorCode & ~ErrorBits::CctOutOfRange, 0u) << i;
@@ -156,7 +156,7 @@ TEST_F(SimProfiles, ASavedProfileCorrectsReadingsIsReloadedWhenOverwrittenAndSur
         c.startMeasuring();
         ASSERT_EQ(c.selectProfile(7), 0u);
         EXPECT_FALSE(c.isThreadRunning()); // selecting stops the worker first
-        EXPECT_EQ(sim_->sim().colorimeter().selectedSlot(), 7);
+        EXPECT_EQ(sim_->colorimeter().selectedSlot(), 7);
         EXPECT_LT(worstAfterCorrection(c), 1e-4); // the stored format's 15-bit mantissas
         matrix doubled(3, 3);
         for (int i = 0; i < 3; ++i)

@@ -90,12 +90,12 @@ TEST_F(PortManagerTest, ABusyPortIsListedAndTakenOverByOurOwnDevice) {
     setExtraPorts({sim.port()});
     const int other = holdPort(sim.port());
     ASSERT_GE(other, 0);
-    const uint64_t before = sim.sim().colorimeter().repliesSent();
+    const uint64_t before = sim.colorimeter().repliesSent();
     ASSERT_TRUE(scanNow());
     ConnectionInfo e;
     ASSERT_TRUE(findEntry(sim.port(), &e));
     EXPECT_EQ(e.type, BusyPort);
-    EXPECT_EQ(sim.sim().colorimeter().repliesSent(), before); // not probed
+    EXPECT_EQ(sim.colorimeter().repliesSent(), before); // not probed
     QSignalSpy failed(manager, &PortManager::failureToConnect);
     manager->connectDevice(e, false); // nothing was identified there
     EXPECT_EQ(failed.count(), 1);

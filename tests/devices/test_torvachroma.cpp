@@ -57,7 +57,7 @@ TEST(TorvaFactoryTest, ProbeIdentifiesAndCreateReturnsTheDeviceOpenOrNot) {
 
 TEST(TorvaChromaTest, RecordsArriveQueuedOnTheReceiversThread) {
     SimColorimeter sim("TV-40");
-    sim.sim().scene().setXYZ(95, 100, 108);
+    sim.scene().setXYZ(95, 100, 108);
     ASSERT_EQ(sim.say("flicker sine 30 20").rfind("ok", 0), 0u);
     auto d = openOn(sim);
     QObject receiver;
@@ -102,12 +102,12 @@ TEST(TorvaChromaTest, AnIdleUnpluggedInstrumentIsAnnouncedOnceWhenAsked) {
 
 TEST(TorvaChromaTest, OperationsReachTheInstrument) {
     SimColorimeter sim("TV-40");
-    sim.sim().scene().setXYZ(95, 100, 108);
+    sim.scene().setXYZ(95, 100, 108);
     auto d = openOn(sim);
     EXPECT_TRUE(d->setMaxAverage(8));
     EXPECT_EQ(d->maxAverage(), 8);
     d->setRange(5);
-    EXPECT_EQ(sim.sim().colorimeter().rangeMode(), 5);
+    EXPECT_EQ(sim.colorimeter().rangeMode(), 5);
     d->setRange(-1);
     EXPECT_NEAR(d->measure(1).bigY, 100, 2);
 
@@ -150,7 +150,7 @@ TEST(TorvaChromaTest, ProfileChangesAreAnnounced) {
 TEST(TorvaChromaTest, NoOpRequestsSendNothing) {
     SimColorimeter sim("T-40");
     auto d = openOn(sim);
-    const uint64_t before = sim.sim().colorimeter().repliesSent();
+    const uint64_t before = sim.colorimeter().repliesSent();
     // A factory calibration record is not written by this adapter.
     const double twelve[12] = {100, 100, 100, 40, 20, 2, 35, 70, 12, 18, 7, 95};
     const QList<QVector<double>> three = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
@@ -161,6 +161,6 @@ TEST(TorvaChromaTest, NoOpRequestsSendNothing) {
     EXPECT_FALSE(d->isFlickering());
 
     settle(50);
-    EXPECT_EQ(sim.sim().colorimeter().repliesSent(), before);
+    EXPECT_EQ(sim.colorimeter().repliesSent(), before);
     EXPECT_TRUE(d->isConnected());
 }

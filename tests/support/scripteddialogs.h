@@ -29,6 +29,7 @@ public:
     // Answers for file dialogs; when none is queued a file dialog is cancelled.
     void queueFileName(const QString &path) { m_files.enqueue(path); }
 
+    const QList<Shown> &shown() const { return m_shown; }
     Shown last() const { return m_shown.isEmpty() ? Shown{} : m_shown.last(); }
     int count() const { return m_shown.size(); }
     void clear() { m_shown.clear(); }

@@ -34,9 +34,12 @@ public:
         std::string error;
         EXPECT_TRUE(sim_->start(&error)) << error;
     }
+    const std::string &dir() const { return dir_.path(); }
     std::string portPath() const { return dir_.file("colorimeter"); }
     std::string say(const std::string &line) { return sim_->execute(line); }
     sim::Simulator &sim() const { return *sim_; }
+    sim::Scene &scene() const { return sim_->scene(); }
+    sim::ColorimeterSim &colorimeter() const { return sim_->colorimeter(); }
 
 private:
     TempDir dir_;
@@ -48,11 +51,13 @@ protected:
     void startSim(const std::string &model = "TV-40",
                   const SimInstrument::Adjust &adjust = nullptr) {
         sim_ = std::make_unique<SimInstrument>(model, adjust);
+        dir_ = sim_->dir();
     }
     std::string port() const { return sim_->portPath(); }
     std::string say(const std::string &line) { return sim_->say(line); }
 
     std::unique_ptr<SimInstrument> sim_;
+    std::string dir_; // the simulator's port directory, once started
 };
 
 // Records delivered on the worker thread, read by the test thread.

@@ -1,0 +1,59 @@
+#include "clidevice.h"
+
+#include "devicetypes.h"
+#include "factories.h"
+#include "genfactory.h"
+#include "manual.h"
+#include "startup.h"
+
+#include <QFile>
+
+#include <cstdio>
+
+namespace {
+int argc = 1;
+char programName[] = "tintwell-cli";
+char *argv[] = {programName, nullptr};
+
+// Transport and reading failures (the record's errorCode table).
+constexpr quint32 portLost = 0x1, noAnswer = 0x2, internal = 0x4, unusable = 0x8;
+} // namespace
+
+CliDeviceContext::CliDeviceContext() {
+    prepareApplicationIdentity();
+    if (!QCoreApplication::instance())
+        m_app = std::make_unique<QCoreApplication>(argc, argv);
+    registerDeviceMetaTypes();
+    registerManualMeter();
+}
+
+CliDeviceContext::~CliDeviceContext() = default;
+
+std::unique_ptr<GenMeasure> openInstrument(const char *command, const char *kind,
+                                           const std::string &port) {
+    GenFactory *factory = findFactory(kind);
+    const QString path = QFile::decodeName(QByteArray::fromStdString(port));
+    std::unique_ptr<GenMeasure> device(factory ? qobject_cast<GenMeasure *>(factory->create(path))
+                                               : nullptr);
+    if (!device || !device->isConnected()) {
+        std::fprintf(stderr, "tintwell-cli %s: no %s answered at %s\n", command, kind,
+                     port.c_str());
+        return nullptr;
+    }
+    std::fprintf(stderr, "tintwell-cli %s: %s, serial %s\n", command,
+                 device->model().toUtf8().constData(), device->serialNumber().toUtf8().constData());
+    return device;
+}
+
+int checkReading(const char *command, GenMeasure &device, quint32 errorCode) {
+    if (!(errorCode & (portLost | noAnswer | internal | unusable)))
+        return 0;
+    const char *why = "the instrument's reply could not be used";
+    if ((errorCode & portLost) || !device.isConnected())
+        why = "the port closed or the instrument was unplugged";
+    else if (errorCode & noAnswer)
+        why = "the instrument stopped answering";
+    std::fprintf(stderr, "tintwell-cli %s: instrument lost: %s (code %u)\n", command, why,
+                 errorCode);
+    return 3;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// What the tintwell-cli commands built on the device layer share: a Qt
+// application object with the program's settings identity and every device
+// kind registered, opening one instrument through its factory, and turning
+// a failed reading into a message and an exit code.
+
+#include "genmeasure.h"
+
+#include <QCoreApplication>
+
+#include <memory>
+#include <string>
+
+class CliDeviceContext {
+public:
+    CliDeviceContext();
+    ~CliDeviceContext();
+
+private:
+    std::unique_ptr<QCoreApplication> m_app;
+};
+
+// The device of the factory named `kind` (one of DeviceNames) opened on
+// port; null, with "<command>: no <what> answered at <port>" on stderr,
+// when it did not open.
+std::unique_ptr<GenMeasure> openInstrument(const char *command, const char *kind,
+                                           const std::string &port);
+
+// 0 for a usable reading; otherwise says why on stderr and returns 3.
+int checkReading(const char *command, GenMeasure &device, quint32 errorCode);

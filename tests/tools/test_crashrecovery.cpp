@@ -1,0 +1,171 @@
+// Logs survive a crash. Tintwell runs as a child process with the simulated
+// colorimeter and starts a log by itself (TINTWELL_AUTOLOG), printing every
+// row as it takes it; it is killed with SIGKILL in the middle of the log. A
+// new start offers the log: every row taken more than a second before the
+// kill comes back, and none is damaged. The same for a flicker peak log.
+#include "devicetesting.h" // first: the simulator before any Qt header
+
+#include "childprocess.h"
+#include "flickerlogs.h"
+#include "journal.h"
+#include "logdata.h"
+#include "logging.h"
+#include "mainwindow.h"
+#include "scripteddialogs.h"
+#include "tempdir.h"
+#include "toolwindows.h"
+#include "windowtesting.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+namespace {
+
+struct Printed {
+    qint64 arrivedMs;
+    QByteArray payload;
+};
+
+class CrashRecoveryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QDir(LogJournal::directory()).removeRecursively();
+        // The child's own settings file: it reconnects the simulator.
+        QSettings child(qEnvironmentVariable("XDG_CONFIG_HOME") + "/TorvaInstruments/Tintwell.ini",
+                        QSettings::IniFormat);
+        child.setValue("mainwindow/lastTDevice", QStringLiteral("TV-40:") + sim.serial());
+        child.sync();
+    }
+    void TearDown() override { QDir(LogJournal::directory()).removeRecursively(); }
+
+    // Starts Tintwell with the log asked for.
+    void start(const QString &autoLog) {
+        app = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"tintwell"},
+            std::vector<std::string>{"TINTWELL_EXTRA_PORTS=" + sim.port().toStdString(),
+                                     "TINTWELL_AUTOLOG=" + autoLog.toStdString(),
+                                     "QT_QPA_PLATFORM=offscreen"});
+    }
+    // Collects what the child prints, each line stamped when it arrived,
+    // until it has printed count lines of the kind or ms have passed.
+    bool collect(const char *kind, int count, int ms) {
+        const qint64 end = QDateTime::currentMSecsSinceEpoch() + ms;
+        std::size_t seen = 0;
+        while (printed.value(kind).size() < count && QDateTime::currentMSecsSinceEpoch() < end) {
+            app->waitLines(seen + 1, 20);
+            const std::vector<std::string> lines = app->lines();
+            for (; seen < lines.size(); ++seen) {
+                // "autolog KIND PAYLOAD"; a peak line has a space of its own.
+                const QByteArray line = QByteArray::fromStdString(lines[seen]);
+                const int kindEnd = line.indexOf(' ', 8);
+                if (line.startsWith("autolog ") && kindEnd > 8)
+                    printed[line.mid(8, kindEnd - 8)].append(
+                        {QDateTime::currentMSecsSinceEpoch(), line.mid(kindEnd + 1)});
+            }
+        }
+        return printed.value(kind).size() >= count;
+    }
+    // SIGKILL: no destructor, no flush, no goodbye.
+    qint64 killNow() {
+        const qint64 at = QDateTime::currentMSecsSinceEpoch();
+        app->signal(SIGKILL);
+        app->wait(); // reaped: its lock is stale now
+        return at;
+    }
+    // What was printed more than a second before the kill.
+    QList<QByteArray> takenBefore(const char *kind, qint64 killedAt) const {
+        QList<QByteArray> out;
+        for (const Printed &p : printed.value(kind))
+            if (p.arrivedMs < killedAt - 1000)
+                out << p.payload;
+        return out;
+    }
+    QList<QByteArray> allPrinted(const char *kind) const {
+        QList<QByteArray> out;
+        for (const Printed &p : printed.value(kind))
+            out << p.payload;
+        return out;
+    }
+
+    SimColorimeter sim{"TV-40", 1.0};
+    std::unique_ptr<ChildProcess> app;
+    QMap<QByteArray, QList<Printed>> printed;
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(CrashRecoveryTest, ALoggingRunKilledMidwayIsRecoveredAtTheNextStart) {
+    start("logging");
+    ASSERT_TRUE(collect("row", 30, 60000)) << app->err();
+    const qint64 killedAt = killNow();
+    const QList<QByteArray> mustHave = takenBefore("row", killedAt);
+    ASSERT_GE(mustHave.size(), 20);
+
+    isolatePortManager();
+    ScriptedDialogs dialogs;
+    dialogs.queueButton(QMessageBox::Yes);
+    const QString saved = QString::fromStdString(dir.file("recovered.csv"));
+    dialogs.queueFileName(saved);
+    MainWindow window; // offers the journal once it is up
+    ASSERT_TRUE(waitUntil([&] { return dialogs.count() >= 2; }, 5000));
+    EXPECT_EQ(dialogs.shown().at(0).title, "Recover Log");
+
+    const LogData &data = window.tools()->logging()->data();
+    QList<QByteArray> recovered;
+    for (const LogRow &row : data.rows)
+        recovered << encodeLogRow(row);
+    for (const QByteArray &row : mustHave)
+        EXPECT_TRUE(recovered.contains(row)) << row.constData();
+    // Nothing damaged: every row is one the program took (the last may
+    // have reached the journal just before it could be printed).
+    const QList<QByteArray> all = allPrinted("row");
+    for (int i = 0; i < recovered.size(); ++i)
+        EXPECT_TRUE(all.contains(recovered.at(i)) || i == recovered.size() - 1) << i;
+    EXPECT_EQ(data.meta.model, "TV-40");
+
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), loggingCsv(data, LogFormat::current()));
+}
+
+TEST_F(CrashRecoveryTest, AFlickerPeakLogKilledMidwayIsRecoveredAtTheNextStart) {
+    ASSERT_EQ(sim.say("flicker sine 40 10").substr(0, 2), "ok");
+    const QString target = QString::fromStdString(dir.file("peaks.csv"));
+    start("peaks:" + target);
+    ASSERT_TRUE(collect("peaks", 30, 60000)) << app->err();
+    const qint64 killedAt = killNow();
+    const QList<QByteArray> mustHave = takenBefore("peaks", killedAt);
+    ASSERT_GE(mustHave.size(), 15);
+    // The file the user chose holds its header, whole, and nothing half-written.
+    QFile partial(target);
+    ASSERT_TRUE(partial.open(QIODevice::ReadOnly));
+    EXPECT_EQ(partial.readAll(), peakLogHeader().join('\n') + '\n');
+    partial.close();
+
+    isolatePortManager();
+    ScriptedDialogs dialogs;
+    dialogs.queueButton(QMessageBox::Yes);
+    dialogs.queueFileName(target);
+    MainWindow window;
+    ASSERT_TRUE(waitUntil([&] { return dialogs.count() >= 2; }, 5000));
+    EXPECT_EQ(dialogs.shown().at(0).title, "Recover Log");
+    EXPECT_EQ(dialogs.shown().at(1).text.section('|', 0, 0), target); // offered where it was
+
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = file.readAll().split('\n');
+    ASSERT_EQ(lines.takeLast(), QByteArray()); // ends with a line end
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines.mid(0, 2), peakLogHeader());
+    lines = lines.mid(2);
+    for (const QByteArray &line : mustHave)
+        EXPECT_TRUE(lines.contains(line)) << line.constData();
+    for (const QByteArray &line : lines)
+        EXPECT_EQ(line.count(','), 15) << line.constData();
+    EXPECT_TRUE(QDir(LogJournal::directory()).entryList({"*.journal"}).isEmpty());
+}
