@@ -6,6 +6,7 @@
 #include "startup.h"
 
 #include "mainwindow.h"
+#include "screenpatternfactories.h"
 
 #include <QApplication>
 
@@ -15,6 +16,7 @@ int main(int argc, char *argv[]) {
     registerMetaTypes();
     registerDeviceMetaTypes();
     registerManualMeter(); // before the first scan builds the factory list
+    registerPatternFactories();
     applyStyleAndTheme(app);
 
     int exitCode;

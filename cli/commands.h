@@ -14,6 +14,8 @@ int cliMeasure(const CliArgs &args);
 int cliFlicker(const CliArgs &args);
 int cliProfiles(const CliArgs &args);
 int cliBlack(const CliArgs &args);
+int cliPattern(const CliArgs &args);
+int cliSequence(const CliArgs &args);
 int cliPorts(const CliArgs &args);
 int cliReference(const CliArgs &args);
 int cliSpectrum(const CliArgs &args);

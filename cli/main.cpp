@@ -19,6 +19,8 @@ const Command commands[] = {
     {"flicker", cliFlicker, "stream flicker records from a video colorimeter"},
     {"profiles", cliProfiles, "list the colorimeter's profiles"},
     {"black", cliBlack, "read the colorimeter's black-level data"},
+    {"pattern", cliPattern, "drive a network pattern generator, or find one"},
+    {"sequence", cliSequence, "measure a list of colours shown by a pattern generator"},
     {"ports", cliPorts, "list what a device scan finds"},
     {"reference", cliReference, "measure with a reference instrument"},
     {"spectrum", cliSpectrum, "read the CS-2000's spectrum"},

@@ -92,6 +92,15 @@ std::string jsonNumber(double v) {
     return std::string(buf, res.ptr);
 }
 
+std::string csvField(const std::string &text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string out = "\"";
+    for (char c : text)
+        out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
 std::vector<TextField> measurementFields(const Measurement &m) {
     std::vector<TextField> all = recordFields(m);
     for (const TextField &f : specScalars(m.gamutSpec))

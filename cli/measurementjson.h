@@ -15,6 +15,9 @@ struct TextField {
 
 // Shortest text that reads back as the same double; "null" when not finite.
 std::string jsonNumber(double v);
+// A CSV field: quoted (with inner quotes doubled) when it holds a comma,
+// quote or line break.
+std::string csvField(const std::string &text);
 
 // The record's fields in record order, then the GamutSpec flattened
 // ("gamutSpec.redX", ..., "gamutSpec.rgbToXyz[0][0]", ...).

@@ -3,20 +3,24 @@
 # coprocess (its standard input stays open, so it keeps running), waits for
 # its port, and stops it again. Source it; it defines functions only.
 
-# demo_sim_start BINDIR PORTDIR MODEL:SERIAL LOGFILE
-# Sets DEMO_SIM_PORT to the colorimeter's pseudo-terminal.
+# demo_sim_start BINDIR PORTDIR MODEL:SERIAL LOGFILE [SIMULATOR OPTIONS...]
+# Sets DEMO_SIM_PORT to the colorimeter's pseudo-terminal, and
+# DEMO_SIM_GENERATOR to ADDRESS:PORT when a pattern generator was asked for.
 demo_sim_start() {
     local bindir=$1 portdir=$2 colorimeter=$3 log=$4 line
+    shift 4
     mkdir -p "$portdir"
-    coproc DEMO_SIM { exec "$bindir/tintwell-sim" --dir "$portdir" --colorimeter "$colorimeter" 2>>"$log"; }
+    coproc DEMO_SIM { exec "$bindir/tintwell-sim" --dir "$portdir" --colorimeter "$colorimeter" "$@" 2>>"$log"; }
     # Copied: bash unsets the coprocess variables when the coprocess ends.
     demo_sim_pid=$DEMO_SIM_PID
     DEMO_SIM_IN=${DEMO_SIM[1]}
     DEMO_SIM_OUT=${DEMO_SIM[0]}
     DEMO_SIM_PORT=
+    DEMO_SIM_GENERATOR=
     while read -r -t 10 -u "$DEMO_SIM_OUT" line; do
         case $line in
         "colorimeter "*) DEMO_SIM_PORT=${line#colorimeter } ;;
+        "pattern-generator "*) DEMO_SIM_GENERATOR=${line#pattern-generator } ;;
         ready) break ;;
         esac
     done
@@ -69,6 +73,30 @@ demo_remember_colorimeter() {
             if (!done) {
                 if (!insec) print "[mainwindow]"
                 print "lastTDevice=" val
+            }
+        }' "$ini" >"$ini.tmp" && mv "$ini.tmp" "$ini"
+}
+
+# demo_enable_setting INIFILE KEY VALUE
+# Sets a top-level key (the [General] group) of a Tintwell settings file.
+demo_enable_setting() {
+    local ini=$1 key=$2 value=$3
+    mkdir -p "$(dirname "$ini")"
+    touch "$ini"
+    awk -v key="$key" -v val="$value" '
+        /^\[/ {
+            if (ingen && !done) { print key "=" val; done = 1 }
+            ingen = ($0 == "[General]")
+            if (ingen) seen = 1
+            print
+            next
+        }
+        ingen && index($0, key "=") == 1 { if (!done) { print key "=" val; done = 1 } next }
+        { print }
+        END {
+            if (!done) {
+                if (!ingen) print "[General]"
+                print key "=" val
             }
         }' "$ini" >"$ini.tmp" && mv "$ini.tmp" "$ini"
 }

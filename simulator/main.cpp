@@ -2,6 +2,8 @@
 //
 //   tintwell-sim [--dir DIR] [--colorimeter MODEL[:SERIAL]] [--fast] [--no-noise]
 //                [--state FILE] [--firmware older|newer]
+//                [--pattern-generator SERIAL [--address 127.0.0.N] [--width W] [--height H]]
+//                [--display rec709|p3|oled]
 //                [--reference MODEL[:SERIAL]]... [--bm7-footlamberts]
 //
 // Prints "<name> <port path>" per instrument and then "ready" on standard
@@ -14,6 +16,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -55,6 +58,12 @@ void usage(FILE *out) {
                  "  --reference MODEL[:SERIAL]  add a reference instrument (repeatable):\n"
                  "                   CS-2000, PR-650 or BM-7, on DIR/cs2000, pr650, bm7\n"
                  "  --bm7-footlamberts  the BM-7 reports in foot-lamberts\n"
+                 "  --pattern-generator SERIAL  a network pattern generator on loopback\n"
+                 "                   (port TINTWELL_PATTERN_PORT, default 8888), driving\n"
+                 "                   the display under test\n"
+                 "  --address A      its address, 127.0.0.N (default 127.0.0.1)\n"
+                 "  --width W, --height H  its pattern area (default 1920 x 1080)\n"
+                 "  --display MODEL  rec709 (default), p3 or oled: what the instruments see\n"
                  "One simulator per DIR: a second one on the same DIR refuses to start.\n"
                  "Commands on standard input: type 'help'.\n");
 }
@@ -139,6 +148,36 @@ bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o, std::string *err
                 return false;
             }
             o.colorimeter.olderFirmware = age == "older";
+        } else if (a == "--pattern-generator") {
+            if (!value(o.patternGenerator.serial) || o.patternGenerator.serial.empty() ||
+                o.patternGenerator.serial.find_first_of(",:\r\n") != std::string::npos) {
+                *error = "--pattern-generator needs a serial number without ',' or ':'";
+                return false;
+            }
+            o.withPatternGenerator = true;
+        } else if (a == "--address") {
+            if (!value(o.patternGenerator.address) ||
+                o.patternGenerator.address.compare(0, 4, "127.") != 0) {
+                *error = "--address must be a loopback address (127.0.0.N)";
+                return false;
+            }
+        } else if (a == "--width" || a == "--height") {
+            std::string v;
+            int n = 0;
+            if (!value(v))
+                return false;
+            if (!sim::parseInt(v, n) || n < 1 || n > 65535) {
+                *error = a + " must be 1 to 65535";
+                return false;
+            }
+            (a == "--width" ? o.patternGenerator.width : o.patternGenerator.height) = n;
+        } else if (a == "--display") {
+            if (!value(o.display))
+                return false;
+            if (!sim::findDisplayModel(o.display)) {
+                *error = "--display must be rec709, p3 or oled";
+                return false;
+            }
         } else if (a == "--reference") {
             std::string spec;
             if (!value(spec) || !parseReference(spec, o, error))
@@ -176,6 +215,14 @@ int main(int argc, char **argv) {
         }
     }
     sim::SimulatorOptions options;
+    // The same redirection the application reads, so both meet off port 8888.
+    if (const char *p = std::getenv("TINTWELL_PATTERN_PORT")) {
+        int port = 0;
+        if (sim::parseInt(p, port) && port > 0 && port <= 65535)
+            options.patternGenerator.port = port;
+    }
+    if (const char *a = std::getenv("TINTWELL_DISCOVERY_ADDRESS"); a && *a)
+        options.patternGenerator.discoveryAddress = a;
     std::string argError;
     if (!parseArgs(argc, argv, options, &argError)) {
         std::fprintf(stderr, "tintwell-sim: %s\n", argError.c_str());
@@ -204,6 +251,8 @@ int main(int argc, char **argv) {
     }
     std::fprintf(stderr, "tintwell-sim: to use these ports: export TINTWELL_EXTRA_PORTS=%s\n",
                  ports.c_str());
+    if (sim::PatternGenSim *g = simulator.patternGenerator())
+        std::printf("pattern-generator %s\n", g->endpoint().c_str());
     std::printf("ready\n");
     std::fflush(stdout);
 

@@ -2,6 +2,7 @@
 
 #include "calibrationcontrols.h"
 #include "flickercontrols.h"
+#include "patterngencontrols.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -69,6 +70,7 @@ Simulator::Simulator(SimulatorOptions options) : options_(std::move(options)) {
         if (std::unique_ptr<ReferenceSim> sim = makeReferenceSim(scene_, options_.dir, r))
             references_.push_back(std::move(sim));
     }
+    addDisplay();
     addControls();
 }
 
@@ -102,13 +104,33 @@ bool Simulator::start(std::string *error) {
             return false;
         }
     }
+    if (patternGen_ && !patternGen_->start(error)) {
+        stop();
+        return false;
+    }
     return true;
 }
 
 void Simulator::stop() {
+    if (patternGen_)
+        patternGen_->stop();
     for (SerialInstrument *i : instruments())
         i->stop();
     dirLock_.release();
+}
+
+void Simulator::addDisplay() {
+    if (options_.display.empty() && !options_.withPatternGenerator)
+        return;
+    const DisplayModel *model =
+        findDisplayModel(options_.display.empty() ? "rec709" : options_.display);
+    if (!model)
+        return; // the command line checks the name; a bad one in code shows nothing
+    display_ = std::make_unique<DisplaySim>(scene_, *model, options_.displaySettleMs);
+    if (options_.withPatternGenerator) {
+        patternGen_ = std::make_unique<PatternGenSim>(options_.patternGenerator);
+        patternGen_->setListener([this](const PatternState &s) { display_->show(s); });
+    }
 }
 
 std::vector<SerialInstrument *> Simulator::instruments() {
@@ -273,6 +295,8 @@ void Simulator::addControls() {
 
     addCalibrationControls(t, *colorimeter_);
     addFlickerControls(t, scene_, *colorimeter_);
+    if (display_)
+        addPatternControls(t, patternGen_.get(), *display_);
 
     t.add("help", "", "this list",
           [this](const Args &) { return ControlResult::success(control_.helpText()); });

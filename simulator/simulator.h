@@ -6,6 +6,8 @@
 #include "colorimetersim.h"
 #include "controltable.h"
 #include "dirlock.h"
+#include "displaysim.h"
+#include "patterngensim.h"
 #include "referencesim.h"
 #include "scene.h"
 
@@ -18,6 +20,12 @@ namespace sim {
 struct SimulatorOptions {
     std::string dir; // where the port symlinks go; created if missing
     ColorimeterConfig colorimeter;
+    // A network pattern generator driving a display under test. A display
+    // without a generator only holds its model.
+    PatternGenConfig patternGenerator;
+    bool withPatternGenerator = false;
+    std::string display;                     // display model; "rec709" when a generator runs
+    int displaySettleMs = 200;               // 0: every change shows at once
     std::vector<ReferenceConfig> references; // each on DIR/<its port name>
 };
 
@@ -39,6 +47,9 @@ public:
     ColorimeterSim &colorimeter() { return *colorimeter_; }
     std::vector<SerialInstrument *> instruments();
     SerialInstrument *instrument(const std::string &name);
+    // Null unless configured.
+    PatternGenSim *patternGenerator() { return patternGen_.get(); }
+    DisplaySim *display() { return display_.get(); }
     // The reference instrument with this port name ("cs2000", ...), or null.
     ReferenceSim *reference(const std::string &name);
 
@@ -48,6 +59,7 @@ public:
 
 private:
     void addControls();
+    void addDisplay();
     // The instrument named by args[index], or the only/default one when absent.
     SerialInstrument *target(const ControlTable::Args &args, std::size_t index, std::string *error);
 
@@ -55,6 +67,8 @@ private:
     DirLock dirLock_; // one simulator per port directory
     Scene scene_;
     std::unique_ptr<ColorimeterSim> colorimeter_;
+    std::unique_ptr<DisplaySim> display_;
+    std::unique_ptr<PatternGenSim> patternGen_;
     std::vector<std::unique_ptr<ReferenceSim>> references_;
     ControlTable control_;
 };

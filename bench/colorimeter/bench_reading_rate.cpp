@@ -4,6 +4,7 @@
 // callback (both clocks in this process).
 //
 //   bench_colorimeter_rate [--seconds S] [--runs R]
+#include "benchstats.h"
 #include "simulator.h"
 #include "tclmtr.h"
 
@@ -62,21 +63,6 @@ private:
     std::vector<double> latenciesUs_;
     int failures_ = 0;
 };
-
-double median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double percentile(std::vector<double> v, double p) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, static_cast<std::size_t>(p * (v.size() - 1) + 0.5))];
-}
 
 struct RunResult {
     double rate = 0;       // readings a second

@@ -1,0 +1,52 @@
+#pragma once
+// Judging one patch's measurement: the spread between the smallest and the
+// largest reading of each channel, which error bits matter, the text that
+// describes them, and the choice the operator is offered.
+
+#include "measurement.h"
+
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+
+namespace patchcheck {
+
+// The operator's answer to a problem; the values are the ones kept as the
+// run's last answer.
+enum Answer { NoAnswer = 0, Abort = 0x40000, Retry = 0x80000, Ignore = 0x100000 };
+
+// Bits that never stop a patch: no dominant wavelength, CCT out of range,
+// the averaging's own instability flag and flicker-only states.
+constexpr uint32_t ignoredBits = 0x10 | 0x20 | 0x80 | 0x800000 | 0x1000000 | 0x8000000;
+// A channel whose largest reading is at or below this is too dark for its
+// spread to mean anything.
+constexpr double darkLimit = 5.0;
+constexpr double spreadLimitPercent = 1.5;
+
+struct Spread {
+    double x = 0, y = 0, z = 0; // percent of the channel's largest reading
+};
+
+// |max - min| / max x 100 per channel; 0 for a channel whose max is not
+// positive.
+Spread spread(const Measurement &m);
+uint32_t relevantBits(uint32_t errorCode);
+
+struct Problem {
+    Spread spread;
+    uint32_t error = 0; // relevant bits; 0 for a plain unstable reading
+    QString title;
+    QString text;
+    QList<Answer> choices; // in the order offered
+    Answer defaultChoice = Abort;
+};
+
+// Null when the measurement may be reported as it is. The measurement's
+// errorCode must already have had the ignored bits cleared.
+bool findProblem(const Measurement &m, Problem *problem);
+
+// The operator-facing description of the error bits, one line per group.
+QString errorDescription(uint32_t error);
+
+} // namespace patchcheck

@@ -1,0 +1,181 @@
+#include "patternsequence.h"
+
+#include "genmeasure.h"
+#include "genpattern.h"
+
+#include <QCoreApplication>
+
+namespace {
+constexpr int patchPattern = 3; // the colour patch
+}
+
+PatternSequence::PatternSequence(QObject *parent) : QObject(parent) {
+    connect(&m_worker, &StablizeTimer::setProgressBars, this, &PatternSequence::onProgress);
+    connect(&m_worker, &StablizeTimer::setBusy, this, &PatternSequence::busy);
+    connect(&m_worker, &StablizeTimer::messBox, this, &PatternSequence::onProblem,
+            Qt::BlockingQueuedConnection);
+    connect(&m_worker, &StablizeTimer::patchDone, this, &PatternSequence::onPatchDone,
+            Qt::QueuedConnection);
+}
+
+PatternSequence::~PatternSequence() {
+    m_worker.requestAbort();
+    // A worker blocked on a problem question is released when its pending
+    // question is thrown away.
+    disconnect(&m_worker, nullptr, this, nullptr);
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+    m_worker.wait();
+}
+
+void PatternSequence::setColors(const QList<QColor> &colors) {
+    m_colors = colors;
+}
+
+void PatternSequence::setGenerator(GenPattern *generator) {
+    if (m_generator)
+        disconnect(m_generator, nullptr, this, nullptr);
+    m_generator = generator;
+    if (generator) {
+        // A generator that goes away mid-run ends the run at the next patch.
+        connect(generator, &GenDevice::closed, this, [this] { setGenerator(nullptr); });
+    }
+}
+
+bool PatternSequence::generatorConnected() const {
+    return m_generator && m_generator->isConnected();
+}
+
+void PatternSequence::setMaxColor(int max) {
+    m_maxColor = max;
+    if (m_generator)
+        m_generator->setMaxColor(max);
+}
+
+bool PatternSequence::start(GenMeasure *device, int tag) {
+    if (m_running || m_colors.isEmpty())
+        return false;
+    if (!m_generator) {
+        emit generatorMissing();
+        return false;
+    }
+    emit progress(0, false);
+    m_tag = tag;
+    m_device = device;
+    selectColor(0, false);
+    m_answer = patchcheck::NoAnswer;
+    m_running = true;
+    emit patchStarting();
+    launchPatch();
+    emit isRunningChanged(true);
+    return true;
+}
+
+bool PatternSequence::abort() {
+    if (!m_running || !m_worker.isRunning())
+        return false;
+    m_answer = patchcheck::Abort;
+    m_worker.requestAbort();
+    return true;
+}
+
+void PatternSequence::launchPatch() {
+    StablizeTimer::Job job;
+    job.device = m_device;
+    job.stableSeconds = m_stableSeconds;
+    job.averages = m_averages;
+    job.maxAverage = m_maxAverage;
+    m_worker.startPatch(job);
+}
+
+void PatternSequence::selectColor(int index, bool onlyWhenIdle) {
+    if (onlyWhenIdle && m_running)
+        return;
+    m_index = index;
+    if (index >= 0 && index < m_colors.size())
+        showColor(m_colors.at(index));
+    emit changedColorIndex(index);
+}
+
+void PatternSequence::showColor(const QColor &color) {
+    m_color = color;
+    if (generatorConnected()) {
+        GenPattern *g = m_generator; // may announce its loss during the first command
+        g->setColor(color);
+        if (m_generator)
+            g->setPattern(patchPattern);
+    }
+    emit changedColor();
+}
+
+void PatternSequence::onProgress(int elapsedMs) {
+    if (!m_running)
+        return;
+    emit progress(elapsedMs, false);
+    if (m_generator)
+        m_generator->showProgress(static_cast<int>(m_stableSeconds * 1000), elapsedMs, m_index,
+                                  m_colors);
+}
+
+void PatternSequence::onProblem(const patchcheck::Problem &problem) {
+    if (m_worker.abortRequested())
+        return; // the run is being stopped; nobody is asked any more
+    if (m_handler)
+        m_answer = m_handler(problem);
+    else
+        m_answer =
+            problem.choices.contains(patchcheck::Ignore) ? patchcheck::Ignore : patchcheck::Abort;
+}
+
+void PatternSequence::onPatchDone(const Measurement &result, bool aborted) {
+    if (!m_running)
+        return;
+    m_worker.wait();
+    if (aborted)
+        m_answer = patchcheck::Abort;
+    switch (m_answer) {
+    case patchcheck::Abort:
+        if (m_device)
+            m_device->isConnected(); // lets a lost instrument notice and announce it
+        selectColor(0, false);
+        finishRun(false);
+        emit Aborted(m_tag);
+        return;
+    case patchcheck::Retry:
+        selectColor(m_index - 1, false);
+        break;
+    default:
+        emit Measured(result, m_tag, m_index);
+        break;
+    }
+    nextPatch();
+}
+
+void PatternSequence::nextPatch() {
+    m_answer = patchcheck::NoAnswer;
+    if (m_index + 1 >= m_colors.size()) {
+        selectColor(0, false);
+        finishRun(true);
+        emit finished(m_tag);
+        return;
+    }
+    if (!m_generator) {
+        emit generatorMissing();
+        selectColor(0, false);
+        finishRun(false);
+        emit Aborted(m_tag);
+        return;
+    }
+    selectColor(m_index + 1, false);
+    emit progress(0, false);
+    emit patchStarting();
+    launchPatch();
+}
+
+void PatternSequence::finishRun(bool completed) {
+    m_running = false;
+    emit progress(completed ? static_cast<int>(m_stableSeconds * 1000) : 0, completed);
+    if (m_generator)
+        m_generator->showProgress(0, 0, 0, m_colors);
+    emit runEnded(completed);
+    emit isRunningChanged(false);
+}

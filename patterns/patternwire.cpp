@@ -1,0 +1,140 @@
+#include "patternwire.h"
+
+#include <QBuffer>
+#include <QList>
+
+namespace patternwire {
+
+namespace {
+
+bool printable(const QByteArray &bytes) {
+    for (char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7f)
+            return false;
+    }
+    return true;
+}
+
+bool parseDimension(const QByteArray &field, int *out) {
+    if (field.isEmpty() || field.size() > 5)
+        return false;
+    int v = 0;
+    for (char c : field) {
+        if (c < '0' || c > '9')
+            return false;
+        v = v * 10 + (c - '0');
+    }
+    if (v > maxDimension)
+        return false;
+    *out = v;
+    return true;
+}
+
+QByteArray joined(const char *name, std::initializer_list<int> values) {
+    QByteArray out(name);
+    for (int v : values)
+        out += ',' + QByteArray::number(v);
+    return out;
+}
+
+} // namespace
+
+quint16 port() {
+    bool ok = false;
+    const uint p = qEnvironmentVariable("TINTWELL_PATTERN_PORT").toUInt(&ok);
+    return ok && p > 0 && p <= 65535 ? static_cast<quint16>(p) : defaultPort;
+}
+
+QHostAddress discoveryAddress() {
+    const QHostAddress a(qEnvironmentVariable("TINTWELL_DISCOVERY_ADDRESS"));
+    if (a.protocol() == QAbstractSocket::IPv4Protocol)
+        return a;
+    return QHostAddress(QHostAddress::Broadcast);
+}
+
+bool parseInfo(const QByteArray &line, Info *info) {
+    if (line.size() > maxInfoLength || !printable(line))
+        return false;
+    const QList<QByteArray> parts = line.split(',');
+    if (parts.size() != 5)
+        return false;
+    Info parsed;
+    if (!parseDimension(parts.at(3), &parsed.width) || !parseDimension(parts.at(4), &parsed.height))
+        return false;
+    parsed.model = QString::fromLatin1(parts.at(0));
+    parsed.serialNumber = QString::fromLatin1(parts.at(1));
+    parsed.manufacturer = QString::fromLatin1(parts.at(2));
+    if (info)
+        *info = parsed;
+    return true;
+}
+
+bool parseDiscoveryAnswer(const QByteArray &datagram, Info *info) {
+    Info parsed;
+    if (!parseInfo(datagram, &parsed) || parsed.model != QLatin1String(identity))
+        return false;
+    if (info)
+        *info = parsed;
+    return true;
+}
+
+QByteArray setPatternCommand(int pattern) {
+    return joined("setPattern", {pattern});
+}
+
+QByteArray setColorCommand(const QColor &color) {
+    return joined("setColor", {color.red(), color.green(), color.blue()});
+}
+
+QByteArray setMaxColorCommand(int max) {
+    return joined("setMaxColor", {max});
+}
+
+QByteArray setBoxSizeCommand(const QRect &box) {
+    return joined("setBoxSize", {box.x(), box.y(), box.width(), box.height()});
+}
+
+QByteArray setCheckerBoardCommand(int columns, int rows) {
+    return joined("setCheckerBoardPattern", {columns, rows});
+}
+
+QByteArray sendImageCommand(const QByteArray &png) {
+    return QByteArray("sendImg,") + png.toHex();
+}
+
+QByteArray sendImageCommand(const QImage &image) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return sendImageCommand(png);
+}
+
+ReplyReader::State ReplyReader::feed(const QByteArray &bytes) {
+    if (m_state != Waiting)
+        return m_state;
+    const int room = maxReplyLength - m_buffer.size();
+    if (bytes.size() > room) {
+        m_buffer += bytes.left(room);
+        m_state = Overflow;
+        return m_state;
+    }
+    m_buffer += bytes;
+    if (m_buffer.endsWith(terminator))
+        m_state = Complete;
+    return m_state;
+}
+
+QString ReplyReader::text() const {
+    QByteArray b = m_buffer;
+    b.replace(terminator, "");
+    return QString::fromLatin1(b);
+}
+
+void ReplyReader::reset() {
+    m_buffer.clear();
+    m_state = Waiting;
+}
+
+} // namespace patternwire

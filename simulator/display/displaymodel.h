@@ -1,0 +1,35 @@
+#pragma once
+// A display under test: RGB code values go through its transfer curve and
+// primary matrix onto its black level. Knows what a light sensor at the
+// middle of the screen sees of each pattern the generator can show.
+
+#include "patternstate.h"
+#include "scene.h"
+
+#include <string>
+#include <vector>
+
+namespace sim {
+
+struct DisplayModel {
+    std::string name;
+    double rx, ry, gx, gy, bx, by; // primaries, CIE 1931 xy
+    double wx, wy;                 // white point
+    double whiteY;                 // cd/m², full white including the black level
+    double blackY;                 // cd/m², code value 0
+    double gamma;
+};
+
+const std::vector<DisplayModel> &displayModels();
+// Null for an unknown name.
+const DisplayModel *findDisplayModel(const std::string &name);
+
+// The light of a uniform field of one colour (code values up to maxCode).
+Tristimulus displayLight(const DisplayModel &m, double red, double green, double blue,
+                         int maxCode = 255);
+
+// The average light over the sensor's spot at the middle of the screen for
+// what the generator shows.
+Tristimulus sensorLight(const DisplayModel &m, const PatternState &s);
+
+} // namespace sim

@@ -1,0 +1,50 @@
+#pragma once
+// The display under test in the simulated bench: whatever the pattern
+// generator shows becomes the scene's light, reached over a settling time
+// after each change, as a real panel drifts to its new level. Between
+// changes it leaves the scene alone, so the "light" command still
+// overrides it.
+
+#include "displaymodel.h"
+#include "scene.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace sim {
+
+class DisplaySim {
+public:
+    // settleMs 0 sets each new light at once.
+    DisplaySim(Scene &scene, DisplayModel model, int settleMs = 200);
+    ~DisplaySim();
+    DisplaySim(const DisplaySim &) = delete;
+    DisplaySim &operator=(const DisplaySim &) = delete;
+
+    const DisplayModel &model() const { return model_; }
+    // The generator changed what it shows.
+    void show(const PatternState &state);
+    // The light the display settles to for the last state shown.
+    Tristimulus target() const;
+    // True until the last change has settled.
+    bool settling() const;
+
+private:
+    void run();
+
+    using Clock = std::chrono::steady_clock;
+    Scene &scene_;
+    const DisplayModel model_;
+    const int settleMs_;
+    mutable std::mutex lock_;
+    std::condition_variable wake_;
+    Tristimulus from_, target_, shown_;
+    Clock::time_point changedAt_;
+    bool settling_ = false;
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+} // namespace sim

@@ -1,0 +1,65 @@
+#pragma once
+// A simulated network pattern generator: answers "getInfo" discovery
+// datagrams and serves the TCP commands on one loopback address, so that
+// several can run side by side and a scan sees each. Every change of what it
+// shows goes to a listener (the simulated display).
+
+#include "patternstate.h"
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace sim {
+
+struct PatternGenConfig {
+    std::string serial = "PG000001";
+    std::string address = "127.0.0.1"; // where it listens and answers from
+    // Where discovery requests arrive; the loopback broadcast by default.
+    std::string discoveryAddress = "127.255.255.255";
+    int port = 8888; // UDP discovery and TCP commands
+    int width = 1920;
+    int height = 1080;
+};
+
+class PatternGenSim {
+public:
+    using Listener = std::function<void(const PatternState &)>;
+
+    explicit PatternGenSim(PatternGenConfig config);
+    ~PatternGenSim();
+    PatternGenSim(const PatternGenSim &) = delete;
+    PatternGenSim &operator=(const PatternGenSim &) = delete;
+
+    // Called on the generator's thread after each change.
+    void setListener(Listener listener);
+    bool start(std::string *error);
+    // Closes every socket: to a client the generator has vanished.
+    void stop();
+    bool running() const { return running_; }
+
+    const PatternGenConfig &config() const { return config_; }
+    std::string endpoint() const { return config_.address + ":" + std::to_string(config_.port); }
+    PatternState state() const;
+    // Commands served so far (discovery answers not counted).
+    long commandCount() const { return commands_; }
+
+private:
+    void run();
+
+    PatternGenConfig config_;
+    mutable std::mutex lock_;
+    PatternState state_;
+    Listener listener_;
+    int udp_ = -1;      // receives discovery broadcasts
+    int udpReply_ = -1; // answers from our own address
+    int listen_ = -1;
+    int wake_[2] = {-1, -1};
+    std::atomic<bool> running_{false};
+    std::atomic<long> commands_{0};
+    std::thread thread_;
+};
+
+} // namespace sim

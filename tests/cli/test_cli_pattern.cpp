@@ -1,0 +1,131 @@
+// tintwell-cli pattern and sequence as separate processes against the
+// in-process simulated generator, display and colorimeter.
+#include "childprocess.h"
+#include "loopbackport.h"
+#include "simfixture.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <csignal>
+#include <fstream>
+
+namespace {
+
+class CliPattern : public SimFixture {
+protected:
+    void SetUp() override {
+        SimFixture::SetUp();
+        useLoopbackPatternPort();
+        sim::SimulatorOptions o = options();
+        o.withPatternGenerator = true;
+        o.patternGenerator.port = std::atoi(std::getenv("TINTWELL_PATTERN_PORT"));
+        o.patternGenerator.address = "127.0.0.3";
+        o.patternGenerator.serial = "PG-CLI";
+        o.display = "p3";
+        o.displaySettleMs = 0;
+        bench_ = std::make_unique<sim::Simulator>(o);
+        std::string error;
+        ASSERT_TRUE(bench_->start(&error)) << error;
+    }
+    void TearDown() override {
+        bench_.reset();
+        SimFixture::TearDown();
+    }
+    int cli(const std::vector<std::string> &args, QList<QJsonObject> *objects = nullptr) {
+        std::vector<std::string> all{"tintwell-cli"};
+        all.insert(all.end(), args.begin(), args.end());
+        ChildProcess p(all);
+        const int code = p.wait(30000);
+        stderr_ = p.err();
+        for (const std::string &line : p.lines()) {
+            if (objects && !line.empty())
+                objects->append(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
+        }
+        return code;
+    }
+    std::string colorsFile(const std::string &text) {
+        const std::string path = files_.file("colours" + std::to_string(++fileCount_) + ".csv");
+        std::ofstream(path) << text;
+        return path;
+    }
+    std::unique_ptr<sim::Simulator> bench_;
+    std::string stderr_;
+    TempDir files_;
+    int fileCount_ = 0;
+};
+
+} // namespace
+
+TEST_F(CliPattern, DiscoversAndDrivesTheGenerator) {
+    QList<QJsonObject> out;
+    ASSERT_EQ(cli({"pattern", "discover"}, &out), 0) << stderr_;
+    ASSERT_EQ(out.size(), 1);
+    EXPECT_EQ(out[0]["host"].toString(), "127.0.0.3");
+    EXPECT_EQ(out[0]["serialNumber"].toString(), "PG-CLI");
+
+    out.clear();
+    ASSERT_EQ(cli({"pattern", "--host", "127.0.0.3", "color", "0", "128", "255"}, &out), 0);
+    EXPECT_EQ(out[0]["width"].toInt(), 1920);
+    const sim::PatternState s = bench_->patternGenerator()->state();
+    EXPECT_EQ(s.pattern, 3);
+    EXPECT_EQ(s.green, 128);
+    EXPECT_EQ(s.blue, 255);
+
+    ASSERT_EQ(cli({"pattern", "--host", "127.0.0.3", "box", "1", "2", "30", "40"}), 0);
+    EXPECT_EQ(bench_->patternGenerator()->state().boxW, 30);
+    EXPECT_EQ(cli({"pattern", "--host", "127.0.0.3", "color", "0", "300", "0"}), 2);
+    EXPECT_EQ(cli({"pattern", "color", "1", "2", "3"}), 2); // no host
+    EXPECT_EQ(cli({"pattern", "--host", "127.0.0.9", "info"}), 1);
+}
+
+TEST_F(CliPattern, SequencePrintsOnePatchPerLineWithItsReading) {
+    const std::string colors = colorsFile("White,255,255,255\nRed,255,0,0\nBlack,0,0,0\n");
+    QList<QJsonObject> out;
+    ASSERT_EQ(cli({"sequence", "--generator", "127.0.0.3", "--device", port(), "--colors", colors,
+                   "--stable", "0.05", "--avg", "2"},
+                  &out),
+              0)
+        << stderr_;
+    ASSERT_EQ(out.size(), 3);
+    const char *names[] = {"White", "Red", "Black"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(out[i]["index"].toInt(), i);
+        EXPECT_EQ(out[i]["name"].toString(), names[i]);
+        EXPECT_TRUE(out[i]["problem"].isNull());
+    }
+    EXPECT_EQ(out[1]["red"].toInt(), 255);
+    EXPECT_EQ(out[1]["green"].toInt(), 0);
+    // The p3 panel: its white is 200 cd/m², its red well out towards x = 0.68.
+    EXPECT_NEAR(out[0]["bigY"].toDouble(), 200, 4);
+    EXPECT_GT(out[1]["x"].toDouble(), 0.6);
+    EXPECT_LT(out[2]["bigY"].toDouble(), 0.2);
+}
+
+TEST_F(CliPattern, SequenceRefusesBadInputAndReportsWhatIsMissing) {
+    const std::string good = colorsFile("White,255,255,255\n");
+    const std::string bad = colorsFile("White,255,255\n");
+    EXPECT_EQ(cli({"sequence", "--generator", "127.0.0.3", "--device", port(), "--colors", bad}),
+              2);
+    EXPECT_NE(stderr_.find("line 1"), std::string::npos);
+    EXPECT_EQ(cli({"sequence", "--generator", "127.0.0.3", "--device", port()}), 2);
+    EXPECT_EQ(cli({"sequence", "--generator", "127.0.0.9", "--device", port(), "--colors", good}),
+              1);
+    EXPECT_EQ(
+        cli({"sequence", "--generator", "127.0.0.3", "--device", port() + "x", "--colors", good}),
+        1);
+}
+
+TEST_F(CliPattern, InterruptStopsCleanlyWithThePatchesSoFar) {
+    const std::string colors = colorsFile("A,255,255,255\nB,10,10,10\nC,20,20,20\n");
+    ChildProcess p({"tintwell-cli", "sequence", "--generator", "127.0.0.3", "--device", port(),
+                    "--colors", colors, "--stable", "1.5", "--csv"});
+    // The header and the first patch, then an interrupt while the second settles.
+    ASSERT_EQ(p.waitLines(2, 20000), 2u) << p.err();
+    p.signal(SIGINT);
+    EXPECT_EQ(p.wait(5000), 0) << p.err();
+    const std::vector<std::string> lines = p.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("index,name,red,green,blue,problem,x,y,", 0), 0u);
+    EXPECT_EQ(lines[1].rfind("0,A,255,255,255,,", 0), 0u);
+}

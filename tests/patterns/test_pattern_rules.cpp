@@ -1,0 +1,178 @@
+// The network generator's wire format, the colour batch file, and the rules
+// that judge a patch, over plain values.
+#include "batchfile.h"
+#include "patchcheck.h"
+#include "patternwire.h"
+#include "sequencetexts.h"
+#include "spreadreading.h"
+
+#include <gtest/gtest.h>
+
+using namespace patternwire;
+
+TEST(PatternWire, InformationLinesAreCheckedFieldByField) {
+    struct Case {
+        QByteArray line;
+        bool info;      // a well-formed information line
+        bool discovery; // and from a generator
+    };
+    const QByteArray huge = "Torva Pat,S," + QByteArray(300, 'm') + ",1,1";
+    const Case cases[] = {
+        {"Torva Pat,PG1,Torva Instruments,1920,1080", true, true},
+        {"Torva Pat,,,0,0", true, true},
+        {"Other Box,PG1,Maker,1920,1080", true, false},
+        {"Torva Pat,PG1,Torva Instruments,1920", false, false},        // 4 fields
+        {"Torva Pat,PG1,Torva Instruments,1920,1080,x", false, false}, // 6 fields
+        {"Torva Pat,PG1,Torva Instruments,wide,1080", false, false},   // not a number
+        {"Torva Pat,PG1,Torva Instruments,-1920,1080", false, false},  // signed
+        {"Torva Pat,PG1,Torva Instruments,1920,99999", false, false},  // past any display
+        {"Torva Pat,PG1,Torva Instruments, 1920,1080", false, false},  // padded
+        {QByteArray("Torva Pat,P\0G,M,1,1", 19), false, false},        // binary
+        {"Torva Pat,PG1,Torva Instruments,1920,1080\n", false, false},
+        {huge, false, false},
+        {"", false, false},
+    };
+    for (const Case &c : cases) {
+        Info info;
+        info.serialNumber = "untouched";
+        EXPECT_EQ(parseInfo(c.line, &info), c.info) << c.line.toStdString();
+        EXPECT_EQ(parseDiscoveryAnswer(c.line, nullptr), c.discovery) << c.line.toStdString();
+        if (!c.info) {
+            EXPECT_EQ(info.serialNumber, "untouched");
+        }
+    }
+    Info info;
+    ASSERT_TRUE(parseInfo("Torva Pat,PG1,Torva Instruments,1920,1080", &info));
+    EXPECT_EQ(info.model, "Torva Pat");
+    EXPECT_EQ(info.serialNumber, "PG1");
+    EXPECT_EQ(info.manufacturer, "Torva Instruments");
+    EXPECT_EQ(info.width, 1920);
+    EXPECT_EQ(info.height, 1080);
+}
+
+TEST(PatternWire, CommandTexts) {
+    EXPECT_EQ(setColorCommand(QColor(255, 0, 0)), "setColor,255,0,0");
+    EXPECT_EQ(setBoxSizeCommand(QRect(10, 20, 100, 50)), "setBoxSize,10,20,100,50");
+    EXPECT_EQ(setPatternCommand(7), "setPattern,7");
+    EXPECT_EQ(setMaxColorCommand(1023), "setMaxColor,1023");
+    EXPECT_EQ(setCheckerBoardCommand(2, 10), "setCheckerBoardPattern,2,10");
+    EXPECT_EQ(sendImageCommand(QByteArray("\x89PNG\xff", 5)), "sendImg,89504e47ff");
+
+    QImage pixel(1, 1, QImage::Format_RGB32);
+    pixel.fill(Qt::red);
+    const QByteArray image = sendImageCommand(pixel);
+    ASSERT_TRUE(image.startsWith("sendImg,89504e470d0a1a0a"));
+    const QImage back = QImage::fromData(QByteArray::fromHex(image.mid(8)), "PNG");
+    EXPECT_EQ(back.pixel(0, 0), qRgb(255, 0, 0));
+}
+
+TEST(PatternWire, ReplyReaderWaitsForTheTerminatorAndRefusesFloods) {
+    ReplyReader r;
+    EXPECT_EQ(r.feed("Torva Pat,PG1,M"), ReplyReader::Waiting);
+    EXPECT_EQ(r.feed(",1,1:"), ReplyReader::Waiting); // half a terminator
+    EXPECT_EQ(r.feed(":"), ReplyReader::Complete);
+    EXPECT_EQ(r.text(), "Torva Pat,PG1,M,1,1");
+    EXPECT_EQ(r.feed("more"), ReplyReader::Complete); // one reply per exchange
+
+    r.reset();
+    r.feed("a::b");
+    EXPECT_EQ(r.state(), ReplyReader::Waiting);
+    EXPECT_EQ(r.text(), "ab"); // a cut-off reply keeps what came, without terminators
+
+    r.reset();
+    EXPECT_EQ(r.feed(QByteArray(maxReplyLength - 1, 'x')), ReplyReader::Waiting);
+    EXPECT_EQ(r.feed("yy::"), ReplyReader::Overflow);
+    EXPECT_EQ(r.text().size(), maxReplyLength);
+}
+
+TEST(PatternWire, EnvironmentRedirectsPortAndDiscovery) {
+    qputenv("TINTWELL_PATTERN_PORT", "47123");
+    qputenv("TINTWELL_DISCOVERY_ADDRESS", "127.255.255.255");
+    EXPECT_EQ(port(), 47123);
+    EXPECT_EQ(discoveryAddress(), QHostAddress("127.255.255.255"));
+    for (const char *bad : {"0", "70000", "88a", ""}) {
+        qputenv("TINTWELL_PATTERN_PORT", bad);
+        EXPECT_EQ(port(), defaultPort) << bad;
+    }
+    qputenv("TINTWELL_DISCOVERY_ADDRESS", "not an address");
+    EXPECT_EQ(discoveryAddress(), QHostAddress(QHostAddress::Broadcast));
+    qunsetenv("TINTWELL_PATTERN_PORT");
+    qunsetenv("TINTWELL_DISCOVERY_ADDRESS");
+}
+
+TEST(BatchFile, ReadsPatchesAndStopsAtTheFirstBadLine) {
+    BatchRead r = readBatch("White,255,255,255\r\nRed - 50 IRE,128,0,0\n");
+    ASSERT_EQ(r.status, BatchRead::Ok);
+    ASSERT_EQ(r.patches.size(), 2);
+    EXPECT_EQ(r.patches[1].name, "Red - 50 IRE");
+    EXPECT_EQ(r.patches[1].color, QColor(128, 0, 0));
+
+    struct Case {
+        const char *text;
+        BatchRead::Status status;
+        int line;
+        int kept;
+    };
+    const Case cases[] = {
+        {"A,1,2,3\n\nB,1,2,3\n", BatchRead::BadFormat, 2, 1},
+        {"A,1,2\n", BatchRead::BadFormat, 1, 0},
+        {"A,1,2,3,4\n", BatchRead::BadFormat, 1, 0},
+        {"A,1,2,3\nB,1,x,3\n", BatchRead::BadColor, 2, 1},
+        {"A,1,2,256\n", BatchRead::BadColor, 1, 0},
+        {"A,-1,2,3\n", BatchRead::BadColor, 1, 0},
+    };
+    for (const Case &c : cases) {
+        r = readBatch(QString::fromLatin1(c.text));
+        EXPECT_EQ(r.status, c.status) << c.text;
+        EXPECT_EQ(r.line, c.line) << c.text;
+        EXPECT_EQ(r.patches.size(), c.kept) << c.text;
+    }
+}
+
+TEST(PatchCheck, SpreadAboveTheLimitIsUnstableOnlyWhenBrightEnough) {
+    using namespace patchcheck;
+    Problem p;
+    EXPECT_FALSE(findProblem(spreadReading(100, 1.4), &p));
+    ASSERT_TRUE(findProblem(spreadReading(100, 2.0), &p));
+    EXPECT_EQ(p.title, "Unstable Measurement");
+    EXPECT_NEAR(p.spread.y, 2.0, 1e-9);
+    EXPECT_TRUE(p.text.contains("\nError of Y : 2%"));
+    EXPECT_EQ(p.choices, (QList<Answer>{Retry, Ignore, Abort}));
+    EXPECT_EQ(p.defaultChoice, Abort);
+    // However wild, a reading at or below 5.0 is too dark to judge.
+    EXPECT_FALSE(findProblem(spreadReading(5.0, 90), &p));
+    EXPECT_TRUE(findProblem(spreadReading(5.01, 90), &p));
+    // No reading at all is no spread, not a division by zero.
+    EXPECT_FALSE(findProblem(Measurement(), &p));
+}
+
+TEST(PatchCheck, ErrorBitsAreDescribedAndUnpluggedCanOnlyBeAborted) {
+    using namespace patchcheck;
+    EXPECT_EQ(relevantBits(0xFFFFFFFFu), 0xF67FFF4Fu);
+    Problem p;
+    ASSERT_TRUE(findProblem(spreadReading(100, 0, 0x40 | 0x200 | 0x1000), &p));
+    EXPECT_EQ(p.title, "Error Measurement");
+    EXPECT_EQ(p.text, "There was an error durning measurement\n The Aiming lights are on.\n"
+                      "There was an error from the Torva device due to the Range switching "
+                      "with the measurement.\nThere was an error with the measurement. Error "
+                      "code: 4096\n");
+    EXPECT_EQ(p.choices, (QList<Answer>{Abort, Retry}));
+
+    ASSERT_TRUE(findProblem(spreadReading(100, 0, 0x2), &p));
+    EXPECT_TRUE(p.text.contains("The device has been unplugged"));
+    EXPECT_EQ(p.choices, QList<Answer>{Abort});
+    // The top bit makes the code negative, which is not reported.
+    EXPECT_FALSE(findProblem(spreadReading(100, 0, 0x80000000u), &p));
+}
+
+TEST(SequenceTexts, PatchRectanglesAndLabels) {
+    using namespace sequencetexts;
+    EXPECT_EQ(patchRect(0, 1920, 1080), QRect(720, 405, 480, 270));
+    EXPECT_EQ(patchRect(1, 1920, 1080), QRect(480, 270, 960, 540));
+    EXPECT_EQ(patchRect(2, 1000, 1000), QRect(145, 145, 750, 750));
+    EXPECT_EQ(patchRect(3, 1920, 1080), QRect(0, 0, 1920, 1080));
+    EXPECT_EQ(patchRect(9, 1920, 1080), patchRect(1, 1920, 1080));
+    EXPECT_EQ(patchSizeLabel(1, 0, 0), "1/2 of Screen (Default)");
+    EXPECT_EQ(patchSizeLabel(2, 1920, 1080), "3/4 of Screen (1440x810)");
+    EXPECT_EQ(stabilisingText(2.5), "Stablizing in...2.5");
+}

@@ -1,0 +1,219 @@
+// Whole runs through the simulated bench: the network generator drives the
+// simulated display, whose light the simulated colorimeter measures; the
+// sequence logic in between is the one the window and the command line use.
+#include "colorimetersim.h"
+#include "cs2000.h"
+#include "displaymodel.h"
+#include "genmeasure.h"
+#include "genpattern.h"
+#include "loopbackport.h"
+#include "patternsequence.h"
+#include "portmanager.h"
+#include "qpatternmanger.h"
+#include "screenpatternfactories.h"
+#include "shotsaver.h"
+#include "simfixture.h"
+#include "torvafactory.h"
+#include "torvapatternfactory.h"
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QProgressBar>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// What the colorimeter should read for a light: the display's light through
+// the instrument's own factory-matrix error.
+sim::Tristimulus expectedReading(const sim::Tristimulus &t) {
+    const auto &m = sim::ColorimeterSim::matrixError();
+    return {m[0][0] * t.X + m[0][1] * t.Y + m[0][2] * t.Z,
+            m[1][0] * t.X + m[1][1] * t.Y + m[1][2] * t.Z,
+            m[2][0] * t.X + m[2][1] * t.Y + m[2][2] * t.Z};
+}
+
+class PatternRun : public SimFixture {
+protected:
+    void SetUp() override {
+        SimFixture::SetUp();
+        const int patternPort = useLoopbackPatternPort();
+        sim::SimulatorOptions o = options();
+        o.withPatternGenerator = true;
+        o.patternGenerator.port = patternPort;
+        o.patternGenerator.address = "127.0.0.2";
+        o.patternGenerator.serial = "PG-RUN";
+        o.display = "rec709";
+        sim::ReferenceConfig cs2000;
+        cs2000.model = "CS-2000";
+        cs2000.timeScale = 0; // its measuring time is not under test
+        cs2000.noise = 0;
+        o.references.push_back(cs2000);
+        bench_ = std::make_unique<sim::Simulator>(o);
+        std::string error;
+        ASSERT_TRUE(bench_->start(&error)) << error;
+        generator_.reset(generators_.create("127.0.0.2"));
+        meter_.reset(meters_.create(QString::fromStdString(port())));
+        ASSERT_TRUE(generator_->isConnected());
+        ASSERT_TRUE(meter_->isConnected());
+        seq_.setGenerator(static_cast<GenPattern *>(generator_.get()));
+        seq_.setStableTime(0.35); // the display settles in 0.2 s
+        seq_.setAverages(4);
+        QObject::connect(&seq_, &PatternSequence::Measured,
+                         [this](const Measurement &m, int, int index) {
+                             readings_.append({index, m});
+                         });
+    }
+    void TearDown() override {
+        meter_.reset();
+        generator_.reset();
+        bench_.reset();
+        SimFixture::TearDown();
+    }
+    QString run(GenMeasure *device = nullptr) {
+        QSignalSpy done(&seq_, &PatternSequence::finished);
+        QSignalSpy aborted(&seq_, &PatternSequence::Aborted);
+        EXPECT_TRUE(seq_.start(device ? device : static_cast<GenMeasure *>(meter_.get()), 0));
+        (void)QTest::qWaitFor([&] { return done.count() + aborted.count() > 0; }, 60000);
+        return done.count() ? "finished" : aborted.count() ? "Aborted" : "stuck";
+    }
+
+    std::unique_ptr<sim::Simulator> bench_;
+    TorvaPatternFactory generators_;
+    TorvaFactory meters_;
+    std::unique_ptr<GenDevice> generator_;
+    std::unique_ptr<GenDevice> meter_;
+    PatternSequence seq_;
+    QList<QPair<int, Measurement>> readings_;
+};
+
+} // namespace
+
+const QList<QColor> tenColors = {QColor(255, 255, 255), QColor(255, 0, 0),     QColor(0, 255, 0),
+                                 QColor(0, 0, 255),     QColor(128, 128, 128), QColor(0, 0, 0),
+                                 QColor(255, 255, 0),   QColor(0, 255, 255),   QColor(255, 0, 255),
+                                 QColor(64, 32, 200)};
+
+TEST_F(PatternRun, TenColoursReadAsTheDisplayShowsThem) {
+    const QList<QColor> &colors = tenColors;
+    seq_.setColors(colors);
+    ASSERT_EQ(run(), "finished");
+    ASSERT_EQ(readings_.size(), colors.size());
+    const sim::DisplayModel &model = *sim::findDisplayModel("rec709");
+    for (const auto &r : readings_) {
+        const QColor c = colors.at(r.first);
+        const sim::Tristimulus want =
+            expectedReading(sim::displayLight(model, c.red(), c.green(), c.blue()));
+        const Measurement &m = r.second;
+        // Counts quantise the reading; dim patches get an absolute floor.
+        const double tolerance = 0.005;
+        EXPECT_NEAR(m.bigX, want.X, std::max(0.02, want.X * tolerance)) << r.first;
+        EXPECT_NEAR(m.bigY, want.Y, std::max(0.02, want.Y * tolerance)) << r.first;
+        EXPECT_NEAR(m.bigZ, want.Z, std::max(0.02, want.Z * tolerance)) << r.first;
+    }
+    // The black patch reads the panel's black level, not zero.
+    EXPECT_NEAR(readings_.at(5).second.bigY, 0.1, 0.02);
+}
+
+TEST_F(PatternRun, TheSameRunThroughTheCs2000MatchesTheDisplay) {
+    CS2000Factory factory;
+    std::unique_ptr<GenDevice> cs2000(factory.create(QString::fromStdString(dir_ + "/cs2000")));
+    ASSERT_TRUE(cs2000->isConnected());
+    seq_.setColors(tenColors);
+    ASSERT_EQ(run(static_cast<GenMeasure *>(cs2000.get())), "finished");
+    ASSERT_EQ(readings_.size(), tenColors.size());
+    const sim::DisplayModel &model = *sim::findDisplayModel("rec709");
+    for (const auto &r : readings_) {
+        const QColor c = tenColors.at(r.first);
+        const sim::Tristimulus want = sim::displayLight(model, c.red(), c.green(), c.blue());
+        EXPECT_NEAR(r.second.bigX, want.X, want.X * 0.005) << r.first;
+        EXPECT_NEAR(r.second.bigY, want.Y, want.Y * 0.005) << r.first;
+        EXPECT_NEAR(r.second.bigZ, want.Z, want.Z * 0.005) << r.first;
+    }
+}
+
+TEST_F(PatternRun, PatternsChangeWhatTheSensorSees) {
+    // Straight to the generator, as the pattern buttons do.
+    auto *g = static_cast<GenPattern *>(generator_.get());
+    const sim::DisplayModel &model = *sim::findDisplayModel("rec709");
+    auto settled = [this] {
+        (void)QTest::qWaitFor([this] { return !bench_->display()->settling(); }, 2000);
+        return bench_->scene().light().Y;
+    };
+    g->setMaxColor(255);
+    g->setPattern(0);
+    EXPECT_NEAR(settled(), 0.1, 1e-9); // black window: the black level
+    g->setPattern(4);                  // bars: green in the middle
+    EXPECT_NEAR(settled(), sim::displayLight(model, 0, 255, 0).Y, 1e-9);
+    g->setCheckerBoardPattern(2, 2); // the four cells meet in the middle: half white
+    g->setPattern(6);
+    EXPECT_NEAR(settled(), (sim::displayLight(model, 255, 255, 255).Y + 0.1) / 2, 0.5);
+    g->setColor(QColor(255, 0, 0));
+    g->setBoxSize(QRect(0, 0, 100, 100)); // the patch moved away from the sensor
+    g->setPattern(3);
+    EXPECT_NEAR(settled(), 0.1, 1e-9);
+
+    // The control channel still overrides the scene between changes.
+    EXPECT_EQ(bench_->execute("light xyY 0.3 0.3 42").rfind("ok", 0), 0u);
+    EXPECT_NEAR(bench_->scene().light().Y, 42, 1e-9);
+}
+
+TEST_F(PatternRun, AGeneratorVanishingMidRunEndsItAborted) {
+    seq_.setColors({Qt::white, Qt::red, Qt::green, Qt::blue, Qt::gray});
+    QObject::connect(&seq_, &PatternSequence::Measured, [this](const Measurement &, int, int i) {
+        if (i == 1)
+            bench_->patternGenerator()->stop();
+    });
+    EXPECT_EQ(run(), "Aborted");
+    EXPECT_LE(readings_.size(), 3);
+    EXPECT_FALSE(generator_->isConnected());
+}
+
+TEST_F(PatternRun, ThePatternManagerPicksTheGeneratorFromAScanAndRunsThroughIt) {
+    registerPatternFactories();
+    QSettings().setValue("checkTorvaPatternGenerator", true);
+    PortManager::setPortEnumerator([] { return QList<SerialPortEntry>(); });
+    PortManager *ports = PortManager::instance();
+    ports->findPorts();
+    QTRY_VERIFY_WITH_TIMEOUT(!ports->isScanning(), 20000);
+
+    QPatternManger manager;
+    manager.resize(520, 560);
+    manager.show();
+    auto *combo = manager.findChild<QComboBox *>("comboGenerator");
+    const int at = combo->findText("PG-RUN", Qt::MatchEndsWith);
+    ASSERT_GT(at, 0);
+    EXPECT_EQ(combo->itemText(0), "No Pattern Generator Selected");
+    EXPECT_TRUE(combo->itemText(at).startsWith("Torva Pat "));
+    QMetaObject::invokeMethod(&manager, "on_comboGenerator_activated", Q_ARG(int, at));
+    QTRY_VERIFY_WITH_TIMEOUT(manager.generatorConnected(), 10000);
+    EXPECT_EQ(manager.patchRect(), QRect(480, 270, 960, 540)); // half of 1920 x 1080
+    EXPECT_EQ(bench_->patternGenerator()->state().boxW, 960);
+
+    manager.setColors({Qt::white, QColor(255, 128, 0), Qt::blue});
+    manager.findChild<QDoubleSpinBox *>("doubleStableTime")->setValue(1.0);
+    QSignalSpy measured(&manager, &QPatternManger::Measured);
+    QSignalSpy finished(&manager, &QPatternManger::finished);
+    QList<QPatternManger::measureDevice> tags;
+    QObject::connect(&manager, &QPatternManger::finished,
+                     [&tags](QPatternManger::measureDevice tag) { tags << tag; });
+    manager.start(static_cast<GenMeasure *>(meter_.get()), QPatternManger::VerifyRun);
+    QTRY_COMPARE_WITH_TIMEOUT(measured.count(), 1, 10000);
+    QTest::qWait(500); // mid-way through the second patch
+    auto *run = manager.findChild<QProgressBar *>("progressRun");
+    auto *patch = manager.findChild<QProgressBar *>("progressPatch");
+    EXPECT_EQ(run->format(), "Patch 1/3");
+    EXPECT_TRUE(patch->format().startsWith("Stablizing in...")) << patch->format().toStdString();
+    EXPECT_FALSE(combo->isEnabled());
+    saveShot(manager.grab().toImage(), "pattern-manager-mid-run");
+    const sim::PatternState shown = bench_->patternGenerator()->state();
+    EXPECT_EQ(shown.green, 128);
+
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+    EXPECT_EQ(measured.count(), 3);
+    EXPECT_EQ(tags, QList<QPatternManger::measureDevice>{QPatternManger::VerifyRun});
+    EXPECT_EQ(run->format(), "Patch 3/3");
+    EXPECT_TRUE(combo->isEnabled());
+    EXPECT_EQ(QSettings().value("stableTime").toDouble(), 1.0);
+}
