@@ -28,16 +28,15 @@ class PatternRun : public SimFixture {
 protected:
     void SetUp() override {
         SimFixture::SetUp();
-        sim::SimulatorOptions o = options();
-        addDisplayBench(o);
-        sim::ReferenceConfig cs2000;
-        cs2000.model = "CS-2000";
-        cs2000.timeScale = 0; // its measuring time is not under test
-        cs2000.noise = 0;
-        o.references.push_back(cs2000);
-        bench_ = std::make_unique<sim::Simulator>(o);
-        std::string error;
-        ASSERT_TRUE(bench_->start(&error)) << error;
+        startSim("TV-40", [](sim::SimulatorOptions &o) {
+            addDisplayBench(o);
+            sim::ReferenceConfig cs2000;
+            cs2000.model = "CS-2000";
+            cs2000.timeScale = 0; // its measuring time is not under test
+            cs2000.noise = 0;
+            o.references.push_back(cs2000);
+        });
+        bench_ = &sim_->sim();
         generator_.reset(generators_.create("127.0.0.2"));
         meter_.reset(meters_.create(QString::fromStdString(port())));
         ASSERT_TRUE(generator_->isConnected());
@@ -53,7 +52,8 @@ protected:
     void TearDown() override {
         meter_.reset();
         generator_.reset();
-        bench_.reset();
+        bench_ = nullptr;
+        sim_.reset();
         SimFixture::TearDown();
     }
     QString run(GenMeasure *device = nullptr) {
@@ -64,7 +64,7 @@ protected:
         return done.count() ? "finished" : aborted.count() ? "Aborted" : "stuck";
     }
 
-    std::unique_ptr<sim::Simulator> bench_;
+    sim::Simulator *bench_ = nullptr;
     TorvaPatternFactory generators_;
     TorvaFactory meters_;
     std::unique_ptr<GenDevice> generator_;

@@ -48,17 +48,13 @@ Measurement expectedReading(int r, int g, int b) {
 class ScreenCalRun : public SimFixture {
 protected:
     void SetUp() override {
-        SimFixture::SetUp();
         initTintwellResources();
         qRegisterMetaType<QPatternManger::measureDevice>();
         isolatePortManager();
         QSettings().clear();
         ChromaGamutSpec::instance()->setVideoMode(0, 255);
-        sim::SimulatorOptions o = options();
-        addDisplayBench(o);
-        bench_ = std::make_unique<sim::Simulator>(o);
-        std::string error;
-        ASSERT_TRUE(bench_->start(&error)) << error;
+        startSim("TV-40", [](sim::SimulatorOptions &o) { addDisplayBench(o); });
+        bench_ = &sim_->sim();
         generator_.reset(generators_.create("127.0.0.2"));
         meter_.reset(meters_.create(QString::fromStdString(port())));
         ASSERT_TRUE(generator_->isConnected());
@@ -74,8 +70,8 @@ protected:
         window_.reset();
         meter_.reset();
         generator_.reset();
-        bench_.reset();
-        SimFixture::TearDown();
+        bench_ = nullptr;
+        sim_.reset();
     }
     void connectMeter() {
         window_->portMenu()->setConnectedTo(static_cast<GenMeasure *>(meter_.get()));
@@ -136,7 +132,7 @@ protected:
         qApp->setStyleSheet(QString());
     }
 
-    std::unique_ptr<sim::Simulator> bench_;
+    sim::Simulator *bench_ = nullptr;
     TorvaPatternFactory generators_;
     TorvaFactory meters_;
     std::unique_ptr<GenDevice> generator_;
