@@ -106,12 +106,6 @@ TEST_F(Plots, BalanceIsNeutralAtTheWhitePointAndShowsATint) {
         EXPECT_GT(p.y(), 103);
     for (const QPointF &p : warm[2].points)
         EXPECT_LT(p.y(), 97);
-
-    PlotContext hsv = context();
-    hsv.hsv = true;
-    draw("line:RGBBalance", run(greyScale()), hsv);
-    EXPECT_EQ(balanceSeriesNames(true), QStringList({"H", "S", "V"}));
-    EXPECT_TRUE(graph.plots().size() >= 3);
 }
 
 TEST_F(Plots, ChannelCurvesTrackTheTransferCurve) {
