@@ -98,25 +98,6 @@ QList<ColorPatch> readColors(const std::string &path) {
     return r.patches;
 }
 
-// The measuring device on the port, found the way a scan finds it.
-std::unique_ptr<GenMeasure> identifyInstrument(const QString &port) {
-    for (GenFactory *f : factories()) {
-        if (f->connectionKind() != SerialConnection)
-            continue;
-        ConnectionInfo info;
-        info.port = port;
-        if (!f->probe(port, &info))
-            continue;
-        std::unique_ptr<GenDevice> d(f->create(port));
-        auto *m = qobject_cast<GenMeasure *>(d.get());
-        if (m && m->isConnected()) {
-            d.release();
-            return std::unique_ptr<GenMeasure>(m);
-        }
-    }
-    return nullptr;
-}
-
 class Printer {
 public:
     Printer(const QList<ColorPatch> &patches, bool csv) : m_patches(patches), m_csv(csv) {

@@ -45,6 +45,25 @@ std::unique_ptr<GenMeasure> openInstrument(const char *command, const char *kind
     return device;
 }
 
+// The measuring device on the port, found the way a scan finds it.
+std::unique_ptr<GenMeasure> identifyInstrument(const QString &port) {
+    for (GenFactory *f : factories()) {
+        if (f->connectionKind() != SerialConnection)
+            continue;
+        ConnectionInfo info;
+        info.port = port;
+        if (!f->probe(port, &info))
+            continue;
+        std::unique_ptr<GenDevice> d(f->create(port));
+        auto *m = qobject_cast<GenMeasure *>(d.get());
+        if (m && m->isConnected()) {
+            d.release();
+            return std::unique_ptr<GenMeasure>(m);
+        }
+    }
+    return nullptr;
+}
+
 int checkReading(const char *command, GenMeasure &device, quint32 errorCode) {
     if (!(errorCode & (portLost | noAnswer | internal | unusable)))
         return 0;

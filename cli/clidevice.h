@@ -26,5 +26,9 @@ private:
 std::unique_ptr<GenMeasure> openInstrument(const char *command, const char *kind,
                                            const std::string &port);
 
+// The measuring device on the port, found the way a scan finds it (any
+// serial kind); null when nothing there answered.
+std::unique_ptr<GenMeasure> identifyInstrument(const QString &port);
+
 // 0 for a usable reading; otherwise says why on stderr and returns 3.
 int checkReading(const char *command, GenMeasure &device, quint32 errorCode);
