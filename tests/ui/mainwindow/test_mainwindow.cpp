@@ -141,7 +141,7 @@ TEST_F(MainWindowTest, MenusAndActionsInOrder) {
     for (const char *name :
          {"actionSpectral_Scan", "actionTest_Color_Batch", "actionSelect_Cal_File",
           "actionView_Cal_Matrix", "actionBlack_Level_Calibration", "actionCreate_Cal_File"})
-        EXPECT_FALSE(act(name)->isEnabled()) << name;
+        EXPECT_FALSE(act(name)->isEnabled()) << name; // the profile windows need a colorimeter
     for (const char *name : {"actionKelvin_Calculator", "actionTest_Panel", "actionLogging_Tool"})
         EXPECT_TRUE(act(name)->isEnabled()) << name;
     EXPECT_TRUE(get<QPushButton>("pushTestPanle")->isEnabled());
@@ -150,8 +150,13 @@ TEST_F(MainWindowTest, MenusAndActionsInOrder) {
     window->setButtons(false); // as if a colorimeter were there
     EXPECT_TRUE(get<QPushButton>("pushMeasure")->isEnabled());
     EXPECT_TRUE(get<QPushButton>("pushMeasureFlicker")->isEnabled());
-    EXPECT_FALSE(act("actionCreate_Cal_File")->isEnabled());
+    for (const char *name : {"actionSelect_Cal_File", "actionView_Cal_Matrix",
+                             "actionBlack_Level_Calibration", "actionCreate_Cal_File"})
+        EXPECT_TRUE(act(name)->isEnabled()) << name;
+    EXPECT_TRUE(get<QPushButton>("pushChangeProfile")->isEnabled());
+    EXPECT_FALSE(act("actionSpectral_Scan")->isEnabled());
     window->setButtons(true);
+    EXPECT_FALSE(act("actionCreate_Cal_File")->isEnabled());
     EXPECT_FALSE(get<QPushButton>("pushMeasure")->isEnabled());
     EXPECT_FALSE(get<QPushButton>("pushONAim")->isEnabled());
 }
