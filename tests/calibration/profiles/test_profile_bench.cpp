@@ -9,6 +9,7 @@
 #include "cs2000.h"
 #include "genpattern.h"
 #include "loopbackport.h"
+#include "modalanswer.h"
 #include "patternsequence.h"
 #include "profilebench.h"
 #include "profilestore.h"
@@ -100,17 +101,6 @@ protected:
     std::unique_ptr<GenMeasure> reference_;
     std::unique_ptr<GenMeasure> colorimeter_;
 };
-
-// Answers the password dialog as soon as it is shown.
-void answerPassword(const QString &password) {
-    QTimer::singleShot(50, [password] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog)
-            return answerPassword(password);
-        dialog->findChild<QLineEdit *>("linePassword")->setText(password);
-        dialog->findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Ok)->click();
-    });
-}
 
 } // namespace
 
