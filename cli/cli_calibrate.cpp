@@ -85,12 +85,7 @@ Options parseOptions(const CliArgs &args) {
         } else if (arg == "--slot") {
             // Slot 0 is the factory calibration: never overwritten from here.
             o.slot = static_cast<int>(parseInteger(c.takeValue(arg), arg, 1, profiles::lastSlot));
-        } else if (arg == "--stable") {
-            o.stable = parseNumber(c.takeValue(arg), arg);
-            if (o.stable < 0 || o.stable > 3600)
-                throw CliError("--stable must be 0 to 3600 seconds");
-        } else if (arg == "--avg") {
-            o.averages = static_cast<int>(parseInteger(c.takeValue(arg), arg, 0, 126));
+        } else if (takeSequenceOption(c, arg, o.stable, o.averages)) {
         } else {
             throw CliError("unknown option '" + arg + "'");
         }

@@ -394,44 +394,37 @@ void CreateCal::updateButtons() {
     ui->pushGamut->setEnabled(!busy);
 }
 
-void CreateCal::torvaConnected() {
-    const bool open = m_torva->isConnected();
-    ui->labelTorvaModel->setText(open ? idText(m_torva) : QString());
-    torvaCalFileChanged();
+void CreateCal::showDevice(GenMeasure *device, QLabel *model, QLabel *profile) {
+    const bool open = device->isConnected();
+    model->setText(open ? idText(device) : QString());
+    profile->setText(
+        open ? QStringLiteral("%1: %2").arg(device->calFileIndex()).arg(device->calFileName())
+             : QString());
     updateButtons();
+}
+
+void CreateCal::torvaConnected() {
+    showDevice(m_torva, ui->labelTorvaModel, ui->labelTorvaCalFile);
 }
 
 void CreateCal::torvaClosed() {
-    ui->labelTorvaModel->clear();
-    ui->labelTorvaCalFile->clear();
-    updateButtons();
+    torvaConnected();
 }
 
 void CreateCal::torvaCalFileChanged() {
-    ui->labelTorvaCalFile->setText(
-        m_torva->isConnected()
-            ? QStringLiteral("%1: %2").arg(m_torva->calFileIndex()).arg(m_torva->calFileName())
-            : QString());
+    torvaConnected();
 }
 
 void CreateCal::refConnected() {
-    const bool open = m_ref->isConnected();
-    ui->labelRefModel->setText(open ? idText(m_ref) : QString());
-    refCalFileChanged();
-    updateButtons();
+    showDevice(m_ref, ui->labelRefModel, ui->labelRefCalFile);
 }
 
 void CreateCal::refClosed() {
-    ui->labelRefModel->clear();
-    ui->labelRefCalFile->clear();
-    updateButtons();
+    refConnected();
 }
 
 void CreateCal::refCalFileChanged() {
-    ui->labelRefCalFile->setText(
-        m_ref->isConnected()
-            ? QStringLiteral("%1: %2").arg(m_ref->calFileIndex()).arg(m_ref->calFileName())
-            : QString());
+    refConnected();
 }
 
 // ---- Menus ----

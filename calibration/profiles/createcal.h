@@ -18,6 +18,7 @@
 #include <QTimer>
 
 class GenMeasure;
+class QLabel;
 class QLineEdit;
 class QPortMenu;
 class VerifyBlack;
@@ -85,6 +86,8 @@ private:
     void showReferenceIdentity();
     void verified();
     void updateButtons();
+    // The device's identity and profile (cleared when it is gone).
+    void showDevice(GenMeasure *device, QLabel *model, QLabel *profile);
 
     Ui::CreateCal *ui;
     QPortMenu *m_refMenu = nullptr;
