@@ -27,6 +27,8 @@
 #include <iostream>
 #include <memory>
 
+#include <unistd.h>
+
 namespace {
 
 // Verification ran and did not pass.
@@ -264,8 +266,12 @@ private:
 
 int run(const Options &given) {
     Options o = given;
-    if (!o.havePassword && !std::getline(std::cin, o.password))
-        o.password.clear();
+    if (!o.havePassword) {
+        if (::isatty(STDIN_FILENO))
+            std::fprintf(stderr, "Profile password: ");
+        if (!std::getline(std::cin, o.password))
+            o.password.clear();
+    }
     if (o.password != profiles::profilePassword)
         throw CliError("wrong password: the profile list was not changed");
 

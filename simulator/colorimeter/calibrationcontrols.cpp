@@ -27,8 +27,7 @@ void addCalibrationControls(ControlTable &table, ColorimeterSim &colorimeter) {
                   if (!off && a.size() != 3)
                       return ControlResult::failure("usage: drift X Y Z | off");
                   for (std::size_t i = 0; !off && i < 3; ++i) {
-                      if (!parseNumber(a[i], d[i]) || !std::isfinite(d[i]) ||
-                          std::fabs(d[i]) > 50)
+                      if (!parseNumber(a[i], d[i]) || !std::isfinite(d[i]) || std::fabs(d[i]) > 50)
                           return ControlResult::failure("drift: percentages from -50 to 50");
                   }
                   colorimeter.setDrift(d[0], d[1], d[2]);
