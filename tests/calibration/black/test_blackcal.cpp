@@ -6,6 +6,7 @@
 #include "colorimetersim.h"
 #include "profilemeter.h"
 #include "scripteddialogs.h"
+#include "shotsaver.h"
 #include "simfixture.h"
 #include "torvafactory.h"
 #include "verifyblack.h"
@@ -89,6 +90,7 @@ TEST_F(BlackCalBench, InTheDarkTheNewTableIsStoredInRamAndRom) {
     EXPECT_NE(ram, before);
     button("pushROM")->click();
     expectGrid(ram);
+    saveShot(window_->grab().toImage(), "blackcal-rom");
     EXPECT_EQ(window_->findChild<QLineEdit *>("lineStatus")->text(), "0");
     button("pushCorrectionCoeff")->click();
     EXPECT_NE(cell(1, 0), QString::number(ram[15]));

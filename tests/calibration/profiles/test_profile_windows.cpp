@@ -11,6 +11,7 @@
 #include "savecal.h"
 #include "scripteddialogs.h"
 #include "settingsfixture.h"
+#include "shotsaver.h"
 #include "viewmatrix.h"
 
 #include <QCheckBox>
@@ -117,6 +118,7 @@ TEST_F(ProfileWindows, ListsShowNinetyEntriesAndAPickFillsSlotAndName) {
     SaveCal save(&big, -1, "x", twelve, twelve, {});
     auto *list = save.findChild<QListWidget *>("listWidget");
     EXPECT_EQ(list->count(), 90);
+    saveShot(save.grab().toImage(), "savecal");
     list->setCurrentRow(40);
     EXPECT_EQ(save.findChild<QSpinBox *>("spinSlot")->value(), 40);
     EXPECT_EQ(save.findChild<QLineEdit *>("lineName")->text(), "Projector Room");
@@ -168,6 +170,7 @@ TEST_F(ProfileWindows, SelectingAndDeletingProfiles) {
     press(&w, "pushDelete");
     EXPECT_EQ(meter_.calls, QStringList({"delete 3"}));
     EXPECT_EQ(list->item(3)->text(), "3: Blank"); // refilled
+    saveShot(w.grab().toImage(), "calselect");
 
     meter_.deleteResult = 0x20000;
     meter_.list[4] = "4: Office";
