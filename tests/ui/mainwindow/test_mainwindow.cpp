@@ -120,7 +120,7 @@ TEST_F(MainWindowTest, MenusInOrderAndWindowsNotBuiltNeverOffered) {
     for (const char *name : {"actionSelect_Cal_File", "actionView_Cal_Matrix",
                              "actionBlack_Level_Calibration", "actionCreate_Cal_File"})
         EXPECT_TRUE(act(name)->isEnabled()) << name; // the profile windows need a colorimeter
-    About about;                                              // the About box and the help page
+    About about;                                     // the About box and the help page
     EXPECT_EQ(about.windowTitle(), "About Torva Tintwell");
     EXPECT_EQ(HelpViewer().browser()->documentTitle(), "Tintwell Help");
     QSettings().setValue("mainwindow/lastTDevice", "TV-40:123");
