@@ -10,15 +10,12 @@
 #include "genpattern.h"
 #include "interruptguard.h"
 #include "measurementjson.h"
-#include "patternfactories.h"
 #include "patternsequence.h"
 #include "profilerules.h"
 #include "profileruns.h"
 #include "profilestore.h"
 #include "profileverify.h"
 #include "qcreport.h"
-#include "torvapattern.h"
-#include "torvapatternfactory.h"
 
 #include <QTimer>
 
@@ -276,16 +273,10 @@ int run(const Options &given) {
         throw CliError("wrong password: the profile list was not changed");
 
     const CliDeviceContext context;
-    registerNetworkPatternFactory();
-    TorvaPatternFactory generatorFactory;
-    std::unique_ptr<GenDevice> generator(
-        generatorFactory.create(QString::fromStdString(o.generator)));
-    auto *pattern = qobject_cast<TorvaPattern *>(generator.get());
-    if (!pattern || !pattern->isConnected()) {
-        std::fprintf(stderr, "tintwell-cli calibrate: no pattern generator answered at %s\n",
-                     o.generator.c_str());
+    const std::unique_ptr<GenDevice> generator = openPatternGenerator("calibrate", o.generator);
+    if (!generator)
         return 1;
-    }
+    auto *pattern = static_cast<GenPattern *>(generator.get());
     std::unique_ptr<GenMeasure> reference = identifyInstrument(QString::fromStdString(o.reference));
     if (!reference) {
         std::fprintf(stderr, "tintwell-cli calibrate: no reference instrument answered at %s\n",

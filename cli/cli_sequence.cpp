@@ -10,12 +10,10 @@
 #include "factories.h"
 #include "genfactory.h"
 #include "genmeasure.h"
+#include "genpattern.h"
 #include "interruptguard.h"
 #include "measurementjson.h"
-#include "patternfactories.h"
 #include "patternsequence.h"
-#include "torvapattern.h"
-#include "torvapatternfactory.h"
 
 #include <QFile>
 #include <QTimer>
@@ -127,17 +125,10 @@ private:
 int run(const Options &o) {
     const QList<ColorPatch> patches = readColors(o.colors);
     const CliDeviceContext context;
-    registerNetworkPatternFactory();
-
-    TorvaPatternFactory generatorFactory;
-    std::unique_ptr<GenDevice> generator(
-        generatorFactory.create(QString::fromStdString(o.generator)));
-    auto *pattern = qobject_cast<TorvaPattern *>(generator.get());
-    if (!pattern || !pattern->isConnected()) {
-        std::fprintf(stderr, "tintwell-cli sequence: no pattern generator answered at %s\n",
-                     o.generator.c_str());
+    const std::unique_ptr<GenDevice> generator = openPatternGenerator("sequence", o.generator);
+    if (!generator)
         return 1;
-    }
+    auto *pattern = static_cast<GenPattern *>(generator.get());
     std::unique_ptr<GenMeasure> instrument = identifyInstrument(QString::fromStdString(o.device));
     if (!instrument) {
         std::fprintf(stderr, "tintwell-cli sequence: no instrument answered at %s\n",

@@ -4,7 +4,10 @@
 #include "factories.h"
 #include "genfactory.h"
 #include "manual.h"
+#include "patternfactories.h"
 #include "startup.h"
+#include "torvapattern.h"
+#include "torvapatternfactory.h"
 
 #include <QFile>
 
@@ -62,6 +65,18 @@ std::unique_ptr<GenMeasure> identifyInstrument(const QString &port) {
         }
     }
     return nullptr;
+}
+
+std::unique_ptr<GenDevice> openPatternGenerator(const char *command, const std::string &host) {
+    registerNetworkPatternFactory();
+    TorvaPatternFactory factory;
+    std::unique_ptr<GenDevice> generator(factory.create(QString::fromStdString(host)));
+    if (!qobject_cast<TorvaPattern *>(generator.get()) || !generator->isConnected()) {
+        std::fprintf(stderr, "tintwell-cli %s: no pattern generator answered at %s\n", command,
+                     host.c_str());
+        return nullptr;
+    }
+    return generator;
 }
 
 int checkReading(const char *command, GenMeasure &device, quint32 errorCode) {
