@@ -6,6 +6,7 @@
 #include "calibrationjson.h" // jsonString
 #include "cliargs.h"
 #include "clidevice.h"
+#include "colorfile.h"
 #include "commands.h"
 #include "factories.h"
 #include "genfactory.h"
@@ -17,7 +18,6 @@
 #include "torvapattern.h"
 #include "torvapatternfactory.h"
 
-#include <QFile>
 #include <QTimer>
 
 #include <cstdio>
@@ -83,21 +83,6 @@ Options parseOptions(const CliArgs &args) {
     return o;
 }
 
-QList<ColorPatch> readColors(const std::string &path) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw CliError("cannot open '" + path + "'");
-    const BatchRead r = readBatch(QString::fromUtf8(file.readAll()));
-    if (r.status == BatchRead::BadFormat)
-        throw CliError(path + " line " + std::to_string(r.line) + ": not 'name,red,green,blue'");
-    if (r.status == BatchRead::BadColor)
-        throw CliError(path + " line " + std::to_string(r.line) +
-                       ": red, green and blue must be whole numbers from 0 to 255");
-    if (r.patches.isEmpty())
-        throw CliError(path + " holds no colours");
-    return r.patches;
-}
-
 // The measuring device on the port, found the way a scan finds it.
 std::unique_ptr<GenMeasure> identifyInstrument(const QString &port) {
     for (GenFactory *f : factories()) {
@@ -149,7 +134,7 @@ private:
 };
 
 int run(const Options &o) {
-    const QList<ColorPatch> patches = readColors(o.colors);
+    const QList<ColorPatch> patches = readColorFile(o.colors);
     const CliDeviceContext context;
     registerNetworkPatternFactory();
 

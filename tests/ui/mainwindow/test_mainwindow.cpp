@@ -138,11 +138,11 @@ TEST_F(MainWindowTest, MenusAndActionsInOrder) {
     // Windows not part of this version are never offered; beta mode is off.
     // The tools need no colorimeter to open; the flicker tool does.
     EXPECT_FALSE(act("actionScreen_Calibration")->isVisible());
-    for (const char *name :
-         {"actionSpectral_Scan", "actionTest_Color_Batch", "actionSelect_Cal_File",
-          "actionView_Cal_Matrix", "actionBlack_Level_Calibration", "actionCreate_Cal_File"})
+    for (const char *name : {"actionSelect_Cal_File", "actionView_Cal_Matrix",
+                             "actionBlack_Level_Calibration", "actionCreate_Cal_File"})
         EXPECT_FALSE(act(name)->isEnabled()) << name;
-    for (const char *name : {"actionKelvin_Calculator", "actionTest_Panel", "actionLogging_Tool"})
+    for (const char *name : {"actionKelvin_Calculator", "actionTest_Panel", "actionLogging_Tool",
+                             "actionSpectral_Scan", "actionTest_Color_Batch"})
         EXPECT_TRUE(act(name)->isEnabled()) << name;
     EXPECT_TRUE(get<QPushButton>("pushTestPanle")->isEnabled());
     for (const char *name : {"pushMeasureFlicker", "pushChangeProfile"})
