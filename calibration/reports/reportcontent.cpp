@@ -114,13 +114,17 @@ QStringList patchTableHeader() {
 }
 
 QStringList patchTableCells(const PatchResult &r) {
+    // Black has no chromaticity to aim at or to read.
+    auto chroma = [](const Measurement &m, double v) {
+        return m.bigY > 0 ? fixed(v, 4) : QStringLiteral("-");
+    };
     return {r.name,
             QStringLiteral("%1,%2,%3").arg(r.code.red()).arg(r.code.green()).arg(r.code.blue()),
-            fixed(r.target.x, 4),
-            fixed(r.target.y, 4),
+            chroma(r.target, r.target.x),
+            chroma(r.target, r.target.y),
             QString::number(r.target.bigY, 'f', 2),
-            fixed(r.measured.x, 4),
-            fixed(r.measured.y, 4),
+            chroma(r.measured, r.measured.x),
+            chroma(r.measured, r.measured.y),
             QString::number(r.measured.bigY, 'f', 2),
             fixed(r.deltaE, 2)};
 }

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QFile>
+#include <QFontMetrics>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
@@ -144,9 +145,12 @@ void ReportPainter::paintSummary(QPainter &p, const QSize &size, int dpiX, int d
     if (!t.website.isEmpty())
         contact += QStringLiteral("\nWebsite: ") + t.website;
     p.setFont(font(baseFontPoints));
-    QRect used;
-    p.drawText(QRect(mx, top, size.width() - 2 * mx, 10000), Qt::AlignLeft, contact, &used);
-    const int blocksTop = used.bottom() + lineHeight(dpiY);
+    int blocksTop = top;
+    if (!(t.name + t.company + t.email + t.phone + t.website).isEmpty()) {
+        QRect used;
+        p.drawText(QRect(mx, top, size.width() - 2 * mx, 10000), Qt::AlignLeft, contact, &used);
+        blocksTop = used.bottom() + lineHeight(dpiY);
+    }
 
     // Left: the set-up; right: the standard and the results.
     int y = labelled(p, mx, blocksTop, column, QStringLiteral("Meter:"), deviceText(m_setup.meter));
@@ -176,12 +180,20 @@ void ReportPainter::paintTable(QPainter &p, const TableChunk &chunk, const QSize
     p.drawText(QRect(mx, top, width, 2 * row), Qt::AlignLeft | Qt::AlignVCenter, title);
     int y = top + 2 * row;
 
-    // The name column takes what the eight number columns leave.
+    // Number columns as wide as their widest text; the name takes the rest.
     const QStringList header = patchTableHeader();
-    const int numberWidth = width / 11;
-    QList<int> widths{width - 8 * numberWidth};
-    for (int i = 1; i < header.size(); ++i)
-        widths << numberWidth;
+    p.setFont(font(baseFontPoints * 0.9, true));
+    const QFontMetrics metrics = p.fontMetrics();
+    const int pad = dpiX / 12;
+    QList<int> widths{0, metrics.horizontalAdvance(QStringLiteral("255,255,255")) + pad};
+    for (int i = 2; i < header.size(); ++i)
+        widths << qMax(metrics.horizontalAdvance(header.at(i)),
+                       metrics.horizontalAdvance(QStringLiteral("0000.00"))) +
+                      pad;
+    int numbers = 0;
+    for (int w : widths)
+        numbers += w;
+    widths[0] = qMax(dpiX, width - numbers);
     auto drawRow = [&](const QStringList &cells, bool bold) {
         p.setFont(font(baseFontPoints * 0.9, bold));
         int x = mx;

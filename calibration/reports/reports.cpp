@@ -126,7 +126,7 @@ QList<QWidget *> Reports::patchGraphs(const PatchTable &table, const Calibration
     cie->setCIEScale();
     cie->setBackgroundMode(QGraphBox::CIEMode);
     cie->setGamutSpec(standard.spec);
-    cie->setTitle(table.title + QStringLiteral(": target (black) and measured (red)"));
+    cie->setTitle(QStringLiteral("Target (black), measured (red)"));
     PlotObject targets, measured;
     targets.style = measured.style = PlotObject::Points;
     targets.colors << Qt::black;
@@ -142,7 +142,7 @@ QList<QWidget *> Reports::patchGraphs(const PatchTable &table, const Calibration
 
     auto *bars = new QGraphBox(parent);
     bars->setBackgroundMode(QGraphBox::PlotMode);
-    bars->setTitle(table.title + QStringLiteral(": ΔE2000 by patch"));
+    bars->setTitle(QStringLiteral("ΔE2000 by patch"));
     bars->setXName(QStringLiteral("Patch"));
     bars->setYName(QStringLiteral("ΔE2000"));
     double worst = 0;

@@ -45,7 +45,9 @@ public:
     // Either device may be null.
     static ReportSetup currentSetup(GenMeasure *meter, GenPattern *generator);
     static CalibrationStandard currentStandard();
-    // Owned by parent; the graphs a patch table prints with.
+    // Owned by parent; the graphs a patch table prints with, best laid out
+    // patchGraphsAcross × patchGraphsDown (one graph across the page).
+    static constexpr int patchGraphsAcross = 1, patchGraphsDown = 2;
     static QList<QWidget *> patchGraphs(const PatchTable &table,
                                         const CalibrationStandard &standard, QWidget *parent);
     // The report texts last used ("Update Text" stores them).

@@ -487,8 +487,9 @@ bool TestColorBatch::exportReport(const QString &pdfPath) {
         return false;
     const ReportSetup setup = reportSetup();
     QWidget holder;
-    return Reports::exportPdf(
-        pdfPath, Reports::patchGraphs(setup.tables.first(), setup.standard, &holder), setup);
+    return Reports::exportPdf(pdfPath,
+                              Reports::patchGraphs(setup.tables.first(), setup.standard, &holder),
+                              setup, Reports::patchGraphsAcross, Reports::patchGraphsDown);
 }
 
 void TestColorBatch::on_actionPrint_Report_triggered() {
