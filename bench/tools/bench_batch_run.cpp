@@ -8,12 +8,8 @@
 #include "batchfile.h"
 #include "batchresults.h"
 #include "benchstats.h"
-#include "genmeasure.h"
+#include "patternbench.h"
 #include "patternsequence.h"
-#include "simulator.h"
-#include "torvafactory.h"
-#include "torvapattern.h"
-#include "torvapatternfactory.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -23,18 +19,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
-
-namespace {
-
-int argInt(int argc, char **argv, const char *name, int fallback) {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (!std::strcmp(argv[i], name))
-            return std::atoi(argv[i + 1]);
-    return fallback;
-}
-
-} // namespace
 
 int main(int argc, char **argv) {
     const int runs = argInt(argc, argv, "--runs", 5);
@@ -43,36 +27,11 @@ int main(int argc, char **argv) {
 
     QCoreApplication app(argc, argv);
     registerDeviceMetaTypes();
-    char dirTemplate[] = "/tmp/tintwell-batch-bench-XXXXXX";
-    const std::string dir = ::mkdtemp(dirTemplate);
-    const int port = 20000 + static_cast<int>(::getpid() % 20000);
-    qputenv("TINTWELL_PATTERN_PORT", QByteArray::number(port));
-
-    sim::SimulatorOptions o;
-    o.dir = dir;
-    o.colorimeter.timeScale = 0; // answers at once
-    o.colorimeter.noise = 0;
-    o.withPatternGenerator = true;
-    o.patternGenerator.port = port;
-    o.patternGenerator.address = "127.0.0.2";
-    o.display = "rec709";
-    o.displaySettleMs = 0;
-    sim::Simulator bench(o);
-    std::string error;
-    if (!bench.start(&error)) {
-        std::fprintf(stderr, "bench: %s\n", error.c_str());
+    PatternBench bench;
+    if (!bench.start(0, 0)) // the simulator's --fast, a display that changes at once
         return 1;
-    }
-    TorvaPatternFactory generators;
-    TorvaFactory meters;
-    std::unique_ptr<GenDevice> g(generators.create("127.0.0.2"));
-    std::unique_ptr<GenDevice> m(meters.create(QString::fromStdString(dir + "/colorimeter")));
-    auto *generator = qobject_cast<TorvaPattern *>(g.get());
-    auto *meter = qobject_cast<GenMeasure *>(m.get());
-    if (!generator || !generator->isConnected() || !meter || !meter->isConnected()) {
-        std::fprintf(stderr, "bench: generator or colorimeter did not open\n");
-        return 1;
-    }
+    TorvaPattern *generator = bench.generator;
+    GenMeasure *meter = bench.meter;
 
     std::vector<double> instrumentMs;
     for (int i = 0; i < 20; ++i) {
@@ -94,7 +53,7 @@ int main(int argc, char **argv) {
     QList<bool> flags;
     for (int i = 0; i < 10; ++i)
         flags << true;
-    const QString results = QString::fromStdString(dir + "/results.csv");
+    const QString results = QString::fromStdString(bench.dir + "/results.csv");
     std::vector<double> perPatchMs, overheadMs;
     for (int r = 0; r < runs; ++r) {
         BatchResultsFile file;
@@ -124,10 +83,6 @@ int main(int argc, char **argv) {
     std::printf("batch of %d patches, stabilising 0: per patch median %.2f ms, beyond the "
                 "instrument time median %.2f ms (%d runs)\n",
                 patches, median(perPatchMs), median(overheadMs), runs);
-    g.reset();
-    m.reset();
-    bench.stop();
     QFile::remove(results);
-    ::rmdir(dir.c_str());
     return 0;
 }

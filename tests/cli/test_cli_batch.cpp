@@ -4,8 +4,7 @@
 #include "batchfile.h"
 #include "childprocess.h"
 #include "displayreading.h"
-#include "loopbackport.h"
-#include "simfixture.h"
+#include "patternsimfixture.h"
 
 #include <QFile>
 #include <QStringList>
@@ -17,25 +16,11 @@
 
 namespace {
 
-class CliBatch : public SimFixture {
+class CliBatch : public PatternSimFixture {
 protected:
     void SetUp() override {
-        SimFixture::SetUp();
-        useLoopbackPatternPort();
-        sim::SimulatorOptions o = options();
-        o.withPatternGenerator = true;
-        o.patternGenerator.port = std::atoi(std::getenv("TINTWELL_PATTERN_PORT"));
-        o.patternGenerator.address = "127.0.0.4";
-        o.patternGenerator.serial = "PG-BATCH";
-        o.display = "rec709";
-        o.displaySettleMs = 0;
-        bench_ = std::make_unique<sim::Simulator>(o);
-        std::string error;
-        ASSERT_TRUE(bench_->start(&error)) << error;
-    }
-    void TearDown() override {
-        bench_.reset();
-        SimFixture::TearDown();
+        PatternSimFixture::SetUp();
+        startPatternBench("127.0.0.4", "PG-BATCH", "rec709");
     }
     std::vector<std::string> batchArgs(const std::string &colors, const std::string &out) {
         return {"tintwell-cli", "batch",    "--generator", "127.0.0.4", "--device",
@@ -60,7 +45,6 @@ protected:
             lines.removeLast();
         return lines;
     }
-    std::unique_ptr<sim::Simulator> bench_;
     std::string stderr_;
     TempDir files_;
 };

@@ -1,8 +1,7 @@
 // tintwell-cli pattern and sequence as separate processes against the
 // in-process simulated generator, display and colorimeter.
 #include "childprocess.h"
-#include "loopbackport.h"
-#include "simfixture.h"
+#include "patternsimfixture.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,25 +11,11 @@
 
 namespace {
 
-class CliPattern : public SimFixture {
+class CliPattern : public PatternSimFixture {
 protected:
     void SetUp() override {
-        SimFixture::SetUp();
-        useLoopbackPatternPort();
-        sim::SimulatorOptions o = options();
-        o.withPatternGenerator = true;
-        o.patternGenerator.port = std::atoi(std::getenv("TINTWELL_PATTERN_PORT"));
-        o.patternGenerator.address = "127.0.0.3";
-        o.patternGenerator.serial = "PG-CLI";
-        o.display = "p3";
-        o.displaySettleMs = 0;
-        bench_ = std::make_unique<sim::Simulator>(o);
-        std::string error;
-        ASSERT_TRUE(bench_->start(&error)) << error;
-    }
-    void TearDown() override {
-        bench_.reset();
-        SimFixture::TearDown();
+        PatternSimFixture::SetUp();
+        startPatternBench("127.0.0.3", "PG-CLI", "p3");
     }
     int cli(const std::vector<std::string> &args, QList<QJsonObject> *objects = nullptr) {
         std::vector<std::string> all{"tintwell-cli"};
@@ -49,7 +34,6 @@ protected:
         std::ofstream(path) << text;
         return path;
     }
-    std::unique_ptr<sim::Simulator> bench_;
     std::string stderr_;
     TempDir files_;
     int fileCount_ = 0;
