@@ -16,11 +16,18 @@
 
 namespace {
 
-class CliBatch : public PatternSimFixture {
+class CliBatch : public SimFixture {
 protected:
     void SetUp() override {
-        PatternSimFixture::SetUp();
-        startPatternBench("127.0.0.4", "PG-BATCH", "rec709");
+        SimFixture::SetUp();
+        useLoopbackPatternPort();
+        startSim("TV-40", withPatternGenerator("127.0.0.4", "PG-BATCH", "rec709"));
+        bench_ = &sim_->sim();
+    }
+    void TearDown() override {
+        bench_ = nullptr;
+        sim_.reset();
+        SimFixture::TearDown();
     }
     std::vector<std::string> batchArgs(const std::string &colors, const std::string &out) {
         return {"tintwell-cli", "batch",    "--generator", "127.0.0.4", "--device",
@@ -45,6 +52,7 @@ protected:
             lines.removeLast();
         return lines;
     }
+    sim::Simulator *bench_ = nullptr;
     std::string stderr_;
     TempDir files_;
 };

@@ -11,11 +11,18 @@
 
 namespace {
 
-class CliPattern : public PatternSimFixture {
+class CliPattern : public SimFixture {
 protected:
     void SetUp() override {
-        PatternSimFixture::SetUp();
-        startPatternBench("127.0.0.3", "PG-CLI", "p3");
+        SimFixture::SetUp();
+        useLoopbackPatternPort();
+        startSim("TV-40", withPatternGenerator("127.0.0.3", "PG-CLI", "p3"));
+        bench_ = &sim_->sim();
+    }
+    void TearDown() override {
+        bench_ = nullptr;
+        sim_.reset();
+        SimFixture::TearDown();
     }
     int cli(const std::vector<std::string> &args, QList<QJsonObject> *objects = nullptr) {
         std::vector<std::string> all{"tintwell-cli"};
@@ -34,6 +41,7 @@ protected:
         std::ofstream(path) << text;
         return path;
     }
+    sim::Simulator *bench_ = nullptr;
     std::string stderr_;
     TempDir files_;
     int fileCount_ = 0;
