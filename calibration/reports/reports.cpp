@@ -370,6 +370,13 @@ void Reports::on_pushSave_clicked() {
             measured << m_measured.at(i);
         }
     }
+    // Nothing measured here: the rows of the last report generated.
+    if (patches.isEmpty() && !m_report.tables.isEmpty()) {
+        for (const PatchResult &r : m_report.tables.last().rows) {
+            patches << ColorPatch{r.name, r.code};
+            measured << r.measured;
+        }
+    }
     const QString proposed =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hhmmss")) +
         QStringLiteral(".csv");

@@ -2,6 +2,7 @@
 #include "ui_testcolorbatch.h"
 
 #include "appsettings.h"
+#include "atomicsave.h"
 #include "chromagamutspec.h"
 #include "devicetypes.h"
 #include "dialogs.h"
@@ -146,10 +147,8 @@ bool TestColorBatch::writeDefault(const QString &text) {
                                   .arg(m_defaultBatch.writePath()),
                               QMessageBox::Ok, QMessageBox::Ok);
     }
-    QFile file(m_defaultBatch.writePath());
-    const QByteArray bytes = text.toUtf8();
-    if (!m_defaultBatch.prepareWrite() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush()) {
+    if (!m_defaultBatch.prepareWrite() ||
+        saveAtomically(m_defaultBatch.writePath(), text.toUtf8()) != SaveResult::Saved) {
         dialogs().warning(this, QStringLiteral("Export"),
                           QStringLiteral("The file couldn't be opened."), QMessageBox::Ok,
                           QMessageBox::Ok);
@@ -331,10 +330,7 @@ void TestColorBatch::on_pushExport_clicked() {
         dialogs().getSaveFileName(this, title, QString(), QStringLiteral("CSV (*.csv)"));
     if (path.isEmpty())
         return;
-    QFile file(path);
-    const QByteArray bytes = writeBatch(m_patches).toUtf8();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush())
+    if (saveAtomically(path, writeBatch(m_patches).toUtf8()) != SaveResult::Saved)
         dialogs().warning(this, title, QStringLiteral("The file couldn't be opened."),
                           QMessageBox::Ok, QMessageBox::Ok);
 }

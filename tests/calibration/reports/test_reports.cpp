@@ -11,6 +11,7 @@
 #include "reports.h"
 #include "scripteddialogs.h"
 #include "settingsfixture.h"
+#include "shotsaver.h"
 
 #include <QAction>
 #include <QFile>
@@ -19,6 +20,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QSpinBox>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -172,6 +174,11 @@ TEST(ReportPages, ThePreviewReLaysAtOnceAndExportsThePdf) {
     for (const char *t : {"Title: ", "Name: ", "Company: ", "Email: ", "Phone Number: "})
         EXPECT_TRUE(texts.contains(t)) << t;
     EXPECT_EQ(preview.acrossBox()->prefix(), " Graphs Across: ");
+    preview.resize(1300, 800);
+    preview.show();
+    QTest::qWait(50);
+    saveShot(preview.grab().toImage(), "print-preview-extended");
+    preview.hide();
 }
 
 TEST(ReportContent, TargetsAndDeltaEAgainstTheMeasuredWhite) {
