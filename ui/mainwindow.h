@@ -94,6 +94,8 @@ private slots:
     void on_actionView_Cal_Matrix_triggered();
     void on_actionBlack_Level_Calibration_triggered();
     void on_actionCreate_Cal_File_triggered();
+    void on_actionTest_Color_Batch_triggered();
+    void on_actionSpectral_Scan_triggered();
     void on_pushMeasureFlicker_clicked();
     void on_pushTestPanle_clicked();
     void scanStarted();
