@@ -1,65 +1,43 @@
 #include "printgraphs.h"
 
-#include <QDate>
-#include <QPainter>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
-#include <QWidget>
+#include "reports.h"
 
 namespace screencal {
 
-int renderGraphs(QPrinter *printer, const QList<QWidget *> &graphs, const QString &title) {
-    constexpr int across = 2, down = 3;
-    printer->setResolution(144);
-    QPainter p;
-    if (!p.begin(printer))
-        return 0;
-    const int mx = int(0.5 * printer->logicalDpiX()), my = int(0.5 * printer->logicalDpiY());
-    const int header = printer->logicalDpiY();
-    const QRect page = printer->pageRect(QPrinter::DevicePixel).toRect();
-    const int cellW = (page.width() - (across + 1) * mx) / across;
-    const int cellH = (page.height() - down * my - header) / down;
-    const int perPage = across * down;
-    const int pages = qMax(1, (graphs.size() + perPage - 1) / perPage);
-    for (int pageIndex = 0; pageIndex < pages; ++pageIndex) {
-        if (pageIndex > 0)
-            printer->newPage();
-        QFont big = p.font();
-        big.setPointSize(20);
-        p.setFont(big);
-        p.drawText(QRect(mx, 0, page.width() - 2 * mx, header / 2), Qt::AlignLeft | Qt::AlignBottom,
-                   title);
-        QFont small = p.font();
-        small.setPointSize(10);
-        p.setFont(small);
-        p.drawText(QRect(mx, header / 2, page.width() - 2 * mx, header / 2),
-                   Qt::AlignLeft | Qt::AlignTop,
-                   QStringLiteral("Date: ") + QDate::currentDate().toString("MM/dd/yyyy"));
-        for (int i = 0; i < perPage; ++i) {
-            const int g = pageIndex * perPage + i;
-            if (g >= graphs.size())
-                break;
-            QWidget *w = graphs[g];
-            const QSize size = w->size(), minimum = w->minimumSize();
-            w->setMinimumSize(0, 0);
-            w->resize(cellW, cellH);
-            const int c = i % across, r = i / across;
-            w->render(&p, QPoint(mx + c * (cellW + mx), header + r * (cellH + my)), QRegion(),
-                      QWidget::DrawWindowBackground | QWidget::DrawChildren);
-            w->setMinimumSize(minimum);
-            w->resize(size);
+namespace {
+
+const char *const runTitles[runKindCount] = {"Pre-calibration", "Post-calibration", "Measuring"};
+
+} // namespace
+
+ReportSetup pageReport(const QString &pageName, const RunStore &store, GenMeasure *meter,
+                       GenPattern *generator) {
+    ReportSetup setup = Reports::currentSetup(meter, generator);
+    if (setup.texts.title.isEmpty())
+        setup.texts.title = pageName;
+    const CalibrationStandard &standard = setup.standard;
+    for (int kind = 0; kind < runKindCount; ++kind) {
+        const QVector<RunSample> samples = store.samples(kind);
+        if (samples.isEmpty())
+            continue;
+        QList<ColorPatch> patches;
+        QList<Measurement> measured;
+        for (const RunSample &s : samples) {
+            const int colour = classifyPatch(s.patch, standard.videoLow);
+            const double ire = 100 * patchLevel(s.patch, standard.videoLow, standard.videoHigh);
+            patches.append(
+                {QStringLiteral("%1 - %2 IRE").arg(patchColourName(colour)).arg(qRound(ire)),
+                 QColor(s.patch.r, s.patch.g, s.patch.b)});
+            measured.append(s.m);
         }
+        setup.tables.append(
+            comparePatches(QLatin1String(runTitles[kind]), patches, measured, standard));
     }
-    p.end();
-    return pages;
+    return setup;
 }
 
-void printPageGraphs(QWidget *parent, const QList<QWidget *> &graphs, const QString &title) {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintPreviewDialog preview(&printer, parent);
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
-                     [&](QPrinter *pr) { renderGraphs(pr, graphs, title); });
-    preview.exec();
+void printPageGraphs(QWidget *parent, const QList<QWidget *> &graphs, const ReportSetup &setup) {
+    Reports::preview(parent, graphs, setup);
 }
 
 } // namespace screencal

@@ -1,19 +1,26 @@
 #pragma once
-// Printing a page's graphs. The window hands its graphs to printPageGraphs,
-// the one place that decides how a graph report is laid out and previewed.
+// Printing a page: its graphs after the measured runs' patch tables, through
+// the application's report printing.
+
+#include "reportcontent.h"
+#include "runstore.h"
 
 #include <QList>
 #include <QString>
 
-class QPrinter;
+class GenMeasure;
+class GenPattern;
 class QWidget;
 
 namespace screencal {
 
+// The report of a page: devices, standard and texts as every report has
+// them, the title defaulting to the page's name, and one patch table per
+// run kind measured so far.
+ReportSetup pageReport(const QString &pageName, const RunStore &store, GenMeasure *meter,
+                       GenPattern *generator);
+
 // Opens the print preview of the graphs (borrowed: only rendered).
-void printPageGraphs(QWidget *parent, const QList<QWidget *> &graphs, const QString &title);
-// Renders the graphs two across and three down per page under a title;
-// returns the number of pages printed, 0 when the printer cannot paint.
-int renderGraphs(QPrinter *printer, const QList<QWidget *> &graphs, const QString &title);
+void printPageGraphs(QWidget *parent, const QList<QWidget *> &graphs, const ReportSetup &setup);
 
 } // namespace screencal

@@ -389,8 +389,12 @@ QList<QWidget *> ScreenCal::graphsToPrint() const {
     return graphs;
 }
 
+ReportSetup ScreenCal::report() const {
+    return pageReport(m_page.name, m_store, m_menu->currentDevice(), patternManager()->generator());
+}
+
 void ScreenCal::PrintGraphs() {
-    printPageGraphs(this, graphsToPrint(), m_page.name);
+    printPageGraphs(this, graphsToPrint(), report());
 }
 
 // ---- Runs ----

@@ -10,6 +10,7 @@
 #include "patchlist.h"
 #include "qmemorymainwindow.h"
 #include "qpatternmanger.h"
+#include "reportcontent.h"
 #include "runstore.h"
 #include "templatemodel.h"
 
@@ -51,8 +52,9 @@ public:
     QPatternManger *patternManager() const;
     QPortMenu *portMenu() const { return m_menu; }
     QString liveText() const;
-    // The page's graphs in page order, for printing.
+    // The page's graphs in page order, and the report they print in.
     QList<QWidget *> graphsToPrint() const;
+    ReportSetup report() const;
 
 public slots:
     void colorLevelChanged(int index);

@@ -9,9 +9,9 @@
 #include "genpattern.h"
 #include "patternsequence.h"
 #include "plotcommon.h"
-#include "printgraphs.h"
 #include "qgraphbox.h"
 #include "qportmenu.h"
+#include "reportpainter.h"
 #include "screencal.h"
 #include "scripteddialogs.h"
 #include "shotsaver.h"
@@ -109,15 +109,13 @@ protected:
             n += !p.colors.isEmpty() && p.colors.first().alpha() < 255;
         return n;
     }
-    // Prints the page's graphs to a PDF; the number of pages printed.
+    // The page's report as a PDF: its pages, 0 when none was written.
     int printPdf() {
         TempDir out;
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
         const QString pdf = QString::fromStdString(out.file("report.pdf"));
-        printer.setOutputFileName(pdf);
-        const int pages =
-            renderGraphs(&printer, window_->graphsToPrint(), window_->currentPageName());
+        int pages = 0;
+        if (!writeReportPdf(pdf, window_->report(), window_->graphsToPrint(), 2, 3, &pages))
+            return 0;
         EXPECT_GT(QFileInfo(pdf).size(), 10000);
         return pages;
     }
@@ -204,8 +202,13 @@ TEST_F(ScreenCalRun, GreyScaleBeforeAndAfterWithReport) {
     EXPECT_EQ(runSeries(graph("line:gamma"), 1).size(), 9);
     EXPECT_EQ(mutedSeries(graph("line:gamma")), 1);
     shoot("screencal-greyscale-report");
-
-    EXPECT_EQ(printPdf(), 1);
+    // The report: both runs as patch tables, then the page's graphs.
+    const ReportSetup report = window_->report();
+    ASSERT_EQ(report.tables.size(), 2);
+    EXPECT_EQ(report.tables[0].title, "Pre-calibration");
+    EXPECT_EQ(report.tables[1].rows.size(), 11);
+    EXPECT_EQ(report.tables[1].rows[1].name, "White - 100 IRE");
+    EXPECT_EQ(printPdf(), 4); // summary, two tables, four graphs on one page
 }
 
 TEST_F(ScreenCalRun, PrimariesAndSecondaries) {
@@ -230,7 +233,7 @@ TEST_F(ScreenCalRun, PrimariesAndSecondaries) {
     EXPECT_NEAR(table->item(1, 1)->text().toDouble(), red.y, 0.002);
     EXPECT_EQ(runSeries(graph("deltaE")).size(), 14);
     shoot("screencal-primaries");
-    EXPECT_EQ(printPdf(), 1);
+    EXPECT_EQ(printPdf(), 3); // summary, the table, four graphs
 
     // Switching the range rebuilds the patch list for video levels.
     ChromaGamutSpec::instance()->setVideoMode(16, 235);
@@ -273,7 +276,7 @@ TEST_F(ScreenCalRun, WhitePointAndLuminanceLiveAndOnce) {
     EXPECT_TRUE(found) << "no point near the display's white";
     EXPECT_EQ(runSeries(graph("line:Y")).size(), 3);
     shoot("screencal-whitepoint");
-    EXPECT_EQ(printPdf(), 1);
+    EXPECT_EQ(printPdf(), 3); // summary, the table, three graphs
 
     // Losing the colorimeter while watching live: the button comes up and
     // the device fields say so.
