@@ -164,8 +164,7 @@ int run(const Options &o) {
     }
     std::unique_ptr<GenMeasure> instrument = identifyInstrument(QString::fromStdString(o.device));
     if (!instrument) {
-        std::fprintf(stderr, "tintwell-cli sequence: no instrument answered at %s\n",
-                     o.device.c_str());
+        reportNoAnswer("sequence", "instrument", o.device);
         return 1;
     }
     std::fprintf(stderr, "tintwell-cli sequence: %s %s on %s, generator %s at %s\n",
