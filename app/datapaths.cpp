@@ -28,20 +28,6 @@ QString programDir() {
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
 }
 
-} // namespace
-
-DataPlaces currentDataPlaces() {
-    DataPlaces p;
-    p.overrideDir = qEnvironmentVariable("TINTWELL_DATA_DIR");
-    p.programDir = programDir();
-    p.buildBinDir = QStringLiteral(TINTWELL_BUILD_BIN_DIR);
-    p.sourceDataDir = QStringLiteral(TINTWELL_SOURCE_DATA_DIR);
-    p.relativeData = QStringLiteral(TINTWELL_RELATIVE_DATA_DIR);
-    p.installDataDir = QStringLiteral(TINTWELL_INSTALL_DATA_DIR);
-    return p;
-}
-
-namespace {
 QStringList dataCandidates(const DataPlaces &p, const QString &relative) {
     QStringList out;
     if (!isPlainRelative(relative))
@@ -58,7 +44,19 @@ QStringList dataCandidates(const DataPlaces &p, const QString &relative) {
     add(p.installDataDir);
     return out;
 }
+
 } // namespace
+
+DataPlaces currentDataPlaces() {
+    DataPlaces p;
+    p.overrideDir = qEnvironmentVariable("TINTWELL_DATA_DIR");
+    p.programDir = programDir();
+    p.buildBinDir = QStringLiteral(TINTWELL_BUILD_BIN_DIR);
+    p.sourceDataDir = QStringLiteral(TINTWELL_SOURCE_DATA_DIR);
+    p.relativeData = QStringLiteral(TINTWELL_RELATIVE_DATA_DIR);
+    p.installDataDir = QStringLiteral(TINTWELL_INSTALL_DATA_DIR);
+    return p;
+}
 
 QString resolveDataPath(const DataPlaces &places, const QString &relative, DataKind kind) {
     for (const QString &candidate : dataCandidates(places, relative)) {

@@ -4,8 +4,12 @@
 // folder. One lookup for every part of the program, so the same code finds
 // the data when run from a build tree and when installed.
 //
-//   QString dir = dataDirectory(QStringLiteral("templates"));
+//   QString dir = dataDirectory(QStringLiteral("templates"));  // data/templates
 //   if (dir.isEmpty()) ... // nothing shipped under that name
+//   QString batch = dataFile(QStringLiteral("batches/default.cvs"));
+//
+// Every file and folder under data/ is installed (new ones need no install
+// rule), except the colour-matching table, which is compiled in.
 //
 // data/SUB in the source tree is installed as SHARE/tintwell/SUB (SHARE being
 // CMAKE_INSTALL_FULL_DATADIR, /usr/share for the package). dataDirectory(SUB)

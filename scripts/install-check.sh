@@ -65,9 +65,12 @@ demo_sim_start "$usr/bin" "$work/sim" "$colorimeter" "$work/sim.log" --fast ||
 demo_sim_say light xyY 0.3127 0.329 100 >/dev/null
 shot=$out/tintwell-installed.png
 rm -f "$shot"
+# Started the way the desktop menu starts it.
+exec_line=$(sed -n 's/^Exec=//p' "$usr/share/applications/$app_id.desktop")
+[ -x "$usr/bin/${exec_line%% *}" ] || fail "the desktop entry runs '$exec_line', which was not installed"
 if ! QT_QPA_PLATFORM=offscreen TINTWELL_EXTRA_PORTS="$DEMO_SIM_PORT" TINTWELL_DEMO_SECONDS=2 \
     TINTWELL_DEMO_CONNECT_MS=20000 TINTWELL_SCREENSHOT="$shot" \
-    "$usr/bin/tintwell" >"$work/app.log" 2>&1; then
+    "$usr/bin/$exec_line" >"$work/app.log" 2>&1; then
     cat "$work/app.log"
     fail "installed tintwell did not connect the simulated colorimeter and show readings"
 fi
