@@ -42,7 +42,8 @@ TEST(DataPaths, EachWayOfRunningFindsItsOwnData) {
     for (const auto &c : cases) {
         DataPlaces p = made;
         p.programDir = root + c.program;
-        EXPECT_EQ(resolveDataPath(p, c.relative, c.kind), *c.expected ? root + c.expected : QString())
+        EXPECT_EQ(resolveDataPath(p, c.relative, c.kind),
+                  *c.expected ? root + c.expected : QString())
             << c.program << " asking for '" << c.relative << "'";
     }
     // An installed program never falls back on a source tree left behind.
