@@ -51,6 +51,7 @@ DisplayTarget computeTarget(TargetColour colour, double level, int videoMin, int
         target.percent[c] = 100.0 * std::pow(fraction, gamma);
     }
     target.colour = QColor(code[0], code[1], code[2], 255);
+    target.expectedLuminance = spec.whiteBigY * std::pow(ire / 100.0, gamma);
     target.measurement =
         Measurement::fromRGB(target.percent[0], target.percent[1], target.percent[2], spec);
     return target;

@@ -17,6 +17,9 @@ struct DisplayTarget {
     QColor colour;                 // code values, alpha 255
     double percent[3] = {0, 0, 0}; // R, G, B in percent of the white
     Measurement measurement;
+    // cd/m²: the standard's white at this level, white Y (level / 100)^gamma,
+    // what a display that tracks the gamma shows for a white patch.
+    double expectedLuminance = 0;
 };
 
 // "White", "Red", "Green", "Blue", "Cyan", "Yellow", "Magenta", in that order.

@@ -98,7 +98,7 @@ int run(const Options &o) {
     for (QFuture<ConnectionInfo> &probe : probes)
         found.append(probe.result());
     // The network and the manual devices, as a scan without serial ports finds them.
-    found.append(PortManager::scanDevices(QStringList(), 0));
+    found.append(PortManager::scanDevices(QStringList(), 0, ScanSettings::fromSettings()));
 
     for (const ConnectionInfo &e : found)
         printEntry(e, o.json);

@@ -37,12 +37,12 @@ template <typename T> T waitFor(QFuture<T> future) {
     return future.result();
 }
 
-QList<ConnectionInfo> serialScan(const QStringList &ports) {
+QList<ConnectionInfo> serialScan(const QStringList &ports, const QStringList &kinds) {
     QThreadPool *pool = QThreadPool::globalInstance();
     QList<QFuture<ConnectionInfo>> probes;
     for (const QString &port : ports) {
         pool->releaseThread();
-        probes.append(QtConcurrent::run(pool, [port] { return PortManager::probePort(port); }));
+        probes.append(QtConcurrent::run(pool, &PortManager::probePort, port, kinds));
     }
     QList<ConnectionInfo> out;
     for (const QFuture<ConnectionInfo> &probe : probes)
@@ -63,9 +63,8 @@ ConnectionInfo probeNetwork(GenFactory *factory) {
     return entry;
 }
 
-QList<ConnectionInfo> networkScan() {
-    QSettings settings; // this thread's own
-    if (!settings.value("checkTorvaPatternGenerator", false).toBool())
+QList<ConnectionInfo> networkScan(bool enabled) {
+    if (!enabled)
         return {};
     QList<QFuture<ConnectionInfo>> searches;
     for (GenFactory *f : factories()) {
@@ -113,6 +112,27 @@ int screenCount() {
 
 } // namespace
 
+ScanSettings ScanSettings::fromSettings() {
+    const QSettings settings;
+    ScanSettings s;
+    s.cs2000 = settings.value("checkCS2000", false).toBool();
+    s.pr650 = settings.value("checkPR650", false).toBool();
+    s.bm7 = settings.value("checkBM7", false).toBool();
+    s.patternGenerator = settings.value("checkTorvaPatternGenerator", false).toBool();
+    return s;
+}
+
+QStringList ScanSettings::serialKinds() const {
+    QStringList kinds{QString::fromLatin1(DeviceNames::torva)};
+    if (cs2000)
+        kinds.append(QString::fromLatin1(DeviceNames::cs2000));
+    if (pr650)
+        kinds.append(QString::fromLatin1(DeviceNames::pr650));
+    if (bm7)
+        kinds.append(QString::fromLatin1(DeviceNames::bm7));
+    return kinds;
+}
+
 PortManager *PortManager::instance() {
     static PortManager *manager = new PortManager; // never deleted
     return manager;
@@ -151,15 +171,20 @@ void PortManager::findPorts() {
             m_accessProblems.append(advice);
     }
     emit gettingPorts();
-    m_scanFuture = QtConcurrent::run(QThreadPool::globalInstance(), &PortManager::scanDevices,
-                                     selection.toProbe, screenCount());
+    // Settings are read here, on the GUI thread: the scan's tasks get a copy.
+    m_scanFuture =
+        QtConcurrent::run(QThreadPool::globalInstance(), &PortManager::scanDevices,
+                          selection.toProbe, screenCount(), ScanSettings::fromSettings());
     m_scanWatcher.setFuture(m_scanFuture);
 }
 
-QList<ConnectionInfo> PortManager::scanDevices(const QStringList &ports, int screenCount) {
+QList<ConnectionInfo> PortManager::scanDevices(const QStringList &ports, int screenCount,
+                                               const ScanSettings &settings) {
     QThreadPool *pool = QThreadPool::globalInstance();
-    QFuture<QList<ConnectionInfo>> serial = QtConcurrent::run(pool, &serialScan, ports);
-    QFuture<QList<ConnectionInfo>> network = QtConcurrent::run(pool, &networkScan);
+    QFuture<QList<ConnectionInfo>> serial =
+        QtConcurrent::run(pool, &serialScan, ports, settings.serialKinds());
+    QFuture<QList<ConnectionInfo>> network =
+        QtConcurrent::run(pool, &networkScan, settings.patternGenerator);
     QFuture<QList<ConnectionInfo>> screens = QtConcurrent::run(pool, &screenScan, screenCount);
     QList<ConnectionInfo> out = waitFor(serial);
     out.append(waitFor(network));
@@ -169,27 +194,11 @@ QList<ConnectionInfo> PortManager::scanDevices(const QStringList &ports, int scr
     return out;
 }
 
-QStringList PortManager::enabledSerialKinds() {
-    QSettings settings; // this thread's own
-    QStringList enabled{QString::fromLatin1(DeviceNames::torva)};
-    if (settings.value("checkCS2000", false).toBool())
-        enabled.append(QString::fromLatin1(DeviceNames::cs2000));
-    if (settings.value("checkPR650", false).toBool())
-        enabled.append(QString::fromLatin1(DeviceNames::pr650));
-    if (settings.value("checkBM7", false).toBool())
-        enabled.append(QString::fromLatin1(DeviceNames::bm7));
-    return enabled;
-}
-
-ConnectionInfo PortManager::probePort(const QString &port) {
-    return probePort(port, enabledSerialKinds());
-}
-
-ConnectionInfo PortManager::probePort(const QString &port, const QStringList &enabled) {
+ConnectionInfo PortManager::probePort(const QString &port, const QStringList &kinds) {
     ConnectionInfo entry;
     entry.port = port;
     for (GenFactory *f : factories()) {
-        if (!enabled.contains(f->name()) || f->connectionKind() != SerialConnection)
+        if (!kinds.contains(f->name()) || f->connectionKind() != SerialConnection)
             continue;
         if (f->probe(port, &entry)) {
             entry.factory = f;

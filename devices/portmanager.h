@@ -17,6 +17,16 @@
 
 class GenDevice;
 
+// Which optional kinds a scan offers ("checkCS2000", "checkPR650", "checkBM7",
+// "checkTorvaPatternGenerator"): read once on the GUI thread when the scan
+// starts and handed to its tasks as a value.
+struct ScanSettings {
+    bool cs2000 = false, pr650 = false, bm7 = false, patternGenerator = false;
+    static ScanSettings fromSettings();
+    // The serial kinds to probe, in probing order; the colorimeter always.
+    QStringList serialKinds() const;
+};
+
 class PortManager : public QObject {
     Q_OBJECT
 public:
@@ -51,16 +61,13 @@ public:
 
     // The scan proper (pool thread): serial ports, network and screens at
     // once, then the manual devices.
-    static QList<ConnectionInfo> scanDevices(const QStringList &ports, int screenCount);
+    static QList<ConnectionInfo> scanDevices(const QStringList &ports, int screenCount,
+                                             const ScanSettings &settings);
     // Tries each enabled serial factory on the port; type NoDevice when none
     // answered.
-    static ConnectionInfo probePort(const QString &port);
-    // The same with the serial kinds (factory names) given instead of read
-    // from the settings.
     static ConnectionInfo probePort(const QString &port, const QStringList &kinds);
-    // The serial kinds a scan probes now: the colorimeter, then those the
-    // "checkCS2000", "checkPR650" and "checkBM7" settings enable.
-    static QStringList enabledSerialKinds();
+    // The serial kinds a scan would probe now, read on the calling thread.
+    static QStringList enabledSerialKinds() { return ScanSettings::fromSettings().serialKinds(); }
 
 signals:
     void updateMenus();

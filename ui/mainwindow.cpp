@@ -472,6 +472,9 @@ void MainWindow::on_measure(const Measurement &m) {
     if (isUnstableReading(m))
         return;
 
+    // The luminance the target should have, for the chart and the table to compare.
+    ui->graphBox->setLuminanceComparison(m.bigY, m_target.expectedLuminance);
+    ui->compareTable->setExpectedLuminance(m_target.expectedLuminance);
     ui->compareTable->setMeasurement(m, {ui->comboColor->currentText(), m_target.colour}, false);
     m_last = m;
     m_haveLast = true;
@@ -600,7 +603,8 @@ void MainWindow::on_actionExit_triggered() {
 }
 
 void MainWindow::on_actionDevices_Setup_triggered() {
-    Settings dialog(QStringLiteral("updateSettings()"), this);
+    Settings dialog(this);
+    connect(&dialog, &Settings::updateSettings, this, &MainWindow::updateSettings);
     dialog.exec();
 }
 

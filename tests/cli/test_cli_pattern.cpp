@@ -17,19 +17,19 @@ protected:
     void SetUp() override {
         SimFixture::SetUp();
         useLoopbackPatternPort();
-        sim::SimulatorOptions o = options();
-        o.withPatternGenerator = true;
-        o.patternGenerator.port = std::atoi(std::getenv("TINTWELL_PATTERN_PORT"));
-        o.patternGenerator.address = "127.0.0.3";
-        o.patternGenerator.serial = "PG-CLI";
-        o.display = "p3";
-        o.displaySettleMs = 0;
-        bench_ = std::make_unique<sim::Simulator>(o);
-        std::string error;
-        ASSERT_TRUE(bench_->start(&error)) << error;
+        startSim("TV-40", [&](sim::SimulatorOptions &o) {
+            o.withPatternGenerator = true;
+            o.patternGenerator.port = std::atoi(std::getenv("TINTWELL_PATTERN_PORT"));
+            o.patternGenerator.address = "127.0.0.3";
+            o.patternGenerator.serial = "PG-CLI";
+            o.display = "p3";
+            o.displaySettleMs = 0;
+        });
+        bench_ = &sim_->sim();
     }
     void TearDown() override {
-        bench_.reset();
+        bench_ = nullptr;
+        sim_.reset();
         SimFixture::TearDown();
     }
     int cli(const std::vector<std::string> &args, QList<QJsonObject> *objects = nullptr) {
@@ -49,7 +49,7 @@ protected:
         std::ofstream(path) << text;
         return path;
     }
-    std::unique_ptr<sim::Simulator> bench_;
+    sim::Simulator *bench_ = nullptr;
     std::string stderr_;
     TempDir files_;
     int fileCount_ = 0;

@@ -1,67 +1,36 @@
 // The rules a scan applies, over plain lists: which enumerated and extra
-// ports are probed or listed busy.
+// ports are probed or listed busy, and which kinds a scan offers.
 #include "portlisting.h"
+#include "portmanager.h"
 #include "qtprinters.h"
 #include "tempdir.h"
 
-#include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <gtest/gtest.h>
 
 namespace {
 
 BusyTest noneHeld = [](const QString &) { return false; };
 
-} // namespace
-
 TEST(SelectPorts, NamesDifferingInAThreeCharacterPrefixAreProbedOnce) {
-    // "cu.x" is seen as "x"; "tty.x" is remembered by its name minus three
-    // characters, ".x", which does not stop a later "cu.x".
-    const QList<SerialPortEntry> enumerated = {
-        {"cu.usbserial", "/dev/cu.usbserial", false},
-        {"tty.usbserial", "/dev/tty.usbserial", false},
-        {"ttyUSB0", "/dev/ttyUSB0", false},
-        {"USB0", "/dev/USB0", false},
-        {"COM3", "COM3", false},
-        {"COM3", "COM3", false}, // one port is never probed twice at once
-    };
-    const PortSelection s = selectPorts(enumerated, {}, noneHeld);
+    // "cu.x" is seen as "x"; "tty.x" is remembered as ".x", which does not
+    // stop a later "cu.x": the rule only looks back one way.
+    const PortSelection s = selectPorts({{"cu.usbserial", "/dev/cu.usbserial", false},
+                                         {"tty.usbserial", "/dev/tty.usbserial", false},
+                                         {"ttyUSB0", "/dev/ttyUSB0", false},
+                                         {"USB0", "/dev/USB0", false},
+                                         {"COM3", "COM3", false},
+                                         {"COM3", "COM3", false}},
+                                        {}, noneHeld);
     EXPECT_EQ(s.toProbe, QStringList({"/dev/cu.usbserial", "/dev/ttyUSB0", "COM3"}));
-    EXPECT_TRUE(s.busy.isEmpty());
-
-    // The other order lets both through: the rule only looks back one way.
     const PortSelection r = selectPorts({{"tty.usbserial", "/dev/tty.usbserial", false},
                                          {"cu.usbserial", "/dev/cu.usbserial", false}},
                                         {}, noneHeld);
     EXPECT_EQ(r.toProbe, QStringList({"/dev/tty.usbserial", "/dev/cu.usbserial"}));
 }
 
-TEST(SelectPorts, BusyPortsAreListedNotProbed) {
-    QStringList asked;
-    BusyTest held = [&](const QString &p) {
-        asked << p;
-        return p == "/dev/ttyUSB1";
-    };
-    const PortSelection s = selectPorts({{"ttyUSB0", "/dev/ttyUSB0", true},
-                                         {"ttyUSB1", "/dev/ttyUSB1", false},
-                                         {"ttyUSB2", "/dev/ttyUSB2", false}},
-                                        {}, held);
-    EXPECT_EQ(s.toProbe, QStringList({"/dev/ttyUSB2"}));
-    ASSERT_EQ(s.busy.size(), 2);
-    for (const ConnectionInfo &b : s.busy) {
-        EXPECT_EQ(b.type, BusyPort);
-        EXPECT_TRUE(b.connected);
-        EXPECT_EQ(b.model, "");
-        EXPECT_EQ(b.serialNumber, "");
-        EXPECT_EQ(b.factory, nullptr);
-    }
-    EXPECT_EQ(s.busy[0].port, "/dev/ttyUSB0");
-    EXPECT_EQ(s.busy[1].port, "/dev/ttyUSB1");
-    // Busy by the enumeration's own test: not opened again to find out.
-    EXPECT_FALSE(asked.contains("/dev/ttyUSB0"));
-}
-
-TEST(SelectPorts, ExtraPortsComeLastOnceAndOnlyWhenTheyExist) {
+TEST(SelectPorts, BusyPortsIncludingExtraOnesAreListedNotProbed) {
     TempDir dir;
     const QString a = QString::fromStdString(dir.file("a"));
     const QString b = QString::fromStdString(dir.file("b"));
@@ -69,13 +38,23 @@ TEST(SelectPorts, ExtraPortsComeLastOnceAndOnlyWhenTheyExist) {
         QFile f(p);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
+    QStringList asked;
+    BusyTest held = [&](const QString &p) {
+        asked << p;
+        return p == "/dev/ttyUSB1" || p == b;
+    };
     const QString missing = QString::fromStdString(dir.file("gone"));
-    BusyTest held = [&](const QString &p) { return p == b; };
     const PortSelection s =
-        selectPorts({{"ttyUSB0", "/dev/ttyUSB0", false}}, {a, missing, a, "/dev/ttyUSB0", b}, held);
-    EXPECT_EQ(s.toProbe, QStringList({"/dev/ttyUSB0", a}));
-    ASSERT_EQ(s.busy.size(), 1);
-    EXPECT_EQ(s.busy[0].port, b);
+        selectPorts({{"ttyUSB0", "/dev/ttyUSB0", true}, {"ttyUSB1", "/dev/ttyUSB1", false}},
+                    {a, missing, a, "/dev/ttyUSB1", b}, held);
+    // Extra ports come last, once, only when they exist, and get the busy test too.
+    EXPECT_EQ(s.toProbe, QStringList({a}));
+    QStringList busy;
+    for (const ConnectionInfo &e : s.busy)
+        busy << e.port + (e.type == BusyPort ? "" : " not busy");
+    EXPECT_EQ(busy, QStringList({"/dev/ttyUSB0", "/dev/ttyUSB1", b}));
+    // Busy by the enumeration's own test: not opened again to find out.
+    EXPECT_FALSE(asked.contains("/dev/ttyUSB0"));
 }
 
 TEST(ExtraPorts, SplitOnThePlatformsPathSeparator) {
@@ -85,5 +64,17 @@ TEST(ExtraPorts, SplitOnThePlatformsPathSeparator) {
     EXPECT_EQ(parseExtraPorts("/tmp/sim/colorimeter::/dev/pts/4:"),
               QStringList({"/tmp/sim/colorimeter", "/dev/pts/4"}));
 #endif
-    EXPECT_TRUE(parseExtraPorts("").isEmpty());
 }
+
+TEST(ScanSettings, TakenOnceInProbingOrder) {
+    QSettings s;
+    s.setValue("checkBM7", true);
+    s.setValue("checkCS2000", true);
+    const ScanSettings snapshot = ScanSettings::fromSettings();
+    s.clear(); // a change after the snapshot does not reach the scan under way
+    EXPECT_EQ(snapshot.serialKinds(), QStringList({"Torva Devices", "CS-2000", "BM7"}));
+    EXPECT_FALSE(snapshot.patternGenerator);
+    EXPECT_EQ(ScanSettings::fromSettings().serialKinds(), QStringList({"Torva Devices"}));
+}
+
+} // namespace

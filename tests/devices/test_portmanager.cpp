@@ -17,25 +17,17 @@
 
 namespace {
 
-// Another program holding the port as our serial transport does: an
-// exclusive lock on its own open file description (the lock does not care
-// which process holds it).
-class PortHolder {
-public:
-    explicit PortHolder(const QString &port) {
-        fd_ = ::open(port.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+// Another program holding the port as our transport does: an exclusive lock
+// on an open file description of its own. -1 when it could not.
+int holdPort(const QString &port) {
+    const int fd =
+        ::open(port.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return -1;
     }
-    ~PortHolder() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    bool held() const { return held_; }
-
-private:
-    int fd_ = -1;
-    bool held_ = false;
-};
+    return fd;
+}
 
 } // namespace
 
@@ -51,26 +43,14 @@ TEST_F(PortManagerTest, ScanFindsTheColorimeterOnAnExtraPort) {
     EXPECT_TRUE(manager->isScanning());
     manager->findPorts(); // ignored while scanning
     ASSERT_TRUE(waitUntil([&] { return !manager->isScanning(); }));
-    EXPECT_EQ(getting.count(), 1);
-    EXPECT_EQ(menus.count(), 1);
-    EXPECT_EQ(ready.count(), 1);
+    EXPECT_EQ(getting.count() + menus.count() + ready.count(), 3);
 
     ConnectionInfo e;
     ASSERT_TRUE(findEntry(sim.port(), &e));
     EXPECT_EQ(e.type, TorvaDevice);
-    EXPECT_EQ(e.model, "TV-40");
-    EXPECT_EQ(e.serialNumber, sim.serial());
     EXPECT_EQ(e.serialNumber, "TV40-6012");
     EXPECT_FALSE(e.connected);
     EXPECT_EQ(e.factory, findFactory(DeviceNames::torva));
-    EXPECT_TRUE(manager->isAvailable(e));
-
-    // A port where nothing answers stays a plain entry.
-    sim.say("silence on");
-    ASSERT_TRUE(scanNow());
-    ASSERT_TRUE(findEntry(sim.port(), &e));
-    EXPECT_EQ(e.type, NoDevice);
-    EXPECT_EQ(e.factory, nullptr);
 }
 
 TEST_F(PortManagerTest, SilentPortsAreProbedAtTheSameTime) {
@@ -96,9 +76,6 @@ TEST_F(PortManagerTest, SilentPortsAreProbedAtTheSameTime) {
     t.restart();
     ASSERT_TRUE(scanNow());
     const qint64 scan = t.elapsed();
-    std::printf("one silent probe %lld ms; scan of %d silent ports %lld ms (in turn: %lld ms)\n",
-                static_cast<long long>(oneProbe), silentPorts, static_cast<long long>(scan),
-                static_cast<long long>(oneProbe * silentPorts));
     EXPECT_GE(oneProbe, 1400);
     EXPECT_LT(scan, oneProbe * 2);
     for (const QString &p : ports) {
@@ -111,30 +88,21 @@ TEST_F(PortManagerTest, SilentPortsAreProbedAtTheSameTime) {
 TEST_F(PortManagerTest, ABusyPortIsListedAndTakenOverByOurOwnDevice) {
     SimColorimeter sim;
     setExtraPorts({sim.port()});
-    {
-        PortHolder other(sim.port());
-        ASSERT_TRUE(other.held());
-        const uint64_t before = sim.instrument().repliesSent();
-        ASSERT_TRUE(scanNow());
-        ConnectionInfo e;
-        ASSERT_TRUE(findEntry(sim.port(), &e));
-        EXPECT_EQ(e.type, BusyPort);
-        EXPECT_EQ(static_cast<int>(e.type), 7);
-        EXPECT_TRUE(e.connected);
-        EXPECT_EQ(e.model, "");
-        EXPECT_EQ(e.factory, nullptr);
-        EXPECT_EQ(sim.instrument().repliesSent(), before); // not probed
-
-        // Nothing was identified there: connecting fails at once.
-        QSignalSpy failed(manager, &PortManager::failureToConnect);
-        manager->connectDevice(e, false);
-        EXPECT_EQ(failed.count(), 1);
-        EXPECT_TRUE(manager->openDevices().isEmpty());
-    }
+    const int other = holdPort(sim.port());
+    ASSERT_GE(other, 0);
+    const uint64_t before = sim.colorimeter().repliesSent();
+    ASSERT_TRUE(scanNow());
+    ConnectionInfo e;
+    ASSERT_TRUE(findEntry(sim.port(), &e));
+    EXPECT_EQ(e.type, BusyPort);
+    EXPECT_EQ(sim.colorimeter().repliesSent(), before); // not probed
+    QSignalSpy failed(manager, &PortManager::failureToConnect);
+    manager->connectDevice(e, false); // nothing was identified there
+    EXPECT_EQ(failed.count(), 1);
+    ::close(other);
 
     // Released: found, opened by us, and busy again because we hold it.
     ASSERT_TRUE(scanNow());
-    ConnectionInfo e;
     ASSERT_TRUE(findEntry(sim.port(), &e));
     ASSERT_EQ(e.type, TorvaDevice);
     QSignalSpy connected(manager, &PortManager::connected);
@@ -145,20 +113,10 @@ TEST_F(PortManagerTest, ABusyPortIsListedAndTakenOverByOurOwnDevice) {
     QSignalSpy closed(d, &GenDevice::closed);
 
     ASSERT_TRUE(scanNow());
-    int onPort = 0;
-    for (const ConnectionInfo &c : manager->connections()) {
-        if (c.port != sim.port())
-            continue;
-        ++onPort;
-        EXPECT_EQ(c.type, TorvaDevice);
-        EXPECT_TRUE(c.connected);
-        EXPECT_EQ(c.serialNumber, sim.serial());
-        EXPECT_TRUE(c.matches(d));
-    }
-    EXPECT_EQ(onPort, 1);
+    ASSERT_TRUE(findEntry(sim.port(), &e));
+    EXPECT_TRUE(e.connected && e.matches(d));
     EXPECT_EQ(manager->openDevices(), QList<GenDevice *>{d});
     EXPECT_EQ(closed.count(), 0);
-    EXPECT_TRUE(d->isConnected());
 }
 
 TEST_F(PortManagerTest, ThreadedConnectionsHandTheDeviceToTheGuiThread) {
@@ -178,55 +136,34 @@ TEST_F(PortManagerTest, ThreadedConnectionsHandTheDeviceToTheGuiThread) {
     manager->connectDevice(eb, true);
     EXPECT_TRUE(arrived.isEmpty()); // still connecting
     ASSERT_TRUE(waitUntil([&] { return arrived.size() == 2; }, 10000));
+    EXPECT_NE(arrived[0]->model(), arrived[1]->model());
     for (GenDevice *d : arrived) {
         EXPECT_EQ(d->thread(), QCoreApplication::instance()->thread());
-        EXPECT_EQ(d->parent(), manager);
-        EXPECT_TRUE(d->isConnected());
-        EXPECT_TRUE(manager->openDevices().contains(d));
+        EXPECT_TRUE(d->isConnected() && manager->openDevices().contains(d));
     }
-    QStringList models;
-    for (const ConnectionInfo &c : manager->connections()) {
-        if (c.connected)
-            models << c.model;
-    }
-    models.sort();
-    EXPECT_EQ(models, QStringList({"T-40", "TV-40"}));
     QObject::disconnect(manager, &PortManager::connected, manager, nullptr);
 }
 
-TEST_F(PortManagerTest, AVanishedPortFailsAndItsEntryIsDropped) {
+TEST_F(PortManagerTest, AFailedConnectionIsReportedAsTheEntryAskedFor) {
     SimColorimeter sim;
     setExtraPorts({sim.port()});
     ASSERT_TRUE(scanNow());
     ConnectionInfo e;
     ASSERT_TRUE(findEntry(sim.port(), &e));
-    sim.say("unplug");
-    EXPECT_FALSE(manager->isAvailable(e));
-
     QSignalSpy failed(manager, &PortManager::failureToConnect);
-    QSignalSpy connected(manager, &PortManager::connected);
-    manager->connectDevice(e, true);
-    ASSERT_EQ(failed.count(), 1);
-    EXPECT_TRUE(failed.at(0).at(0).value<ConnectionInfo>().sameAction(e));
-    EXPECT_FALSE(findEntry(sim.port()));
-    settle(100);
-    EXPECT_EQ(connected.count(), 0);
-    EXPECT_TRUE(manager->openDevices().isEmpty());
-}
-
-TEST_F(PortManagerTest, AFailedOpenIsReportedAsTheEntryAskedFor) {
-    SimColorimeter sim;
-    setExtraPorts({sim.port()});
-    ASSERT_TRUE(scanNow());
-    ConnectionInfo e;
-    ASSERT_TRUE(findEntry(sim.port(), &e));
     sim.say("silence on"); // found by the scan, mute by the click
-    QSignalSpy failed(manager, &PortManager::failureToConnect);
     manager->connectDevice(e, true);
     ASSERT_TRUE(waitUntil([&] { return failed.count() > 0; }, 10000));
     EXPECT_TRUE(failed.at(0).at(0).value<ConnectionInfo>().sameAction(e));
-    EXPECT_TRUE(manager->openDevices().isEmpty());
     EXPECT_FALSE(portIsHeld(sim.port())); // the failed device is gone with its port
+
+    sim.say("unplug"); // vanished: fails at once and its entry is dropped
+    manager->connectDevice(e, true);
+    ASSERT_EQ(failed.count(), 2);
+    EXPECT_TRUE(failed.at(1).at(0).value<ConnectionInfo>().sameAction(e));
+    EXPECT_FALSE(findEntry(sim.port()));
+    settle(100);
+    EXPECT_TRUE(manager->openDevices().isEmpty());
 }
 
 TEST_F(PortManagerTest, ADeviceThatDisappearsFromARescanIsClosedAndDropped) {
@@ -247,28 +184,4 @@ TEST_F(PortManagerTest, ADeviceThatDisappearsFromARescanIsClosedAndDropped) {
     EXPECT_FALSE(findEntry(sim.port()));
     settle(50);
     EXPECT_TRUE(d.isNull()); // deleted by the manager
-}
-
-TEST_F(PortManagerTest, ClosingMarksTheEntryOrDropsIt) {
-    SimColorimeter sim;
-    setExtraPorts({sim.port()});
-    ASSERT_TRUE(scanNow());
-    ConnectionInfo e;
-    ASSERT_TRUE(findEntry(sim.port(), &e));
-
-    manager->connectDevice(e, false);
-    ASSERT_EQ(manager->openDevices().size(), 1);
-    QSignalSpy menus(manager, &PortManager::updateMenus);
-    manager->closeDevice(manager->openDevices().first(), false);
-    EXPECT_GE(menus.count(), 1);
-    EXPECT_TRUE(manager->openDevices().isEmpty());
-    ASSERT_TRUE(findEntry(sim.port(), &e));
-    EXPECT_FALSE(e.connected);
-    EXPECT_EQ(e.type, TorvaDevice);
-    EXPECT_FALSE(portIsHeld(sim.port()));
-
-    manager->connectDevice(e, false);
-    ASSERT_EQ(manager->openDevices().size(), 1);
-    manager->closeDevice(manager->openDevices().first(), true);
-    EXPECT_FALSE(findEntry(sim.port()));
 }

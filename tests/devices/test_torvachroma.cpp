@@ -4,7 +4,6 @@
 // announced once, and operations reaching the instrument.
 #include "devicetesting.h"
 #include "portlisting.h"
-#include "qtclmtr.h"
 #include "qtprinters.h"
 #include "torvachroma.h"
 #include "torvafactory.h"
@@ -25,7 +24,7 @@ std::unique_ptr<TorvaChroma> openOn(SimColorimeter &sim) {
 
 } // namespace
 
-TEST(TorvaFactoryTest, ProbeIdentifiesAndLeavesThePortFree) {
+TEST(TorvaFactoryTest, ProbeIdentifiesAndCreateReturnsTheDeviceOpenOrNot) {
     SimColorimeter sim("TV-40");
     TorvaFactory f;
     ConnectionInfo info;
@@ -34,187 +33,91 @@ TEST(TorvaFactoryTest, ProbeIdentifiesAndLeavesThePortFree) {
     EXPECT_EQ(info.model, "TV-40");
     EXPECT_EQ(info.serialNumber, sim.serial());
     EXPECT_EQ(info.type, TorvaDevice);
-    EXPECT_EQ(info.port, sim.port());
-    EXPECT_FALSE(portIsHeld(sim.port()));
+    EXPECT_FALSE(portIsHeld(sim.port())); // the probe leaves the port free
 
-    ConnectionInfo untouched;
-    untouched.model = "kept";
-    EXPECT_FALSE(f.probe(sim.port() + "-missing", &untouched));
-    EXPECT_EQ(untouched.model, "kept");
-    EXPECT_EQ(untouched.type, NoDevice);
-
-    sim.say("silence on");
-    EXPECT_FALSE(f.probe(sim.port(), &untouched));
-    EXPECT_EQ(untouched.type, NoDevice);
-}
-
-TEST(TorvaFactoryTest, CreateReturnsTheDeviceOpenOrNot) {
-    SimColorimeter sim("T-40");
-    TorvaFactory f;
     std::unique_ptr<GenDevice> d(f.create(sim.port()));
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->factory, &f);
     EXPECT_TRUE(d->isConnected());
-    EXPECT_EQ(d->model(), "T-40");
-    EXPECT_EQ(d->serialNumber(), sim.serial());
-    EXPECT_EQ(d->portName(), sim.port());
     EXPECT_EQ(d->manufacturer(), "Torva Instruments");
-    EXPECT_EQ(d->deviceType(), TorvaDevice);
     EXPECT_TRUE(portIsHeld(sim.port())); // the open device owns its port
+    QSignalSpy closed(d.get(), &GenDevice::closed);
+    d->close();
+    d->close();
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(portIsHeld(sim.port()));
 
     std::unique_ptr<GenDevice> none(f.create(sim.port() + "-missing"));
-    ASSERT_NE(none, nullptr);
-    EXPECT_EQ(none->factory, &f);
     EXPECT_FALSE(none->isConnected());
-    QSignalSpy closed(none.get(), &GenDevice::closed);
-    none->close(); // never opened: nothing to announce
-    EXPECT_EQ(closed.count(), 0);
+    sim.say("silence on");
+    ConnectionInfo untouched;
+    EXPECT_FALSE(f.probe(sim.port(), &untouched));
+    EXPECT_EQ(untouched.type, NoDevice);
 }
 
-TEST(TorvaChromaTest, OpenAnnouncesConnectedAndCloseAnnouncesOnce) {
-    SimColorimeter sim;
-    TorvaChroma d;
-    QSignalSpy connected(&d, &GenDevice::connected);
-    QSignalSpy closed(&d, &GenDevice::closed);
-    EXPECT_FALSE(d.open(sim.port() + "-missing"));
-    EXPECT_EQ(connected.count(), 0);
-    d.close();
-    EXPECT_EQ(closed.count(), 0);
-
-    ASSERT_TRUE(d.open(sim.port()));
-    EXPECT_EQ(connected.count(), 1);
-    EXPECT_TRUE(d.clmtr()->isOpenFlag);
-    d.close();
-    d.close();
-    EXPECT_EQ(closed.count(), 1);
-    EXPECT_FALSE(d.clmtr()->isOpenFlag);
-    EXPECT_FALSE(d.isConnected());
-    EXPECT_FALSE(portIsHeld(sim.port()));
-}
-
-TEST(TorvaChromaTest, ReadingsArriveQueuedOnTheReceiversThread) {
-    SimColorimeter sim;
-    sim.sim().scene().setXYZ(95, 100, 108);
+TEST(TorvaChromaTest, RecordsArriveQueuedOnTheReceiversThread) {
+    SimColorimeter sim("TV-40");
+    sim.scene().setXYZ(95, 100, 108);
+    ASSERT_EQ(sim.say("flicker sine 30 20").rfind("ok", 0), 0u);
     auto d = openOn(sim);
     QObject receiver;
-    QList<Measurement> got;
+    QList<Measurement> readings;
+    QList<Flicker> records;
     bool onGuiThread = true;
     QObject::connect(d.get(), &GenMeasure::measured, &receiver, [&](const Measurement &m) {
         onGuiThread = onGuiThread && QThread::currentThread() == receiver.thread();
-        got.append(m);
+        readings.append(m);
+    });
+    QObject::connect(d.get(), &GenMeasure::flickered, &receiver, [&](const Flicker &f) {
+        onGuiThread = onGuiThread && QThread::currentThread() == receiver.thread();
+        records.append(f);
     });
     d->startMeasuring();
-    EXPECT_TRUE(d->isMeasuring());
-    ASSERT_TRUE(waitUntil([&] { return got.size() >= 3; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return readings.size() >= 3; }, 5000));
     d->stopMeasuring();
-    EXPECT_FALSE(d->isMeasuring());
+    EXPECT_NEAR(readings.last().bigY, 100, 2);
+    ASSERT_EQ(d->startFlicker(true), 0);
+    EXPECT_TRUE(d->isFlickering());
+    ASSERT_TRUE(waitUntil([&] { return records.size() >= 3; }, 10000));
+    d->stopFlicker();
+    EXPECT_FALSE(d->isFlickering());
     EXPECT_TRUE(onGuiThread);
-    EXPECT_EQ(got.last().errorCode & 0x7u, 0u);
-    EXPECT_NEAR(got.last().bigY, 100, 2);
+    EXPECT_EQ(records.last().errorCode & 0x7u, 0u);
+    EXPECT_EQ(records.last().signalCounts.rows(), d->flickerSamples());
+    EXPECT_EQ(d->measure(1).errorCode & 0x7u, 0u); // the port is back to commands
 }
 
-TEST(TorvaChromaTest, UnpluggedWhileMeasuringAnnouncesClosedOnce) {
+TEST(TorvaChromaTest, AnIdleUnpluggedInstrumentIsAnnouncedOnceWhenAsked) {
+    // Unplugged while measuring: see the port menu's test.
     SimColorimeter sim;
     auto d = openOn(sim);
     QSignalSpy closed(d.get(), &GenDevice::closed);
-    QList<uint32_t> codes;
-    QObject::connect(d.get(), &GenMeasure::measured,
-                     [&](const Measurement &m) { codes.append(m.errorCode); });
-    d->startMeasuring();
-    ASSERT_TRUE(waitUntil([&] { return !codes.isEmpty(); }, 5000));
     EXPECT_EQ(sim.say("unplug"), "ok colorimeter unplugged");
-    // The worker's last record reports the lost port; the device then finds
-    // out and announces it, after the record.
-    ASSERT_TRUE(waitUntil([&] { return closed.count() > 0; }, 5000));
-    ASSERT_FALSE(codes.isEmpty());
-    EXPECT_TRUE(codes.last() & 0x1u);
-    EXPECT_FALSE(d->isConnected());
+    EXPECT_FALSE(d->isConnected()); // found by the next question
     EXPECT_FALSE(d->isConnected());
     d->close();
     settle(100);
-    EXPECT_EQ(closed.count(), 1);
-    EXPECT_FALSE(d->isMeasuring());
-}
-
-TEST(TorvaChromaTest, UnpluggedWhileIdleIsFoundByTheNextQuestion) {
-    SimColorimeter sim;
-    auto d = openOn(sim);
-    QSignalSpy closed(d.get(), &GenDevice::closed);
-    sim.say("unplug");
-    EXPECT_FALSE(d->isConnected());
-    EXPECT_EQ(closed.count(), 1);
-    EXPECT_FALSE(d->isConnected());
-    d->close();
     EXPECT_EQ(closed.count(), 1);
 }
 
 TEST(TorvaChromaTest, OperationsReachTheInstrument) {
     SimColorimeter sim("TV-40");
-    sim.sim().scene().setXYZ(95, 100, 108);
+    sim.scene().setXYZ(95, 100, 108);
     auto d = openOn(sim);
-
-    EXPECT_EQ(d->maxAverage(), 32);
     EXPECT_TRUE(d->setMaxAverage(8));
     EXPECT_EQ(d->maxAverage(), 8);
-    EXPECT_FALSE(d->setMaxAverage(8));
-
-    EXPECT_EQ(d->range(), -1);
     d->setRange(5);
-    EXPECT_EQ(d->range(), 5);
-    EXPECT_EQ(sim.instrument().rangeMode(), 5);
+    EXPECT_EQ(sim.colorimeter().rangeMode(), 5);
     d->setRange(-1);
-    EXPECT_EQ(sim.instrument().rangeMode(), -1);
+    EXPECT_NEAR(d->measure(1).bigY, 100, 2);
 
-    // The lights' commands have no reply: the instrument acts a moment later.
-    d->setAimingLight(true);
-    EXPECT_TRUE(waitUntil([&] { return sim.say("aim") == "ok on"; }, 2000));
-    d->setAimingLight(false);
-    EXPECT_TRUE(waitUntil([&] { return sim.say("aim") == "ok off"; }, 2000));
-
-    const Measurement m = d->measure(1);
-    EXPECT_EQ(m.errorCode & 0x7u, 0u);
-    EXPECT_NEAR(m.bigY, 100, 2);
-
-    QSignalSpy specChanged(d->clmtr(), &QTClmtr::gamutSpecChanged);
     const GamutSpec dci = GamutSpec::standardSpec(5, 48);
     d->setGamutSpec(dci);
-    EXPECT_EQ(specChanged.count(), 1);
-    EXPECT_EQ(d->gamutSpec().standard, 5);
     EXPECT_EQ(d->measure(1).gamutSpec.standard, 5);
-    const matrix rgb = d->rgbMatrix();
-    ASSERT_EQ(rgb.rows(), 3);
-    ASSERT_EQ(rgb.cols(), 3);
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c)
-            EXPECT_DOUBLE_EQ(rgb(r, c), dci.xyzToRgb[r][c]);
-
-    // The factory profile is in force after connecting.
-    const QStringList labels = d->calFileList();
-    ASSERT_EQ(labels.size(), 97);
-    EXPECT_EQ(labels.first(), "0: Factory Cal File");
-    EXPECT_EQ(d->calFileIndex(), 0);
-    EXPECT_EQ(d->calFileName(), "Factory Cal File");
-    const matrix identity = d->colorMatrix();
-    ASSERT_EQ(identity.rows(), 3);
-    EXPECT_EQ(identity(0, 0), 1.0);
-    EXPECT_EQ(identity(0, 1), 0.0);
-
-    // Flicker settings are kept by the library.
+    EXPECT_DOUBLE_EQ(d->rgbMatrix()(1, 2), dci.xyzToRgb[1][2]);
     EXPECT_EQ(d->setFlickerSamples(1000), 0x4000000);
-    EXPECT_EQ(d->flickerSamples(), 256);
     EXPECT_EQ(d->setFlickerSamples(64), 0);
     EXPECT_EQ(d->flickerSamples(), 64);
-    EXPECT_FALSE(d->setFlickerOptionA(false));
-    EXPECT_TRUE(d->setFlickerOptionB(true));
-    EXPECT_EQ(d->setNormalized(1), 1);
-    EXPECT_EQ(d->normalized(), 1);
-    EXPECT_EQ(d->setJeita(1), 1);
-    EXPECT_EQ(d->jeita(), 1);
-    EXPECT_FALSE(d->setJeitaDiscountDb(false));
-    EXPECT_FALSE(d->jeitaDiscountDb());
-    EXPECT_TRUE(d->setJeitaDiscountPercent(true));
-    EXPECT_TRUE(d->jeitaDiscountPercent());
-    EXPECT_FALSE(d->isFlickering());
 }
 
 TEST(TorvaChromaTest, ProfileChangesAreAnnounced) {
@@ -230,58 +133,24 @@ TEST(TorvaChromaTest, ProfileChangesAreAnnounced) {
     d->setCalFile(1);
     EXPECT_EQ(changed.count(), 1);
 
-    // Saving elsewhere keeps the selection and lists the new profile.
+    // Saving elsewhere and erasing another slot are quiet; erasing the one in
+    // force falls back to the factory calibration and says so.
     const double set[12] = {95.05, 100,   108.9, 41.24, 21.26, 1.93,
                             35.76, 71.52, 11.92, 18.05, 7.22,  95.05};
     EXPECT_EQ(d->saveCalFile(7, "Bench", set, set), 0);
     EXPECT_EQ(d->calFileList().value(7), "7: Bench");
-    EXPECT_EQ(changed.count(), 1);
-
-    // Erasing another slot is quiet; erasing the one in force falls back to
-    // the factory calibration and says so.
     EXPECT_EQ(d->deleteCalFile(7), 0);
     EXPECT_EQ(changed.count(), 1);
-    EXPECT_EQ(d->calFileList().value(7), "7: Blank");
     EXPECT_EQ(d->deleteCalFile(1), 0);
     EXPECT_EQ(changed.count(), 2);
     EXPECT_EQ(d->calFileIndex(), 0);
-    EXPECT_EQ(d->calFileName(), "Factory Cal File");
     EXPECT_EQ(d->calFileList().value(1), "1: Blank");
-}
-
-TEST(TorvaChromaTest, FlickerRecordsArriveQueuedOnTheReceiversThread) {
-    SimColorimeter sim("TV-40");
-    sim.sim().scene().setXYZ(95, 100, 108);
-    EXPECT_EQ(sim.say("flicker sine 30 20").rfind("ok", 0), 0u);
-    auto d = openOn(sim);
-    QObject receiver;
-    QList<Flicker> got;
-    bool onGuiThread = true;
-    QObject::connect(d.get(), &GenMeasure::flickered, &receiver, [&](const Flicker &f) {
-        onGuiThread = onGuiThread && QThread::currentThread() == receiver.thread();
-        got.append(f);
-    });
-    ASSERT_EQ(d->startFlicker(true), 0);
-    EXPECT_TRUE(d->isFlickering());
-    ASSERT_TRUE(waitUntil([&] { return got.size() >= 3; }, 10000));
-    d->stopFlicker();
-    EXPECT_FALSE(d->isFlickering());
-    EXPECT_TRUE(onGuiThread);
-    EXPECT_EQ(got.last().errorCode & 0x7u, 0u);
-    EXPECT_EQ(got.last().signalCounts.rows(), d->flickerSamples());
-    EXPECT_TRUE(d->isConnected()); // the port is back to commands
-    EXPECT_EQ(d->measure(1).errorCode & 0x7u, 0u);
 }
 
 TEST(TorvaChromaTest, NoOpRequestsSendNothing) {
     SimColorimeter sim("T-40");
     auto d = openOn(sim);
-    QSignalSpy changed(d.get(), &GenMeasure::calfileChanged);
-    const uint64_t before = sim.instrument().repliesSent();
-
-    d->setCalFile(d->calFileIndex());
-    EXPECT_EQ(changed.count(), 0);
-
+    const uint64_t before = sim.colorimeter().repliesSent();
     // A factory calibration record is not written by this adapter.
     const double twelve[12] = {100, 100, 100, 40, 20, 2, 35, 70, 12, 18, 7, 95};
     const QList<QVector<double>> three = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
@@ -292,6 +161,6 @@ TEST(TorvaChromaTest, NoOpRequestsSendNothing) {
     EXPECT_FALSE(d->isFlickering());
 
     settle(50);
-    EXPECT_EQ(sim.instrument().repliesSent(), before);
+    EXPECT_EQ(sim.colorimeter().repliesSent(), before);
     EXPECT_TRUE(d->isConnected());
 }

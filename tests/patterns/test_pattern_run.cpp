@@ -39,20 +39,19 @@ protected:
     void SetUp() override {
         SimFixture::SetUp();
         const int patternPort = useLoopbackPatternPort();
-        sim::SimulatorOptions o = options();
-        o.withPatternGenerator = true;
-        o.patternGenerator.port = patternPort;
-        o.patternGenerator.address = "127.0.0.2";
-        o.patternGenerator.serial = "PG-RUN";
-        o.display = "rec709";
-        sim::ReferenceConfig cs2000;
-        cs2000.model = "CS-2000";
-        cs2000.timeScale = 0; // its measuring time is not under test
-        cs2000.noise = 0;
-        o.references.push_back(cs2000);
-        bench_ = std::make_unique<sim::Simulator>(o);
-        std::string error;
-        ASSERT_TRUE(bench_->start(&error)) << error;
+        startSim("TV-40", [&](sim::SimulatorOptions &o) {
+            o.withPatternGenerator = true;
+            o.patternGenerator.port = patternPort;
+            o.patternGenerator.address = "127.0.0.2";
+            o.patternGenerator.serial = "PG-RUN";
+            o.display = "rec709";
+            sim::ReferenceConfig cs2000;
+            cs2000.model = "CS-2000";
+            cs2000.timeScale = 0; // its measuring time is not under test
+            cs2000.noise = 0;
+            o.references.push_back(cs2000);
+        });
+        bench_ = &sim_->sim();
         generator_.reset(generators_.create("127.0.0.2"));
         meter_.reset(meters_.create(QString::fromStdString(port())));
         ASSERT_TRUE(generator_->isConnected());
@@ -68,7 +67,8 @@ protected:
     void TearDown() override {
         meter_.reset();
         generator_.reset();
-        bench_.reset();
+        bench_ = nullptr;
+        sim_.reset();
         SimFixture::TearDown();
     }
     QString run(GenMeasure *device = nullptr) {
@@ -79,7 +79,7 @@ protected:
         return done.count() ? "finished" : aborted.count() ? "Aborted" : "stuck";
     }
 
-    std::unique_ptr<sim::Simulator> bench_;
+    sim::Simulator *bench_ = nullptr;
     TorvaPatternFactory generators_;
     TorvaFactory meters_;
     std::unique_ptr<GenDevice> generator_;

@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -61,7 +62,7 @@ TEST(SimExecutable, TerminationSignalRemovesTheLinks) {
     }
 }
 
-TEST(SimExecutable, RefusesBadOptions) {
+TEST(SimExecutable, RefusesBadOptionsAndAStateFileItCannotRead) {
     const std::vector<std::vector<std::string>> cases = {
         {"--colorimeter", "X-99"},
         {"--colorimeter", "T-4:SERIALTOOLONG"},
@@ -73,4 +74,12 @@ TEST(SimExecutable, RefusesBadOptions) {
         ChildProcess p(args);
         EXPECT_EQ(p.wait(), 2) << args[1];
     }
+    TempDir tmp;
+    const std::string state = tmp.file("state");
+    std::ofstream(state) << "my notes\n";
+    ChildProcess p({"tintwell-sim", "--dir", tmp.file("ports"), "--state", state});
+    EXPECT_EQ(p.wait(), 1);
+    EXPECT_NE(p.err().find("not a colorimeter state file"), std::string::npos) << p.err();
+    std::ifstream in(state);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "my notes\n");
 }

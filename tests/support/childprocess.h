@@ -74,8 +74,7 @@ public:
     }
     void closeInput() {
         if (in_ >= 0)
-            ::close(in_);
-        in_ = -1;
+            ::close(std::exchange(in_, -1));
     }
     void signal(int sig) {
         if (pid_ > 0 && status_ < 0)
@@ -84,17 +83,15 @@ public:
     // The next line of standard output not yet taken, or "<timeout>"/"<eof>".
     std::string readLine(int ms = 5000) {
         const auto end = deadline(ms);
-        for (;;) {
-            const std::size_t nl = text_[0].find('\n', taken_);
-            if (nl != std::string::npos) {
-                const std::string line = text_[0].substr(taken_, nl - taken_);
-                taken_ = nl + 1;
-                return line;
-            }
+        std::size_t nl;
+        while ((nl = text_[0].find('\n', taken_)) == std::string::npos) {
             if (fds_[0] < 0 || std::chrono::steady_clock::now() >= end)
                 return fds_[0] < 0 ? "<eof>" : "<timeout>";
             pump(10);
         }
+        const std::string line = text_[0].substr(taken_, nl - taken_);
+        taken_ = nl + 1;
+        return line;
     }
     // A command on standard input and the line that answers it.
     std::string ask(const std::string &line) {
@@ -111,9 +108,9 @@ public:
     // The exit code (128 + signal when killed), or -1 if still running after ms.
     int wait(int ms = 20000) {
         const auto end = deadline(ms);
+        int st = 0;
         while (status_ < 0 && pid_ > 0 && std::chrono::steady_clock::now() < end) {
             pump(10);
-            int st = 0;
             if (::waitpid(pid_, &st, WNOHANG) == pid_) {
                 while (pump(0)) {
                 }
@@ -146,16 +143,13 @@ private:
     // Reads what arrives within ms; true when something did.
     bool pump(int ms) {
         pollfd p[2] = {{fds_[0], POLLIN, 0}, {fds_[1], POLLIN, 0}};
-        if ((fds_[0] < 0 && fds_[1] < 0) || ::poll(p, 2, ms) <= 0) {
-            if (fds_[0] < 0 && fds_[1] < 0)
-                ::usleep(static_cast<useconds_t>(ms) * 1000);
+        if (::poll(p, 2, ms) <= 0) // closed descriptors (-1) are skipped by poll
             return false;
-        }
         bool got = false;
+        char buf[65536];
         for (int i = 0; i < 2; ++i) {
-            if (fds_[i] < 0 || !(p[i].revents & (POLLIN | POLLHUP | POLLERR)))
+            if (fds_[i] < 0 || !p[i].revents)
                 continue;
-            char buf[65536];
             const ssize_t n = ::read(fds_[i], buf, sizeof buf);
             if (n > 0)
                 text_[i].append(buf, static_cast<std::size_t>(n));

@@ -5,44 +5,25 @@
 
 // The simulator is plain C++ and may use names Qt defines as macros
 // ("slots"); it comes before every Qt header, so include this header first.
-#include "simulator.h"
+#include "simfixture.h"
 
 #include "gendevice.h"
 #include "portmanager.h"
-#include "tempdir.h"
 #include "waituntil.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
-
-// One simulated colorimeter in its own port directory. Instrument time runs
-// 20 times faster than real by default, so connecting takes about 100 ms.
-class SimColorimeter {
+// One simulated colorimeter, its port and serial number as the manager sees
+// them. Instrument time runs 20 times faster than real by default.
+class SimColorimeter : public SimInstrument {
 public:
-    explicit SimColorimeter(const std::string &model = "TV-40", double timeScale = 0.05) {
-        sim::SimulatorOptions o;
-        o.dir = dir_.path();
-        o.colorimeter.model = model;
-        o.colorimeter.timeScale = timeScale;
-        o.colorimeter.noise = 0;
-        sim_ = std::make_unique<sim::Simulator>(o);
-        std::string error;
-        started_ = sim_->start(&error);
-        EXPECT_TRUE(started_) << error;
-    }
-    QString port() const { return QString::fromStdString(dir_.file("colorimeter")); }
-    QString serial() const { return QString::fromStdString(sim_->colorimeter().serial()); }
-    sim::Simulator &sim() { return *sim_; }
-    sim::ColorimeterSim &instrument() { return sim_->colorimeter(); }
-    std::string say(const std::string &line) { return sim_->execute(line); }
-
-private:
-    TempDir dir_;
-    std::unique_ptr<sim::Simulator> sim_;
-    bool started_ = false;
+    explicit SimColorimeter(const std::string &model = "TV-40", double timeScale = 0.05)
+        : SimInstrument(model, [timeScale](sim::SimulatorOptions &o) {
+              o.colorimeter.timeScale = timeScale;
+          }) {}
+    QString port() const { return QString::fromStdString(portPath()); }
+    QString serial() const { return QString::fromStdString(sim().colorimeter().serial()); }
 };
 
 inline void setExtraPorts(const QStringList &ports) {

@@ -132,19 +132,6 @@ private:
     int maxAverage_ = 12;
 };
 
-// Implements only what GenDevice requires; every measuring operation keeps
-// GenMeasure's default.
-class DefaultsMeter : public GenMeasure {
-    Q_OBJECT
-public:
-    QString portName() override { return "/dev/defaults"; }
-    DeviceType deviceType() override { return BM7Device; }
-    bool isConnected() override { return true; }
-    void close() override {}
-    bool open(const QString &) override { return true; }
-    void updateInfo() override {}
-};
-
 // A factory that finds nothing; only its roles and names matter.
 class RolesFactory : public GenFactory {
     Q_OBJECT

@@ -29,23 +29,15 @@ public:
         ssize_t n = ::write(fd_, s.data(), s.size());
         (void)n;
     }
-    // Reads until n bytes arrived or ms passed.
+    // Reads until n bytes arrived, ms passed or the far side hung up.
     std::string receive(std::size_t n, int ms) {
         std::string out;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (out.size() < n) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            deadline - std::chrono::steady_clock::now())
-                            .count();
-            if (left <= 0)
-                break;
-            pollfd p{fd_, POLLIN, 0};
-            if (::poll(&p, 1, static_cast<int>(left)) <= 0)
-                break;
-            if (p.revents & (POLLHUP | POLLERR))
-                break;
-            char buf[4096];
-            ssize_t got = ::read(fd_, buf, sizeof buf);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        pollfd p{fd_, POLLIN, 0};
+        char buf[4096];
+        while (out.size() < n && std::chrono::steady_clock::now() < end && ::poll(&p, 1, 10) >= 0 &&
+               !(p.revents & (POLLHUP | POLLERR))) {
+            const ssize_t got = ::read(fd_, buf, sizeof buf);
             if (got > 0)
                 out.append(buf, static_cast<std::size_t>(got));
         }

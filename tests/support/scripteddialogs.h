@@ -17,13 +17,15 @@ public:
         QString title;
         QString text; // the message, or the file dialog's directory and filter
     };
+    using Button = QMessageBox::StandardButton;
+    using Buttons = QMessageBox::StandardButtons;
 
-    ScriptedDialogs();           // installs itself
-    ~ScriptedDialogs() override; // restores the previous instance
+    ScriptedDialogs() : m_previous(setDialogs(this)) {}
+    ~ScriptedDialogs() override { setDialogs(m_previous); }
 
     // Answers for message boxes, used in order; when none is queued a box
     // returns its default button, else the first of Ok, Yes, No, Cancel offered.
-    void queueButton(QMessageBox::StandardButton button) { m_buttons.enqueue(button); }
+    void queueButton(Button button) { m_buttons.enqueue(button); }
     // Answers for file dialogs; when none is queued a file dialog is cancelled.
     void queueFileName(const QString &path) { m_files.enqueue(path); }
 
@@ -31,34 +33,52 @@ public:
     Shown last() const { return m_shown.isEmpty() ? Shown{} : m_shown.last(); }
     int count() const { return m_shown.size(); }
     void clear() { m_shown.clear(); }
-    int pendingButtons() const { return m_buttons.size(); }
 
-    QMessageBox::StandardButton warning(QWidget *, const QString &title, const QString &text,
-                                        QMessageBox::StandardButtons buttons,
-                                        QMessageBox::StandardButton defaultButton) override;
-    QMessageBox::StandardButton information(QWidget *, const QString &title, const QString &text,
-                                            QMessageBox::StandardButtons buttons,
-                                            QMessageBox::StandardButton defaultButton) override;
-    QMessageBox::StandardButton question(QWidget *, const QString &title, const QString &text,
-                                         QMessageBox::StandardButtons buttons,
-                                         QMessageBox::StandardButton defaultButton) override;
-    QMessageBox::StandardButton critical(QWidget *, const QString &title, const QString &text,
-                                         QMessageBox::StandardButtons buttons,
-                                         QMessageBox::StandardButton defaultButton) override;
-    QString getOpenFileName(QWidget *, const QString &caption, const QString &dir,
-                            const QString &filter) override;
-    QString getSaveFileName(QWidget *, const QString &caption, const QString &dir,
-                            const QString &filter) override;
-    QString getExistingDirectory(QWidget *, const QString &caption, const QString &dir) override;
+    Button warning(QWidget *, const QString &t, const QString &s, Buttons b, Button d) override {
+        return box("warning", t, s, b, d);
+    }
+    Button information(QWidget *, const QString &t, const QString &s, Buttons b,
+                       Button d) override {
+        return box("information", t, s, b, d);
+    }
+    Button question(QWidget *, const QString &t, const QString &s, Buttons b, Button d) override {
+        return box("question", t, s, b, d);
+    }
+    Button critical(QWidget *, const QString &t, const QString &s, Buttons b, Button d) override {
+        return box("critical", t, s, b, d);
+    }
+    QString getOpenFileName(QWidget *, const QString &c, const QString &dir,
+                            const QString &filter) override {
+        return file("open", c, dir + '|' + filter);
+    }
+    QString getSaveFileName(QWidget *, const QString &c, const QString &dir,
+                            const QString &filter) override {
+        return file("save", c, dir + '|' + filter);
+    }
+    QString getExistingDirectory(QWidget *, const QString &c, const QString &dir) override {
+        return file("directory", c, dir);
+    }
 
 private:
-    QMessageBox::StandardButton box(const char *kind, const QString &title, const QString &text,
-                                    QMessageBox::StandardButtons buttons,
-                                    QMessageBox::StandardButton defaultButton);
-    QString file(const char *kind, const QString &caption, const QString &details);
+    Button box(const char *kind, const QString &title, const QString &text, Buttons offered,
+               Button defaultButton) {
+        m_shown.append({QString::fromLatin1(kind), title, text});
+        if (!m_buttons.isEmpty())
+            return m_buttons.dequeue();
+        if (defaultButton != QMessageBox::NoButton)
+            return defaultButton;
+        for (Button b : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+            if (offered.testFlag(b))
+                return b;
+        return QMessageBox::NoButton;
+    }
+    QString file(const char *kind, const QString &caption, const QString &details) {
+        m_shown.append({QString::fromLatin1(kind), caption, details});
+        return m_files.isEmpty() ? QString() : m_files.dequeue();
+    }
 
     Dialogs *m_previous;
     QList<Shown> m_shown;
-    QQueue<QMessageBox::StandardButton> m_buttons;
+    QQueue<Button> m_buttons;
     QQueue<QString> m_files;
 };

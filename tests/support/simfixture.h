@@ -1,7 +1,7 @@
 #pragma once
-// Shared by the tests that run TClmtr against the simulator over real
-// pseudo-terminals: a private port directory, a running simulator in fast
-// instrument time, and a TClmtr that keeps every delivered record.
+// Shared by the tests that run against the simulator over real
+// pseudo-terminals: a simulated colorimeter in its own port directory, in
+// fast instrument time, and a TClmtr that keeps every delivered record.
 
 #include "simulator.h"
 #include "tclmtr.h"
@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -18,30 +19,45 @@
 
 // Instrument time runs 20 times faster than real: a fast reading every
 // 3.1 ms, the 1925-byte profile list in about 100 ms.
-constexpr double testTimeScale = 0.05;
+class SimInstrument {
+public:
+    using Adjust = std::function<void(sim::SimulatorOptions &)>;
+    explicit SimInstrument(const std::string &model = "TV-40", const Adjust &adjust = nullptr) {
+        sim::SimulatorOptions o;
+        o.dir = dir_.path();
+        o.colorimeter.model = model;
+        o.colorimeter.timeScale = 0.05;
+        o.colorimeter.noise = 0;
+        if (adjust)
+            adjust(o);
+        sim_ = std::make_unique<sim::Simulator>(o);
+        std::string error;
+        EXPECT_TRUE(sim_->start(&error)) << error;
+    }
+    const std::string &dir() const { return dir_.path(); }
+    std::string portPath() const { return dir_.file("colorimeter"); }
+    std::string say(const std::string &line) { return sim_->execute(line); }
+    sim::Simulator &sim() const { return *sim_; }
+    sim::Scene &scene() const { return sim_->scene(); }
+    sim::ColorimeterSim &colorimeter() const { return sim_->colorimeter(); }
+
+private:
+    TempDir dir_;
+    std::unique_ptr<sim::Simulator> sim_;
+};
 
 class SimFixture : public ::testing::Test {
 protected:
-    sim::SimulatorOptions options(const std::string &model = "TV-40") {
-        sim::SimulatorOptions o;
-        o.dir = dir_;
-        o.colorimeter.model = model;
-        o.colorimeter.timeScale = testTimeScale;
-        o.colorimeter.noise = 0;
-        return o;
+    void startSim(const std::string &model = "TV-40",
+                  const SimInstrument::Adjust &adjust = nullptr) {
+        sim_ = std::make_unique<SimInstrument>(model, adjust);
+        dir_ = sim_->dir();
     }
-    void startSim(const std::string &model = "TV-40") {
-        sim_ = std::make_unique<sim::Simulator>(options(model));
-        std::string error;
-        ASSERT_TRUE(sim_->start(&error)) << error;
-    }
-    void TearDown() override { sim_.reset(); }
-    std::string port() const { return dir_ + "/colorimeter"; }
-    std::string say(const std::string &line) { return sim_->execute(line); }
+    std::string port() const { return sim_->portPath(); }
+    std::string say(const std::string &line) { return sim_->say(line); }
 
-    TempDir tmp_;
-    std::string dir_ = tmp_.path();
-    std::unique_ptr<sim::Simulator> sim_;
+    std::unique_ptr<SimInstrument> sim_;
+    std::string dir_; // the simulator's port directory, once started
 };
 
 // Records delivered on the worker thread, read by the test thread.
@@ -57,10 +73,6 @@ public:
     std::vector<Record> records() {
         std::lock_guard<std::mutex> lock(lock_);
         return records_;
-    }
-    void clear() {
-        std::lock_guard<std::mutex> lock(lock_);
-        records_.clear();
     }
 
 protected:

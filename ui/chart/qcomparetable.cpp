@@ -125,6 +125,14 @@ void QCompareTable::writeColumn(const Measurement &m, int col, bool isTarget) {
     setCell(block + 2, col, isNits() ? m.bigY : nitsToFootLamberts(m.bigY));
     if (!isTarget && col < m_targets.size())
         setCell(DeltaE, col, m.deltaE2000(m_targets.at(col)));
+    if (!isTarget && m_expectedY > 0) {
+        const double shown = isNits() ? m_expectedY : nitsToFootLamberts(m_expectedY);
+        m_table->item(MeasureY, col)
+            ->setToolTip(QStringLiteral("Expected Y: %1 %2 (%3 %)")
+                             .arg(shown)
+                             .arg(unitsText())
+                             .arg(100.0 * m.bigY / m_expectedY, 0, 'f', 1));
+    }
 }
 
 void QCompareTable::setCell(int row, int column, double value) {

@@ -43,6 +43,11 @@ public:
     // nothing when no column matches.
     void setMeasurement(const Measurement &m, const Column &column, bool isTarget);
 
+    // The luminance (cd/m²) expected of the reading now being measured; each
+    // reading's Y cell says how it compares.
+    void setExpectedLuminance(double y) { m_expectedY = y; }
+    double expectedLuminance() const { return m_expectedY; }
+
     QCopyTable *table() const { return m_table; }
 
     // Whole percent of a code value within the video range, never below 0.
@@ -64,4 +69,5 @@ private:
     QList<Measurement> m_readings;
     QList<bool> m_hasReading;
     bool m_xy = true;
+    double m_expectedY = 0;
 };

@@ -262,6 +262,18 @@ void QGraphBox::setMagnifiedCenter(const QPointF &xy) {
     markBackgroundDirty();
 }
 
+void QGraphBox::setLuminanceComparison(double measuredY, double expectedY) {
+    m_measuredY = measuredY;
+    m_expectedY = expectedY;
+    update(); // drawn over the cached background
+}
+
+QString QGraphBox::luminanceComparisonText() const {
+    if (!(m_expectedY > 0) || !std::isfinite(m_expectedY) || !std::isfinite(m_measuredY))
+        return QString();
+    return QStringLiteral("Y %1 % of target").arg(100.0 * m_measuredY / m_expectedY, 0, 'f', 1);
+}
+
 // ---- Events ----
 
 void QGraphBox::resizeEvent(QResizeEvent *event) {

@@ -89,6 +89,12 @@ public:
     // Centre of the magnified view as CIE 1931 (x, y), converted to u'v' on
     // the CIE 1976 chart, so the white point can be passed as it is.
     void setMagnifiedCenter(const QPointF &xy);
+    // A reading's luminance against the luminance expected of the target,
+    // shown on the diagrams and the bar chart; nothing when none is expected.
+    void setLuminanceComparison(double measuredY, double expectedY);
+    double measuredLuminance() const { return m_measuredY; }
+    double expectedLuminance() const { return m_expectedY; }
+    QString luminanceComparisonText() const;
 
     QSize sizeHint() const override { return QSize(520, 480); }
     QSize minimumSizeHint() const override { return QSize(160, 140); }
@@ -192,6 +198,7 @@ private:
     void drawPlots(QPainter &p, const Layout &l, const Colours &c) const;
     void drawBars(QPainter &p, const Layout &l, const Colours &c) const;
     void drawMarker(QPainter &p, const QPointF &at, const QColor &colour, const Colours &c) const;
+    void drawLuminanceComparison(QPainter &p, const Layout &l, const Colours &c) const;
 
     // Converts CIE 1931 (x, y) to the coordinates of the current chart.
     QPointF toChart(double x, double y) const;
@@ -208,6 +215,7 @@ private:
     double m_barMargin = 0.05;
     GamutSpec m_gamut;
     QPointF m_center;
+    double m_measuredY = 0, m_expectedY = 0; // cd/m²
     int m_mode = CIEMode;
     int m_chart = CIE1931;
 

@@ -182,6 +182,7 @@ void QGraphBox::drawPlots(QPainter &p, const Layout &l, const Colours &c) const 
     p.setRenderHint(QPainter::Antialiasing);
     if (m_mode == BarMode) {
         drawBars(p, l, c);
+        drawLuminanceComparison(p, l, c);
         p.restore();
         return;
     }
@@ -209,7 +210,28 @@ void QGraphBox::drawPlots(QPainter &p, const Layout &l, const Colours &c) const 
                 if (finitePoint(plot.points[i]))
                     drawMarker(p, map(l, plot.points[i]), plot.colorAt(i, fallback), c);
     }
+    if (isDiagram())
+        drawLuminanceComparison(p, l, c);
     p.restore();
+}
+
+void QGraphBox::drawLuminanceComparison(QPainter &p, const Layout &l, const Colours &c) const {
+    const QString text = luminanceComparisonText();
+    if (text.isEmpty())
+        return;
+    p.setClipping(false);
+    p.setFont(smallFont(font()));
+    const QFontMetricsF fm(p.font());
+    // Top right, where the diagrams leave the plot empty.
+    const double width = fm.horizontalAdvance(text) + 10;
+    const QRectF box(l.plot.right() - width - 6, l.plot.top() + 4, width, fm.height() + 4);
+    p.setPen(Qt::NoPen);
+    QColor back = c.plotBg;
+    back.setAlpha(210);
+    p.setBrush(back);
+    p.drawRoundedRect(box, 3, 3);
+    p.setPen(c.fg);
+    p.drawText(box, Qt::AlignCenter, text);
 }
 
 void QGraphBox::drawBars(QPainter &p, const Layout &l, const Colours &c) const {

@@ -9,18 +9,9 @@
 const char *const Settings::nightTheme = ":/themes/night.qss";
 const char *const Settings::dayTheme = ":/themes/day.qss";
 
-Settings::Settings(const QString &slot, QWidget *parent) : QDialog(parent), ui(new Ui::Settings) {
+Settings::Settings(QWidget *parent) : QDialog(parent), ui(new Ui::Settings) {
     ui->setupUi(this);
     loadControls();
-    if (!slot.isEmpty() && parent) {
-        QByteArray member = slot.toLatin1();
-        if (!member.contains('('))
-            member += "()";
-        // Accept a plain slot name as well as one made with SLOT().
-        if (member.at(0) != '0' + QSLOT_CODE)
-            member.prepend('0' + QSLOT_CODE);
-        connect(this, SIGNAL(updateSettings()), parent, member.constData());
-    }
 }
 
 Settings::~Settings() {

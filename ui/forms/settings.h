@@ -16,10 +16,9 @@ class Settings;
 class Settings : public QDialog {
     Q_OBJECT
 public:
-    // When slot is not empty, updateSettings() is connected to that slot of
-    // parent; it may be given as "updateSettings", "updateSettings()" or
-    // SLOT(updateSettings()).
-    explicit Settings(const QString &slot = QString(), QWidget *parent = nullptr);
+    // Whoever opens the dialog connects updateSettings() to what must follow
+    // an accepted change.
+    explicit Settings(QWidget *parent = nullptr);
     ~Settings() override;
 
     // The keys and values acceptance writes, in the order it writes them.

@@ -1,32 +1,23 @@
 #pragma once
-// A push button that shows a spinning busy icon while a scan runs.
+// A push button that shows the busy spinner while a scan runs.
 
-#include <QImage>
+#include "busyspinner.h"
+
 #include <QPushButton>
-#include <QTimer>
-#include <QVector>
 
 class QRescanButton : public QPushButton {
     Q_OBJECT
 public:
     explicit QRescanButton(QWidget *parent = nullptr);
 
-    static constexpr int frameCount = 32;
-    static constexpr int frameSize = 32; // px
-    static constexpr int frameIntervalMs = 31;
-
-    // The spinner frames, drawn once for the whole program.
-    static const QVector<QImage> &frames();
-
-    void startSpinner();
-    void stopSpinner();
-    bool isSpinning() const { return m_timer.isActive(); }
-    int currentFrame() const { return m_frame; }
+    void startSpinner() { m_spinner.start(); }
+    void stopSpinner() { m_spinner.stop(); }
+    bool isSpinning() const { return m_spinner.isSpinning(); }
+    int currentFrame() const { return m_spinner.currentFrame(); }
 
 public slots:
-    void updateIcon();
+    void updateIcon() { m_spinner.advance(); }
 
 private:
-    QTimer m_timer;
-    int m_frame = 0;
+    BusySpinner m_spinner;
 };

@@ -1,13 +1,15 @@
 // "Save Next Measurement" files: a new file gets the header and one row (a
-// checked-in expected file), a log that starts with the header grows by one
-// row and no second header, a foreign file gets the header before the row,
-// and files that cannot be opened are left alone.
+// checked-in expected file), an existing one a row and the header only when
+// it lacks it, files that cannot be opened are left alone, and a short write
+// is reported.
 #include "measurementcsv.h"
 #include "tempdir.h"
 
-#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -46,63 +48,49 @@ TEST_F(CsvTest, NewFileGetsHeaderAndRowAsInTheExpectedFile) {
     const QString file = path("new.csv");
     EXPECT_EQ(appendMeasurementCsv(file, d65(), when), CsvAppendResult::Appended);
     EXPECT_EQ(readAll(file), golden());
-}
-
-TEST_F(CsvTest, ExistingLogGetsOneRowAndNoSecondHeader) {
-    const QString file = path("log.csv");
-    write(file, golden());
-    Measurement red = Measurement::fromRGB(100, 0, 0);
-    red.errorCode = 0x20; // ignored bits are still written as they came
-    EXPECT_EQ(appendMeasurementCsv(file, red, when), CsvAppendResult::Appended);
-    const QByteArray text = readAll(file);
-    EXPECT_EQ(text, golden() + measurementCsvRow(red, when).toUtf8() + '\n');
-    EXPECT_EQ(text.count(measurementCsvHeader), 1);
-    EXPECT_TRUE(text.endsWith(",32\n"));
-
-    // A log last saved on Windows (CRLF) is recognised too.
-    const QString crlf = path("crlf.csv");
-    write(crlf, QByteArray(measurementCsvHeader) + "\r\n");
-    EXPECT_EQ(appendMeasurementCsv(crlf, d65(), when), CsvAppendResult::Appended);
-    EXPECT_EQ(readAll(crlf), QByteArray(measurementCsvHeader) + "\r\n" + row());
-}
-
-TEST_F(CsvTest, ForeignFileGetsTheHeaderBeforeTheRow) {
-    const QString file = path("foreign.csv");
-    write(file, "a,b,c\n1,2,3\n");
-    EXPECT_EQ(appendMeasurementCsv(file, d65(), when), CsvAppendResult::Appended);
-    EXPECT_EQ(readAll(file), QByteArray("a,b,c\n1,2,3\n") + header() + row());
-
-    // A last line without its line end is ended first, not glued to the row.
-    const QString open = path("unended.csv");
-    write(open, header() + "01/01/2024 01:00:00.000 am,1");
-    EXPECT_EQ(appendMeasurementCsv(open, d65(), when), CsvAppendResult::Appended);
-    EXPECT_EQ(readAll(open), header() + "01/01/2024 01:00:00.000 am,1\n" + row());
-}
-
-TEST_F(CsvTest, UnopenableFilesAreLeftAlone) {
-    // A directory cannot be opened for reading and writing.
-    EXPECT_EQ(appendMeasurementCsv(QString::fromStdString(dir.path()), d65(), when),
-              CsvAppendResult::CannotOpenReadWrite);
-    EXPECT_EQ(appendMeasurementCsv(path("missing/dir/x.csv"), d65(), when),
-              CsvAppendResult::CannotOpenReadWrite);
-    EXPECT_FALSE(QFile::exists(path("missing/dir/x.csv")));
-}
-
-TEST_F(CsvTest, ReadOnlyFileIsLeftAlone) {
-    const QString locked = path("locked.csv");
-    write(locked, golden());
-    QFile::setPermissions(locked, QFile::ReadOwner);
-    if (QFile(locked).open(QIODevice::ReadWrite))
-        GTEST_SKIP() << "running with rights that ignore file permissions";
-    EXPECT_EQ(appendMeasurementCsv(locked, d65(), when), CsvAppendResult::CannotOpenReadWrite);
-    EXPECT_EQ(readAll(locked), golden());
-}
-
-TEST(CsvRowTest, TwelveHourTimeAndIntegerErrorCode) {
-    Measurement m = d65();
+    Measurement m = d65(); // a twelve-hour clock, and the error code as an integer
     m.errorCode = 0x8000000;
     const QString row = measurementCsvRow(m, QDateTime(QDate(2023, 12, 31), QTime(0, 5, 0, 7)));
     EXPECT_TRUE(row.startsWith("12/31/2023 12:05:00.007 am,")) << row.toStdString();
     EXPECT_TRUE(row.endsWith(",134217728")) << row.toStdString();
-    EXPECT_EQ(row.count(','), 18);
+}
+
+TEST_F(CsvTest, AnExistingFileGetsOneRowAndTheHeaderOnlyWhenItLacksIt) {
+    const QByteArray crlfHeader = QByteArray(measurementCsvHeader) + "\r\n";
+    const QByteArray unended = header() + "01/01/2024 01:00:00.000 am,1";
+    const struct {
+        const char *name;
+        QByteArray before, after;
+    } cases[] = {
+        {"log.csv", golden(), golden() + row()},
+        {"crlf.csv", crlfHeader, crlfHeader + row()}, // last saved on Windows
+        {"foreign.csv", "a,b,c\n1,2,3\n", "a,b,c\n1,2,3\n" + header() + row()},
+        {"unended.csv", unended, unended + "\n" + row()}, // ended first, not glued to the row
+    };
+    for (const auto &c : cases) {
+        write(path(c.name), c.before);
+        EXPECT_EQ(appendMeasurementCsv(path(c.name), d65(), when), CsvAppendResult::Appended);
+        EXPECT_EQ(readAll(path(c.name)), c.after) << c.name;
+    }
+}
+
+TEST_F(CsvTest, UnopenableFilesAreLeftAloneAndAShortWriteIsReported) {
+    // A directory cannot be opened for reading and writing, nor a missing one.
+    EXPECT_EQ(appendMeasurementCsv(QString::fromStdString(dir.path()), d65(), when),
+              CsvAppendResult::CannotOpenReadWrite);
+    EXPECT_EQ(appendMeasurementCsv(path("missing/dir/x.csv"), d65(), when),
+              CsvAppendResult::CannotOpenReadWrite);
+
+    // A file-size limit just above what is there: the row is cut short.
+    const QString full = path("full.csv");
+    write(full, golden());
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = before;
+    limited.rlim_cur = static_cast<rlim_t>(golden().size() + 10);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const CsvAppendResult r = appendMeasurementCsv(full, d65(), when);
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    EXPECT_EQ(r, CsvAppendResult::WriteFailed);
 }
