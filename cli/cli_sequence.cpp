@@ -6,22 +6,12 @@
 #include "calibrationjson.h" // jsonString
 #include "cliargs.h"
 #include "clidevice.h"
+#include "colorfile.h"
 #include "commands.h"
-#include "factories.h"
-#include "genfactory.h"
-#include "genmeasure.h"
-#include "interruptguard.h"
 #include "measurementjson.h"
-#include "patternfactories.h"
-#include "patternsequence.h"
-#include "torvapattern.h"
-#include "torvapatternfactory.h"
-
-#include <QFile>
-#include <QTimer>
+#include "patchrun.h"
 
 #include <cstdio>
-#include <memory>
 
 namespace {
 
@@ -83,40 +73,6 @@ Options parseOptions(const CliArgs &args) {
     return o;
 }
 
-QList<ColorPatch> readColors(const std::string &path) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw CliError("cannot open '" + path + "'");
-    const BatchRead r = readBatch(QString::fromUtf8(file.readAll()));
-    if (r.status == BatchRead::BadFormat)
-        throw CliError(path + " line " + std::to_string(r.line) + ": not 'name,red,green,blue'");
-    if (r.status == BatchRead::BadColor)
-        throw CliError(path + " line " + std::to_string(r.line) +
-                       ": red, green and blue must be whole numbers from 0 to 255");
-    if (r.patches.isEmpty())
-        throw CliError(path + " holds no colours");
-    return r.patches;
-}
-
-// The measuring device on the port, found the way a scan finds it.
-std::unique_ptr<GenMeasure> identifyInstrument(const QString &port) {
-    for (GenFactory *f : factories()) {
-        if (f->connectionKind() != SerialConnection)
-            continue;
-        ConnectionInfo info;
-        info.port = port;
-        if (!f->probe(port, &info))
-            continue;
-        std::unique_ptr<GenDevice> d(f->create(port));
-        auto *m = qobject_cast<GenMeasure *>(d.get());
-        if (m && m->isConnected()) {
-            d.release();
-            return std::unique_ptr<GenMeasure>(m);
-        }
-    }
-    return nullptr;
-}
-
 class Printer {
 public:
     Printer(const QList<ColorPatch> &patches, bool csv) : m_patches(patches), m_csv(csv) {
@@ -149,82 +105,13 @@ private:
 };
 
 int run(const Options &o) {
-    const QList<ColorPatch> patches = readColors(o.colors);
+    const QList<ColorPatch> patches = readColorFile(o.colors);
     const CliDeviceContext context;
-    registerNetworkPatternFactory();
-
-    TorvaPatternFactory generatorFactory;
-    std::unique_ptr<GenDevice> generator(
-        generatorFactory.create(QString::fromStdString(o.generator)));
-    auto *pattern = qobject_cast<TorvaPattern *>(generator.get());
-    if (!pattern || !pattern->isConnected()) {
-        std::fprintf(stderr, "tintwell-cli sequence: no pattern generator answered at %s\n",
-                     o.generator.c_str());
-        return 1;
-    }
-    std::unique_ptr<GenMeasure> instrument = identifyInstrument(QString::fromStdString(o.device));
-    if (!instrument) {
-        reportNoAnswer("sequence", "instrument", o.device);
-        return 1;
-    }
-    std::fprintf(stderr, "tintwell-cli sequence: %s %s on %s, generator %s at %s\n",
-                 instrument->model().toUtf8().constData(),
-                 instrument->serialNumber().toUtf8().constData(), o.device.c_str(),
-                 pattern->serialNumber().toUtf8().constData(), o.generator.c_str());
-
-    PatternSequence sequence;
-    QList<QColor> colors;
-    for (const ColorPatch &p : patches)
-        colors.append(p.color);
-    sequence.setColors(colors);
-    sequence.setGenerator(pattern);
-    sequence.setStableTime(o.stable);
-    sequence.setAverages(o.averages);
-
     Printer printer(patches, o.csv);
-    QString problem; // of the current patch
-    int exitCode = 0;
-    bool interrupted = false;
-    sequence.setProblemHandler([&](const patchcheck::Problem &p) {
-        problem = p.text;
-        if (p.choices.contains(patchcheck::Ignore) || p.choices.contains(patchcheck::Retry))
-            return patchcheck::Ignore; // reported with its problem, never dropped
-        // Only Abort is offered: the instrument is gone. The patch still gets its line.
-        Measurement lost;
-        lost.errorCode = p.error;
-        printer.patch(sequence.currentIndex(), lost, problem);
-        exitCode = 3;
-        return patchcheck::Abort;
-    });
-    QObject::connect(&sequence, &PatternSequence::Measured,
-                     [&](const Measurement &m, int, int index) {
-                         printer.patch(index, m, problem);
-                         problem.clear();
-                     });
-    QObject::connect(&sequence, &PatternSequence::finished, QCoreApplication::instance(),
-                     &QCoreApplication::quit);
-    QObject::connect(&sequence, &PatternSequence::Aborted, QCoreApplication::instance(), [&](int) {
-        if (!interrupted && exitCode == 0) {
-            std::fprintf(stderr, "tintwell-cli sequence: the run was aborted (generator lost)\n");
-            exitCode = 3;
-        }
-        QCoreApplication::quit();
-    });
-
-    const InterruptGuard guard;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (guard.interrupted() && !interrupted) {
-            interrupted = true;
-            if (!sequence.abort())
-                QCoreApplication::quit();
-        }
-    });
-    poll.start(20);
-    if (!sequence.start(instrument.get(), 0))
-        return 1;
-    QCoreApplication::exec();
-    return exitCode;
+    return runPatches("sequence", {o.generator, o.device, o.stable, o.averages}, patches,
+                      [&](int index, const Measurement &m, const QString &problem) {
+                          printer.patch(index, m, problem);
+                      });
 }
 
 } // namespace

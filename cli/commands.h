@@ -16,6 +16,7 @@ int cliProfiles(const CliArgs &args);
 int cliBlack(const CliArgs &args);
 int cliPattern(const CliArgs &args);
 int cliSequence(const CliArgs &args);
+int cliBatch(const CliArgs &args);
 int cliPorts(const CliArgs &args);
 int cliReference(const CliArgs &args);
 int cliSpectrum(const CliArgs &args);

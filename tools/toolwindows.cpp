@@ -8,6 +8,8 @@
 #include "kelvincalculator.h"
 #include "logging.h"
 #include "qportmenu.h"
+#include "spectralscan.h"
+#include "testcolorbatch.h"
 #include "testpanel.h"
 
 #include <QDateTime>
@@ -48,6 +50,18 @@ TestPanel *ToolWindows::testPanel() {
     return m_testPanel;
 }
 
+TestColorBatch *ToolWindows::testColorBatch() {
+    if (!m_batch)
+        m_batch = new TestColorBatch(m_menu, m_main);
+    return m_batch;
+}
+
+SpectralScan *ToolWindows::spectralScan() {
+    if (!m_spectral)
+        m_spectral = new SpectralScan(m_main);
+    return m_spectral;
+}
+
 void ToolWindows::present(QMainWindow *window) {
     window->show();
     window->raise();
@@ -65,6 +79,12 @@ void ToolWindows::showKelvin() {
 }
 void ToolWindows::showTestPanel() {
     present(testPanel());
+}
+void ToolWindows::showTestColorBatch() {
+    present(testColorBatch());
+}
+void ToolWindows::showSpectralScan() {
+    present(spectralScan());
 }
 
 // ---- Recovery ----

@@ -12,6 +12,8 @@ class Logging;
 class QMainWindow;
 class QPortMenu;
 class QWidget;
+class SpectralScan;
+class TestColorBatch;
 class TestPanel;
 
 class ToolWindows : public QObject {
@@ -23,12 +25,16 @@ public:
     FlickerForm *flicker();
     KelvinCalculator *kelvin();
     TestPanel *testPanel();
+    TestColorBatch *testColorBatch();
+    SpectralScan *spectralScan();
     // Shows the window, raised above the others.
     static void present(QMainWindow *window);
     void showLogging();
     void showFlicker();
     void showKelvin();
     void showTestPanel();
+    void showTestColorBatch();
+    void showSpectralScan();
 
     enum class Recovery { Recovered, Discarded, Kept, Unusable };
     // Asks about one journal left by an ended run.
@@ -51,4 +57,6 @@ private:
     QPointer<FlickerForm> m_flicker;
     QPointer<KelvinCalculator> m_kelvin;
     QPointer<TestPanel> m_testPanel;
+    QPointer<TestColorBatch> m_batch;
+    QPointer<SpectralScan> m_spectral;
 };

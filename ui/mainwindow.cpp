@@ -173,8 +173,7 @@ void MainWindow::setUpUnavailable() {
     // something that does not happen.
     m_unavailable = {ui->pushChangeProfile,     ui->actionSelect_Cal_File,
                      ui->actionView_Cal_Matrix, ui->actionBlack_Level_Calibration,
-                     ui->actionCreate_Cal_File, ui->actionScreen_Calibration,
-                     ui->actionSpectral_Scan,   ui->actionTest_Color_Batch};
+                     ui->actionCreate_Cal_File, ui->actionScreen_Calibration};
     for (QObject *object : m_unavailable) {
         if (auto *w = qobject_cast<QWidget *>(object)) {
             w->setEnabled(false);
@@ -652,6 +651,14 @@ void MainWindow::on_actionAbout_triggered() {
 
 void MainWindow::on_actionKelvin_Calculator_triggered() {
     m_tools->showKelvin();
+}
+
+void MainWindow::on_actionTest_Color_Batch_triggered() {
+    m_tools->showTestColorBatch();
+}
+
+void MainWindow::on_actionSpectral_Scan_triggered() {
+    m_tools->showSpectralScan();
 }
 
 void MainWindow::on_actionLogging_Tool_triggered() {

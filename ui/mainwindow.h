@@ -90,6 +90,8 @@ private slots:
     void on_actionKelvin_Calculator_triggered();
     void on_actionTest_Panel_triggered();
     void on_actionLogging_Tool_triggered();
+    void on_actionTest_Color_Batch_triggered();
+    void on_actionSpectral_Scan_triggered();
     void on_pushMeasureFlicker_clicked();
     void on_pushTestPanle_clicked();
     void scanStarted();

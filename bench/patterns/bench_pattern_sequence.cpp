@@ -8,12 +8,8 @@
 //
 //   bench_pattern_sequence [--runs R] [--patches N] [--stable S] [--commands C]
 #include "benchstats.h"
-#include "genmeasure.h"
+#include "patternbench.h"
 #include "patternsequence.h"
-#include "simulator.h"
-#include "torvafactory.h"
-#include "torvapattern.h"
-#include "torvapatternfactory.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -24,17 +20,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 #include <vector>
 
 namespace {
-
-int argInt(int argc, char **argv, const char *name, int fallback) {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (!std::strcmp(argv[i], name))
-            return std::atoi(argv[i + 1]);
-    return fallback;
-}
 
 // The longest time the event loop went without running a 1 ms timer.
 class StallWatch {
@@ -56,13 +44,6 @@ private:
     double m_worst = 0;
 };
 
-double argDouble(int argc, char **argv, const char *name, double fallback) {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (!std::strcmp(argv[i], name))
-            return std::atof(argv[i + 1]);
-    return fallback;
-}
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -74,34 +55,11 @@ int main(int argc, char **argv) {
 
     QCoreApplication app(argc, argv);
     registerDeviceMetaTypes();
-    char dirTemplate[] = "/tmp/tintwell-bench-XXXXXX";
-    const std::string dir = ::mkdtemp(dirTemplate);
-    const int port = 20000 + static_cast<int>(::getpid() % 20000);
-    qputenv("TINTWELL_PATTERN_PORT", QByteArray::number(port));
-
-    sim::SimulatorOptions o;
-    o.dir = dir;
-    o.colorimeter.noise = 0;
-    o.withPatternGenerator = true;
-    o.patternGenerator.port = port;
-    o.patternGenerator.address = "127.0.0.2";
-    o.display = "rec709";
-    sim::Simulator bench(o);
-    std::string error;
-    if (!bench.start(&error)) {
-        std::fprintf(stderr, "bench: %s\n", error.c_str());
+    PatternBench bench;
+    if (!bench.start(1.0, 200)) // instrument time, a display that settles
         return 1;
-    }
-    TorvaPatternFactory generators;
-    TorvaFactory meters;
-    std::unique_ptr<GenDevice> g(generators.create("127.0.0.2"));
-    std::unique_ptr<GenDevice> m(meters.create(QString::fromStdString(dir + "/colorimeter")));
-    auto *generator = qobject_cast<TorvaPattern *>(g.get());
-    auto *meter = qobject_cast<GenMeasure *>(m.get());
-    if (!generator || !generator->isConnected() || !meter || !meter->isConnected()) {
-        std::fprintf(stderr, "bench: generator or colorimeter did not open\n");
-        return 1;
-    }
+    TorvaPattern *generator = bench.generator;
+    GenMeasure *meter = bench.meter;
 
     // 1. Command round trips.
     std::vector<double> tripsMs;
@@ -189,9 +147,5 @@ int main(int argc, char **argv) {
     std::printf("longest GUI-thread stall during a run: median %.1f ms; longest command exchange "
                 "%.1f ms\n",
                 median(stallMs), *std::max_element(tripsMs.begin(), tripsMs.end()));
-    g.reset();
-    m.reset();
-    bench.stop();
-    ::rmdir(dir.c_str());
     return 0;
 }

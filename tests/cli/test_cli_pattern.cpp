@@ -1,8 +1,7 @@
 // tintwell-cli pattern and sequence as separate processes against the
 // in-process simulated generator, display and colorimeter.
 #include "childprocess.h"
-#include "loopbackport.h"
-#include "simfixture.h"
+#include "patternsimfixture.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,14 +16,7 @@ protected:
     void SetUp() override {
         SimFixture::SetUp();
         useLoopbackPatternPort();
-        startSim("TV-40", [&](sim::SimulatorOptions &o) {
-            o.withPatternGenerator = true;
-            o.patternGenerator.port = std::atoi(std::getenv("TINTWELL_PATTERN_PORT"));
-            o.patternGenerator.address = "127.0.0.3";
-            o.patternGenerator.serial = "PG-CLI";
-            o.display = "p3";
-            o.displaySettleMs = 0;
-        });
+        startSim("TV-40", withPatternGenerator("127.0.0.3", "PG-CLI", "p3"));
         bench_ = &sim_->sim();
     }
     void TearDown() override {

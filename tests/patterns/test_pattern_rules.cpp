@@ -118,8 +118,12 @@ TEST(BatchFile, ReadsPatchesAndStopsAtTheFirstBadLine) {
         {"A,1,2\n", BatchRead::BadFormat, 1, 0},
         {"A,1,2,3,4\n", BatchRead::BadFormat, 1, 0},
         {"A,1,2,3\nB,1,x,3\n", BatchRead::BadColor, 2, 1},
-        {"A,1,2,256\n", BatchRead::BadColor, 1, 0},
-        {"A,-1,2,3\n", BatchRead::BadColor, 1, 0},
+        {"A,1,2,256\n", BatchRead::OutOfRange, 1, 0},
+        {"A,1,2,3\nB,-1,2,3\n", BatchRead::OutOfRange, 2, 1},
+        {"A,1,2,99999999999999999999\n", BatchRead::BadColor, 1, 0},
+        {"\"A,1,2,3\n", BatchRead::BadFormat, 1, 0},            // quote never closed
+        {"\"A\"x,1,2,3\n", BatchRead::BadFormat, 1, 0},         // text after the closing quote
+        {"\"A,B\",1,2,3\nC,1,2\n", BatchRead::BadFormat, 2, 1}, // quoted comma is one field
     };
     for (const Case &c : cases) {
         r = readBatch(QString::fromLatin1(c.text));
@@ -127,6 +131,30 @@ TEST(BatchFile, ReadsPatchesAndStopsAtTheFirstBadLine) {
         EXPECT_EQ(r.line, c.line) << c.text;
         EXPECT_EQ(r.patches.size(), c.kept) << c.text;
     }
+}
+
+TEST(BatchFile, NamesWithCommasQuotesAndBreaksSurviveARoundTrip) {
+    const QList<ColorPatch> patches = {{"Plain", QColor(1, 2, 3)},
+                                       {"Red, 50 IRE", QColor(128, 0, 0)},
+                                       {"5\" \"panel\"", QColor(4, 5, 6)},
+                                       {"two\nlines", QColor(7, 8, 9)},
+                                       {"", QColor(0, 0, 0)}};
+    const QString text = writeBatch(patches);
+    EXPECT_TRUE(
+        text.startsWith("Plain,1,2,3\n\"Red, 50 IRE\",128,0,0\n\"5\"\" \"\"panel\"\"\",4,5,6\n"))
+        << text.toStdString();
+    const BatchRead r = readBatch(text);
+    ASSERT_EQ(r.status, BatchRead::Ok) << r.line;
+    ASSERT_EQ(r.patches.size(), patches.size());
+    for (int i = 0; i < patches.size(); ++i) {
+        EXPECT_EQ(r.patches[i].name, patches[i].name) << i;
+        EXPECT_EQ(r.patches[i].color, patches[i].color) << i;
+    }
+    // A bare quote inside an unquoted name is kept as it always was.
+    const BatchRead bare = readBatch("5\" panel,1,2,3\nNext,4,5,6\n");
+    ASSERT_EQ(bare.status, BatchRead::Ok);
+    ASSERT_EQ(bare.patches.size(), 2);
+    EXPECT_EQ(bare.patches[0].name, "5\" panel");
 }
 
 TEST(PatchCheck, SpreadAboveTheLimitIsUnstableOnlyWhenBrightEnough) {

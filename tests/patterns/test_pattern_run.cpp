@@ -176,7 +176,7 @@ TEST_F(PatternRun, ThePatternManagerPicksTheGeneratorFromAScanAndRunsThroughIt) 
     PortManager::setPortEnumerator([] { return QList<SerialPortEntry>(); });
     PortManager *ports = PortManager::instance();
     ports->findPorts();
-    QTRY_VERIFY_WITH_TIMEOUT(!ports->isScanning(), 20000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ports->isScanning(); }, 20000));
 
     QPatternManger manager;
     manager.resize(520, 560);
@@ -187,7 +187,7 @@ TEST_F(PatternRun, ThePatternManagerPicksTheGeneratorFromAScanAndRunsThroughIt) 
     EXPECT_EQ(combo->itemText(0), "No Pattern Generator Selected");
     EXPECT_TRUE(combo->itemText(at).startsWith("Torva Pat "));
     QMetaObject::invokeMethod(&manager, "on_comboGenerator_activated", Q_ARG(int, at));
-    QTRY_VERIFY_WITH_TIMEOUT(manager.generatorConnected(), 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.generatorConnected(); }, 10000));
     EXPECT_EQ(manager.patchRect(), QRect(480, 270, 960, 540)); // half of 1920 x 1080
     EXPECT_EQ(bench_->patternGenerator()->state().boxW, 960);
 
@@ -199,7 +199,7 @@ TEST_F(PatternRun, ThePatternManagerPicksTheGeneratorFromAScanAndRunsThroughIt) 
     QObject::connect(&manager, &QPatternManger::finished,
                      [&tags](QPatternManger::measureDevice tag) { tags << tag; });
     manager.start(static_cast<GenMeasure *>(meter_.get()), QPatternManger::VerifyRun);
-    QTRY_COMPARE_WITH_TIMEOUT(measured.count(), 1, 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return measured.count() == 1; }, 10000));
     QTest::qWait(500); // mid-way through the second patch
     auto *run = manager.findChild<QProgressBar *>("progressRun");
     auto *patch = manager.findChild<QProgressBar *>("progressPatch");
@@ -210,7 +210,7 @@ TEST_F(PatternRun, ThePatternManagerPicksTheGeneratorFromAScanAndRunsThroughIt) 
     const sim::PatternState shown = bench_->patternGenerator()->state();
     EXPECT_EQ(shown.green, 128);
 
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 20000));
     EXPECT_EQ(measured.count(), 3);
     EXPECT_EQ(tags, QList<QPatternManger::measureDevice>{QPatternManger::VerifyRun});
     EXPECT_EQ(run->format(), "Patch 3/3");

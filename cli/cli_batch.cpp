@@ -1,0 +1,212 @@
+// tintwell-cli batch: the test colour batch without the window. Every patch
+// of a batch file is shown on the network pattern generator and measured;
+// each row goes to the results file as it is measured (the window's format
+// and column groups), and a PDF report can follow.
+#include "appsettings.h"
+#include "batchresults.h"
+#include "cliargs.h"
+#include "clidevice.h"
+#include "colorfile.h"
+#include "commands.h"
+#include "genmeasure.h"
+#include "genpattern.h"
+#include "patchrun.h"
+#include "reports.h"
+#include "saveheaders.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+struct Options {
+    PatchRunOptions run;
+    std::string colors, out, pdf, title;
+    std::string groups; // empty: the column chooser's stored choice
+};
+
+// Names of the column groups on the command line, in the chooser's flag order.
+const char *const groupNames[saveHeaders::groupCount] = {"xy", "uv",  "y",   "xz",  "temp",
+                                                         "nm", "rgb", "hsv", "lab", "lch"};
+
+void printHelp() {
+    std::printf(
+        "usage: tintwell-cli batch --colors FILE.csv --generator H --device PORT --out "
+        "RESULTS.csv\n"
+        "                          [--groups LIST] [--pdf REPORT.pdf] [--title TEXT]\n"
+        "                          [--stable SECONDS] [--avg N]\n\n"
+        "Runs a test colour batch: each patch of FILE.csv (one 'name,red,green,blue' per\n"
+        "line, names with commas or quotes in double quotes) is shown on the network pattern\n"
+        "generator at H, measured after the stabilising time with the instrument on PORT,\n"
+        "and written to RESULTS.csv as soon as it is measured: the header\n"
+        "'Name,Big Y nits,...,AvgBy,Error' and one row per patch, as the batch window writes\n"
+        "them. A run that is interrupted or aborted keeps every row measured before.\n\n"
+        "  --groups LIST    column groups, comma-separated: xy, uv, rgb, hsv, temp, nm, lab,\n"
+        "                   lch, xz (Big X and Big Z), 'all' or 'none'; default: the groups\n"
+        "                   last chosen in the window's column dialog\n"
+        "  --pdf FILE       also write a PDF report: set-up, calibration standard, a table of\n"
+        "                   target and measured x, y, Y with CIEDE2000 per patch, graphs\n"
+        "  --title TEXT     the report's title (default: the last one used, or\n"
+        "                   'Display Measurement Report')\n"
+        "  --stable SECONDS stabilising time before each measurement (default 1)\n"
+        "  --avg N          readings averaged per patch, 0 to 126 (default 8)\n\n"
+        "Targets follow the current calibration standard, gamma and video range of the\n"
+        "settings. Exit codes: 0 done (or stopped), 1 no generator or instrument answered,\n"
+        "2 bad arguments, colour file or results file, 3 the run was aborted (generator or\n"
+        "instrument lost), 4 a results row or the report could not be written.\n");
+}
+
+QList<bool> parseGroups(const std::string &list) {
+    QList<bool> flags;
+    for (int i = 0; i < saveHeaders::groupCount; ++i)
+        flags << false;
+    for (const QString &raw : QString::fromStdString(list).split(',', Qt::SkipEmptyParts)) {
+        const QString name = raw.trimmed().toLower();
+        if (name == QLatin1String("all")) {
+            for (bool &f : flags)
+                f = true;
+            continue;
+        }
+        if (name == QLatin1String("none"))
+            continue;
+        int found = -1;
+        for (int i = 0; i < saveHeaders::groupCount; ++i) {
+            if (name == QLatin1String(groupNames[i]))
+                found = i;
+        }
+        if (found < 0)
+            throw CliError("unknown column group '" + name.toStdString() + "'");
+        flags[found] = true;
+    }
+    return flags;
+}
+
+Options parseOptions(const CliArgs &args) {
+    Options o;
+    ArgCursor c(args);
+    while (!c.atEnd()) {
+        const std::string arg = c.take();
+        if (arg == "--generator") {
+            o.run.generator = c.takeValue(arg);
+        } else if (arg == "--device") {
+            o.run.device = c.takeValue(arg);
+        } else if (arg == "--colors") {
+            o.colors = c.takeValue(arg);
+        } else if (arg == "--out") {
+            o.out = c.takeValue(arg);
+        } else if (arg == "--groups") {
+            o.groups = c.takeValue(arg);
+            parseGroups(o.groups); // refused here, before any device is touched
+        } else if (arg == "--pdf") {
+            o.pdf = c.takeValue(arg);
+        } else if (arg == "--title") {
+            o.title = c.takeValue(arg);
+        } else if (arg == "--stable") {
+            o.run.stable = parseNumber(c.takeValue(arg), arg);
+            if (o.run.stable < 0 || o.run.stable > 3600)
+                throw CliError("--stable must be 0 to 3600 seconds");
+        } else if (arg == "--avg") {
+            o.run.averages = static_cast<int>(parseInteger(c.takeValue(arg), arg, 0, 126));
+        } else {
+            throw CliError("unknown option '" + arg + "'");
+        }
+    }
+    if (o.run.generator.empty() || o.run.device.empty() || o.colors.empty() || o.out.empty())
+        throw CliError("--colors FILE.csv, --generator H, --device PORT and --out FILE are "
+                       "required");
+    return o;
+}
+
+DeviceIdentity identityOf(GenDevice &d) {
+    return {d.manufacturer(), d.model().trimmed(), d.serialNumber()};
+}
+
+int writeReport(const Options &o, ReportSetup setup, const QList<ColorPatch> &patches,
+                const QList<Measurement> &measured) {
+    if (!o.title.empty())
+        setup.texts.title = QString::fromStdString(o.title);
+    else if (setup.texts.title.isEmpty())
+        setup.texts.title = QStringLiteral("Display Measurement Report");
+    setup.tables << comparePatches(QStringLiteral("Batch results"), patches, measured,
+                                   setup.standard);
+    QWidget holder;
+    const QList<QWidget *> graphs =
+        Reports::patchGraphs(setup.tables.first(), setup.standard, &holder);
+    if (!Reports::exportPdf(QString::fromStdString(o.pdf), graphs, setup,
+                            Reports::patchGraphsAcross, Reports::patchGraphsDown)) {
+        std::fprintf(stderr, "tintwell-cli batch: the report %s could not be written\n",
+                     o.pdf.c_str());
+        return 4;
+    }
+    const PatchTable &t = setup.tables.first();
+    std::fprintf(stderr, "tintwell-cli batch: report %s: %s\n", o.pdf.c_str(),
+                 tableSummaryText(t).toUtf8().constData());
+    return 0;
+}
+
+// Widgets draw the report's graphs; without a display they draw offscreen.
+std::unique_ptr<QApplication> reportApplication() {
+    static int argc = 1;
+    static char name[] = "tintwell-cli";
+    static char *argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QApplication>(argc, argv);
+}
+
+int run(const Options &o) {
+    const QList<ColorPatch> patches = readColorFile(o.colors);
+    std::unique_ptr<QApplication> widgets;
+    if (!o.pdf.empty())
+        widgets = reportApplication();
+    const CliDeviceContext context;
+    const QList<bool> flags = o.groups.empty() ? saveHeaders::storedFlags() : parseGroups(o.groups);
+    BatchResultsFile results;
+    if (!results.open(QString::fromStdString(o.out),
+                      BatchColumns::fromChooserFlags(flags, isNits())))
+        throw CliError("cannot write '" + o.out + "'");
+
+    ReportSetup setup;
+    QList<ColorPatch> measuredPatches;
+    QList<Measurement> measured;
+    bool writeFailed = false;
+    const int code = runPatches(
+        "batch", o.run, patches,
+        [&](int index, const Measurement &m, const QString &problem) {
+            if (!problem.isEmpty())
+                std::fprintf(stderr, "tintwell-cli batch: %s: %s\n",
+                             patches.value(index).name.toUtf8().constData(),
+                             problem.trimmed().toUtf8().constData());
+            if (m.errorCode & 0x7)
+                return; // the instrument was lost on this patch: no reading to keep
+            measuredPatches << patches.value(index);
+            measured << m;
+            if (!results.append(patches.value(index).name, m) && !writeFailed) {
+                writeFailed = true;
+                std::fprintf(stderr, "tintwell-cli batch: cannot write to %s\n", o.out.c_str());
+            }
+        },
+        [&](GenMeasure &instrument, GenPattern &generator) {
+            setup = Reports::currentSetup(&instrument, &generator);
+            setup.meter = identityOf(instrument);
+            setup.generator = identityOf(generator);
+        });
+    results.close();
+    std::fprintf(stderr, "tintwell-cli batch: %d of %d patches written to %s\n", results.rows(),
+                 int(patches.size()), o.out.c_str());
+    int reportCode = 0;
+    if (!o.pdf.empty() && !measured.isEmpty())
+        reportCode = writeReport(o, setup, measuredPatches, measured);
+    if (code)
+        return code;
+    return writeFailed ? 4 : reportCode;
+}
+
+} // namespace
+
+int cliBatch(const CliArgs &args) {
+    return runCommand("batch", args, printHelp, parseOptions, run);
+}

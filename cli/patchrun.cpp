@@ -1,0 +1,119 @@
+#include "patchrun.h"
+
+#include "clidevice.h"
+#include "factories.h"
+#include "genfactory.h"
+#include "genmeasure.h"
+#include "interruptguard.h"
+#include "patternfactories.h"
+#include "patternsequence.h"
+#include "torvapattern.h"
+#include "torvapatternfactory.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// The measuring device on the port, found the way a scan finds it.
+std::unique_ptr<GenMeasure> identifyInstrument(const QString &port) {
+    for (GenFactory *f : factories()) {
+        if (f->connectionKind() != SerialConnection)
+            continue;
+        ConnectionInfo info;
+        info.port = port;
+        if (!f->probe(port, &info))
+            continue;
+        std::unique_ptr<GenDevice> d(f->create(port));
+        auto *m = qobject_cast<GenMeasure *>(d.get());
+        if (m && m->isConnected()) {
+            d.release();
+            return std::unique_ptr<GenMeasure>(m);
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int runPatches(const char *command, const PatchRunOptions &o, const QList<ColorPatch> &patches,
+               const PatchSink &sink, const RunStarted &started) {
+    registerNetworkPatternFactory();
+    TorvaPatternFactory generatorFactory;
+    std::unique_ptr<GenDevice> generator(
+        generatorFactory.create(QString::fromStdString(o.generator)));
+    auto *pattern = qobject_cast<TorvaPattern *>(generator.get());
+    if (!pattern || !pattern->isConnected()) {
+        std::fprintf(stderr, "tintwell-cli %s: no pattern generator answered at %s\n", command,
+                     o.generator.c_str());
+        return 1;
+    }
+    std::unique_ptr<GenMeasure> instrument = identifyInstrument(QString::fromStdString(o.device));
+    if (!instrument) {
+        reportNoAnswer(command, "instrument", o.device);
+        return 1;
+    }
+    std::fprintf(stderr, "tintwell-cli %s: %s %s on %s, generator %s at %s\n", command,
+                 instrument->model().toUtf8().constData(),
+                 instrument->serialNumber().toUtf8().constData(), o.device.c_str(),
+                 pattern->serialNumber().toUtf8().constData(), o.generator.c_str());
+    if (started)
+        started(*instrument, *pattern);
+
+    PatternSequence sequence;
+    QList<QColor> colors;
+    for (const ColorPatch &p : patches)
+        colors.append(p.color);
+    sequence.setColors(colors);
+    sequence.setGenerator(pattern);
+    sequence.setStableTime(o.stable);
+    sequence.setAverages(o.averages);
+
+    QString problem; // of the current patch
+    int exitCode = 0;
+    bool interrupted = false;
+    sequence.setProblemHandler([&](const patchcheck::Problem &p) {
+        problem = p.text;
+        if (p.choices.contains(patchcheck::Ignore) || p.choices.contains(patchcheck::Retry))
+            return patchcheck::Ignore; // reported with its problem, never dropped
+        // Only Abort is offered: the instrument is gone. The patch still gets its line.
+        Measurement lost;
+        lost.errorCode = p.error;
+        sink(sequence.currentIndex(), lost, problem);
+        exitCode = 3;
+        return patchcheck::Abort;
+    });
+    QObject::connect(&sequence, &PatternSequence::Measured,
+                     [&](const Measurement &m, int, int index) {
+                         sink(index, m, problem);
+                         problem.clear();
+                     });
+    QObject::connect(&sequence, &PatternSequence::finished, QCoreApplication::instance(),
+                     &QCoreApplication::quit);
+    QObject::connect(&sequence, &PatternSequence::Aborted, QCoreApplication::instance(), [&](int) {
+        if (!interrupted && exitCode == 0) {
+            std::fprintf(stderr, "tintwell-cli %s: the run was aborted (generator lost)\n",
+                         command);
+            exitCode = 3;
+        }
+        QCoreApplication::quit();
+    });
+
+    const InterruptGuard guard;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (guard.interrupted() && !interrupted) {
+            interrupted = true;
+            if (!sequence.abort())
+                QCoreApplication::quit();
+        }
+    });
+    poll.start(20);
+    if (!sequence.start(instrument.get(), 0))
+        return 1;
+    QCoreApplication::exec();
+    return exitCode;
+}
