@@ -103,12 +103,7 @@ Options parseOptions(const CliArgs &args) {
             o.pdf = c.takeValue(arg);
         } else if (arg == "--title") {
             o.title = c.takeValue(arg);
-        } else if (arg == "--stable") {
-            o.run.stable = parseNumber(c.takeValue(arg), arg);
-            if (o.run.stable < 0 || o.run.stable > 3600)
-                throw CliError("--stable must be 0 to 3600 seconds");
-        } else if (arg == "--avg") {
-            o.run.averages = static_cast<int>(parseInteger(c.takeValue(arg), arg, 0, 126));
+        } else if (takeSequenceOption(c, arg, o.run.stable, o.run.averages)) {
         } else {
             throw CliError("unknown option '" + arg + "'");
         }

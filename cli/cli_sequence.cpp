@@ -56,12 +56,7 @@ Options parseOptions(const CliArgs &args) {
             o.device = c.takeValue(arg);
         } else if (arg == "--colors") {
             o.colors = c.takeValue(arg);
-        } else if (arg == "--stable") {
-            o.stable = parseNumber(c.takeValue(arg), arg);
-            if (o.stable < 0 || o.stable > 3600)
-                throw CliError("--stable must be 0 to 3600 seconds");
-        } else if (arg == "--avg") {
-            o.averages = static_cast<int>(parseInteger(c.takeValue(arg), arg, 0, 126));
+        } else if (takeSequenceOption(c, arg, o.stable, o.averages)) {
         } else if (arg == "--csv") {
             o.csv = true;
         } else {

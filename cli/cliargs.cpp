@@ -112,3 +112,17 @@ int runCommand(const char *command, const std::function<int()> &body) {
         return 2;
     }
 }
+
+bool takeSequenceOption(ArgCursor &c, const std::string &arg, double &stable, int &averages) {
+    if (arg == "--stable") {
+        stable = parseNumber(c.takeValue(arg), arg);
+        if (stable < 0 || stable > 3600)
+            throw CliError("--stable must be 0 to 3600 seconds");
+        return true;
+    }
+    if (arg == "--avg") {
+        averages = static_cast<int>(parseInteger(c.takeValue(arg), arg, 0, 126));
+        return true;
+    }
+    return false;
+}

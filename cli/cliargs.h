@@ -48,6 +48,10 @@ private:
     std::vector<std::string> valued_; // options already given their value
 };
 
+// --stable SECONDS (0 to 3600) and --avg N (0 to 126), shared by the
+// commands that run patch sequences; false when arg is neither.
+bool takeSequenceOption(ArgCursor &c, const std::string &arg, double &stable, int &averages);
+
 // Runs `body` and turns a CliError into "tintwell-cli <command>: <message>"
 // on stderr with exit code 2.
 int runCommand(const char *command, const std::function<int()> &body);

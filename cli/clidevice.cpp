@@ -4,8 +4,11 @@
 #include "factories.h"
 #include "genfactory.h"
 #include "manual.h"
+#include "patternfactories.h"
 #include "portaccess.h"
 #include "startup.h"
+#include "torvapattern.h"
+#include "torvapatternfactory.h"
 
 #include <QFile>
 
@@ -52,6 +55,37 @@ std::unique_ptr<GenMeasure> openInstrument(const char *command, const char *kind
     std::fprintf(stderr, "tintwell-cli %s: %s, serial %s\n", command,
                  device->model().toUtf8().constData(), device->serialNumber().toUtf8().constData());
     return device;
+}
+
+// The measuring device on the port, found the way a scan finds it.
+std::unique_ptr<GenMeasure> identifyInstrument(const QString &port) {
+    for (GenFactory *f : factories()) {
+        if (f->connectionKind() != SerialConnection)
+            continue;
+        ConnectionInfo info;
+        info.port = port;
+        if (!f->probe(port, &info))
+            continue;
+        std::unique_ptr<GenDevice> d(f->create(port));
+        auto *m = qobject_cast<GenMeasure *>(d.get());
+        if (m && m->isConnected()) {
+            d.release();
+            return std::unique_ptr<GenMeasure>(m);
+        }
+    }
+    return nullptr;
+}
+
+std::unique_ptr<GenDevice> openPatternGenerator(const char *command, const std::string &host) {
+    registerNetworkPatternFactory();
+    TorvaPatternFactory factory;
+    std::unique_ptr<GenDevice> generator(factory.create(QString::fromStdString(host)));
+    if (!qobject_cast<TorvaPattern *>(generator.get()) || !generator->isConnected()) {
+        std::fprintf(stderr, "tintwell-cli %s: no pattern generator answered at %s\n", command,
+                     host.c_str());
+        return nullptr;
+    }
+    return generator;
 }
 
 int checkReading(const char *command, GenMeasure &device, quint32 errorCode) {

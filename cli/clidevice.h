@@ -29,5 +29,13 @@ void reportNoAnswer(const char *command, const char *what, const std::string &po
 std::unique_ptr<GenMeasure> openInstrument(const char *command, const char *kind,
                                            const std::string &port);
 
+// The measuring device on the port, found the way a scan finds it (any
+// serial kind); null when nothing there answered.
+std::unique_ptr<GenMeasure> identifyInstrument(const QString &port);
+
+// The network pattern generator at host, connected; null, with
+// "<command>: no pattern generator answered at <host>" on stderr, when none did.
+std::unique_ptr<GenDevice> openPatternGenerator(const char *command, const std::string &host);
+
 // 0 for a usable reading; otherwise says why on stderr and returns 3.
 int checkReading(const char *command, GenMeasure &device, quint32 errorCode);

@@ -1,7 +1,8 @@
 #pragma once
 // Sub-commands of tintwell-cli. Each takes the arguments after its own name
 // and returns the process exit code:
-//   0 done, 1 no instrument answered, 2 bad arguments, 3 instrument lost.
+//   0 done, 1 no instrument answered, 2 bad arguments, 3 instrument lost
+//   (calibrate: 4 when the verification did not pass).
 
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ int cliProfiles(const CliArgs &args);
 int cliBlack(const CliArgs &args);
 int cliPattern(const CliArgs &args);
 int cliSequence(const CliArgs &args);
+int cliCalibrate(const CliArgs &args);
 int cliBatch(const CliArgs &args);
 int cliPorts(const CliArgs &args);
 int cliReference(const CliArgs &args);

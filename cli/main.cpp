@@ -21,6 +21,7 @@ const Command commands[] = {
     {"black", cliBlack, "read the colorimeter's black-level data"},
     {"pattern", cliPattern, "drive a network pattern generator, or find one"},
     {"sequence", cliSequence, "measure a list of colours shown by a pattern generator"},
+    {"calibrate", cliCalibrate, "make, store and verify a colour profile against a reference"},
     {"batch", cliBatch, "run a test colour batch into a results file and a PDF report"},
     {"ports", cliPorts, "list what a device scan finds"},
     {"reference", cliReference, "measure with a reference instrument"},

@@ -1,14 +1,10 @@
 #include "patchrun.h"
 
 #include "clidevice.h"
-#include "factories.h"
-#include "genfactory.h"
 #include "genmeasure.h"
+#include "genpattern.h"
 #include "interruptguard.h"
-#include "patternfactories.h"
 #include "patternsequence.h"
-#include "torvapattern.h"
-#include "torvapatternfactory.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -16,41 +12,12 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
-
-// The measuring device on the port, found the way a scan finds it.
-std::unique_ptr<GenMeasure> identifyInstrument(const QString &port) {
-    for (GenFactory *f : factories()) {
-        if (f->connectionKind() != SerialConnection)
-            continue;
-        ConnectionInfo info;
-        info.port = port;
-        if (!f->probe(port, &info))
-            continue;
-        std::unique_ptr<GenDevice> d(f->create(port));
-        auto *m = qobject_cast<GenMeasure *>(d.get());
-        if (m && m->isConnected()) {
-            d.release();
-            return std::unique_ptr<GenMeasure>(m);
-        }
-    }
-    return nullptr;
-}
-
-} // namespace
-
 int runPatches(const char *command, const PatchRunOptions &o, const QList<ColorPatch> &patches,
                const PatchSink &sink, const RunStarted &started) {
-    registerNetworkPatternFactory();
-    TorvaPatternFactory generatorFactory;
-    std::unique_ptr<GenDevice> generator(
-        generatorFactory.create(QString::fromStdString(o.generator)));
-    auto *pattern = qobject_cast<TorvaPattern *>(generator.get());
-    if (!pattern || !pattern->isConnected()) {
-        std::fprintf(stderr, "tintwell-cli %s: no pattern generator answered at %s\n", command,
-                     o.generator.c_str());
+    const std::unique_ptr<GenDevice> generator = openPatternGenerator(command, o.generator);
+    if (!generator)
         return 1;
-    }
+    auto *pattern = static_cast<GenPattern *>(generator.get());
     std::unique_ptr<GenMeasure> instrument = identifyInstrument(QString::fromStdString(o.device));
     if (!instrument) {
         reportNoAnswer(command, "instrument", o.device);

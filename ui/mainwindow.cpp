@@ -3,9 +3,12 @@
 
 #include "about.h"
 #include "appsettings.h"
+#include "blackcal.h"
+#include "calselect.h"
 #include "chartsetup.h"
 #include "chromagamutspec.h"
 #include "connectioninfo.h"
+#include "createcal.h"
 #include "dialogs.h"
 #include "genmeasure.h"
 #include "helpviewer.h"
@@ -18,6 +21,7 @@
 #include "settings.h"
 #include "testpanel.h"
 #include "toolwindows.h"
+#include "viewmatrix.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -171,9 +175,7 @@ void MainWindow::setUpReferenceMenu() {
 void MainWindow::setUpUnavailable() {
     // Their windows are not part of this version; offering them would promise
     // something that does not happen.
-    m_unavailable = {ui->pushChangeProfile,     ui->actionSelect_Cal_File,
-                     ui->actionView_Cal_Matrix, ui->actionBlack_Level_Calibration,
-                     ui->actionCreate_Cal_File, ui->actionScreen_Calibration};
+    m_unavailable = {ui->actionScreen_Calibration};
     for (QObject *object : m_unavailable) {
         if (auto *w = qobject_cast<QWidget *>(object)) {
             w->setEnabled(false);
@@ -684,6 +686,38 @@ void MainWindow::on_pushMeasureFlicker_clicked() {
         lockWhileMeasuring(false);
     }
     m_tools->showFlicker();
+}
+
+// ---- Calibration ----
+
+void MainWindow::on_pushChangeProfile_clicked() {
+    on_actionSelect_Cal_File_triggered();
+}
+
+void MainWindow::on_actionSelect_Cal_File_triggered() {
+    delete m_calSelect; // shows the list as it is now
+    m_calSelect = new CalSelect(m_device, this);
+    m_calSelect->setAttribute(Qt::WA_DeleteOnClose);
+    ToolWindows::present(m_calSelect);
+}
+
+void MainWindow::on_actionView_Cal_Matrix_triggered() {
+    ViewMatrix(m_device, this).exec();
+}
+
+void MainWindow::on_actionBlack_Level_Calibration_triggered() {
+    if (!m_blackCal)
+        m_blackCal = new BlackCal(m_device, this);
+    ToolWindows::present(m_blackCal);
+}
+
+void MainWindow::on_actionCreate_Cal_File_triggered() {
+    if (!m_createCal) {
+        auto *window = new CreateCal(m_portMenu, m_referenceMenu, this);
+        connect(window, &CreateCal::helpRequested, this, &MainWindow::on_actionHelp_File_triggered);
+        m_createCal = window;
+    }
+    ToolWindows::present(m_createCal);
 }
 
 // ---- Saving ----

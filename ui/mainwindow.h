@@ -90,6 +90,11 @@ private slots:
     void on_actionKelvin_Calculator_triggered();
     void on_actionTest_Panel_triggered();
     void on_actionLogging_Tool_triggered();
+    void on_pushChangeProfile_clicked();
+    void on_actionSelect_Cal_File_triggered();
+    void on_actionView_Cal_Matrix_triggered();
+    void on_actionBlack_Level_Calibration_triggered();
+    void on_actionCreate_Cal_File_triggered();
     void on_actionTest_Color_Batch_triggered();
     void on_actionSpectral_Scan_triggered();
     void on_pushMeasureFlicker_clicked();
@@ -152,4 +157,5 @@ private:
     QLabel *m_referenceLabel = nullptr; // the connected reference instrument
     QPointer<HelpViewer> m_help;
     ToolWindows *m_tools = nullptr;
+    QPointer<QMainWindow> m_calSelect, m_blackCal, m_createCal; // calibration windows
 };

@@ -1,5 +1,8 @@
 #include "calibrationcontrols.h"
 
+#include <cmath>
+#include <cstdio>
+
 namespace sim {
 
 void addCalibrationControls(ControlTable &table, ColorimeterSim &colorimeter) {
@@ -15,6 +18,22 @@ void addCalibrationControls(ControlTable &table, ColorimeterSim &colorimeter) {
                       return ControlResult::failure("usage: dark on|off");
                   colorimeter.setDark(on);
                   return ControlResult::success(std::string("dark ") + (on ? "on" : "off"));
+              });
+    table.add("drift", "X Y Z | off",
+              "the colorimeter's X, Y and Z channels drift by these percentages",
+              [&colorimeter](const Args &a) {
+                  double d[3] = {0, 0, 0};
+                  const bool off = a.size() == 1 && a[0] == "off";
+                  if (!off && a.size() != 3)
+                      return ControlResult::failure("usage: drift X Y Z | off");
+                  for (std::size_t i = 0; !off && i < 3; ++i) {
+                      if (!parseNumber(a[i], d[i]) || !std::isfinite(d[i]) || std::fabs(d[i]) > 50)
+                          return ControlResult::failure("drift: percentages from -50 to 50");
+                  }
+                  colorimeter.setDrift(d[0], d[1], d[2]);
+                  char text[96];
+                  std::snprintf(text, sizeof text, "drift %g %g %g", d[0], d[1], d[2]);
+                  return ControlResult::success(text);
               });
 }
 

@@ -163,6 +163,16 @@ std::string ColorimeterSim::countsCommand(const std::string &) {
     return clmtrwire::countsReply(c);
 }
 
+void ColorimeterSim::setDrift(double x, double y, double z) {
+    drift_[0] = x;
+    drift_[1] = y;
+    drift_[2] = z;
+}
+
+std::array<double, 3> ColorimeterSim::drift() const {
+    return {drift_[0], drift_[1], drift_[2]};
+}
+
 ColorimeterSim::Reading ColorimeterSim::takeReading() {
     const Tristimulus t = dark_ ? Tristimulus{} : scene_.light();
     const double truth[3] = {t.X, t.Y, t.Z};
@@ -172,7 +182,8 @@ ColorimeterSim::Reading ColorimeterSim::takeReading() {
     const int mode = rangeMode_;
     std::normal_distribution<double> gauss(0.0, 1.0);
     for (int i = 0; i < 3; ++i) {
-        double v = m[i][0] * truth[0] + m[i][1] * truth[1] + m[i][2] * truth[2];
+        double v =
+            (m[i][0] * truth[0] + m[i][1] * truth[1] + m[i][2] * truth[2]) * (1 + drift_[i] / 100);
         // A floor of detector noise plus a small part proportional to the
         // signal: relative noise grows as the light dims.
         const double sigma = noise_ * sensitivity_ * (0.002 + 0.0003 * std::fabs(v));

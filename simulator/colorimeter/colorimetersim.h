@@ -44,6 +44,11 @@ public:
     // -1 automatic, 0 hold, 1 to 6 fixed.
     int rangeMode() const { return rangeMode_; }
     void setNoise(double scale) { noise_ = scale; }
+    // Sensitivity of the X, Y and Z channels drifted by these percentages
+    // since the factory (all 0: none); what a profile made earlier no longer
+    // corrects.
+    void setDrift(double x, double y, double z);
+    std::array<double, 3> drift() const;
 
     // --- Profiles and black level (colorimeterprofiles.cpp, colorimeterblack.cpp) ---
     // Slots 1 to 96; an empty name empties the slot, any other stores a record
@@ -145,6 +150,7 @@ private:
     std::atomic<bool> aiming_{false};
     std::atomic<int> rangeMode_{-1};
     std::atomic<double> noise_;
+    std::atomic<double> drift_[3] = {{0.0}, {0.0}, {0.0}}; // percent per channel
     bool hasLights_;
     double sensitivity_; // how much noisier than the reference model
     std::mt19937 rng_;

@@ -118,7 +118,10 @@ TEST_F(MainWindowTest, MenusInOrderAndWindowsNotBuiltNeverOffered) {
     EXPECT_TRUE(act("actionKelvin_Calculator")->isEnabled()); // the tools need no colorimeter
     EXPECT_TRUE(act("actionSpectral_Scan")->isEnabled());
     EXPECT_TRUE(act("actionTest_Color_Batch")->isEnabled());
-    About about; // the About box and the help page
+    for (const char *name : {"actionSelect_Cal_File", "actionView_Cal_Matrix",
+                             "actionBlack_Level_Calibration", "actionCreate_Cal_File"})
+        EXPECT_TRUE(act(name)->isEnabled()) << name; // the profile windows need a colorimeter
+    About about;                                     // the About box and the help page
     EXPECT_EQ(about.windowTitle(), "About Torva Tintwell");
     EXPECT_EQ(HelpViewer().browser()->documentTitle(), "Tintwell Help");
     QSettings().setValue("mainwindow/lastTDevice", "TV-40:123");

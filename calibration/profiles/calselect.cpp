@@ -1,0 +1,63 @@
+#include "calselect.h"
+
+#include "dialogs.h"
+#include "genmeasure.h"
+#include "passwordcalfile.h"
+#include "profilerules.h"
+#include "ui_calselect.h"
+
+CalSelect::CalSelect(GenMeasure *device, QWidget *parent)
+    : QMemoryMainWindow(QStringLiteral("calselect"), parent), ui(new Ui::CalSelect),
+      m_device(device) {
+    ui->setupUi(this);
+    refill();
+}
+
+CalSelect::~CalSelect() {
+    delete ui;
+}
+
+void CalSelect::refill() {
+    ui->listCal->clear();
+    if (m_device)
+        ui->listCal->addItems(profiles::listedEntries(m_device->calFileList()));
+}
+
+void CalSelect::select(const QListWidgetItem *item) {
+    if (!item || !m_device)
+        return;
+    bool ok = false;
+    const int slot = profiles::entrySlot(item->text(), &ok);
+    if (ok)
+        m_device->setCalFile(slot);
+}
+
+void CalSelect::on_pushSelect_clicked() {
+    select(ui->listCal->currentItem());
+}
+
+void CalSelect::on_listCal_itemDoubleClicked(QListWidgetItem *item) {
+    select(item);
+}
+
+void CalSelect::on_pushDelete_clicked() {
+    const QListWidgetItem *item = ui->listCal->currentItem();
+    if (!item || !m_device || !item->isSelected())
+        return;
+    bool ok = false;
+    const int slot = profiles::entrySlot(item->text(), &ok);
+    if (!ok)
+        return;
+    if (dialogs().warning(
+            this, QStringLiteral("Delete Cal File"),
+            QStringLiteral("Are you sure you want to delete '%1' file?").arg(item->text()),
+            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    if (!passwordCalfile::ask(this))
+        return;
+    if (m_device->deleteCalFile(slot) == 0)
+        refill();
+    else
+        dialogs().critical(this, QStringLiteral("Error DeleteCal"),
+                           QStringLiteral("There was an error on deleting the Profile"));
+}
