@@ -279,15 +279,13 @@ int run(const Options &given) {
     auto *pattern = static_cast<GenPattern *>(generator.get());
     std::unique_ptr<GenMeasure> reference = identifyInstrument(QString::fromStdString(o.reference));
     if (!reference) {
-        std::fprintf(stderr, "tintwell-cli calibrate: no reference instrument answered at %s\n",
-                     o.reference.c_str());
+        reportNoAnswer("calibrate", "reference instrument", o.reference);
         return 1;
     }
     std::unique_ptr<GenMeasure> colorimeter =
         identifyInstrument(QString::fromStdString(o.colorimeter));
     if (!colorimeter || colorimeter->deviceType() != TorvaDevice) {
-        std::fprintf(stderr, "tintwell-cli calibrate: no colorimeter answered at %s\n",
-                     o.colorimeter.c_str());
+        reportNoAnswer("calibrate", "colorimeter", o.colorimeter);
         return 1;
     }
     std::fprintf(stderr, "tintwell-cli calibrate: reference %s %s, colorimeter %s %s\n",

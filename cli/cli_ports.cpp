@@ -6,17 +6,14 @@
 #include "devicetypes.h"
 #include "factories.h"
 #include "genfactory.h"
+#include "portaccess.h"
 #include "portlisting.h"
 #include "portmanager.h"
 
 #include <QFile>
 #include <QtConcurrent>
 
-#include <cerrno>
 #include <cstdio>
-#include <grp.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -55,19 +52,9 @@ Options parseOptions(const CliArgs &args) {
 
 // The port cannot be opened for lack of permission: say who may.
 void checkPermission(const QString &port) {
-    const QByteArray path = QFile::encodeName(port);
-    if (::access(path.constData(), R_OK | W_OK) == 0 || errno != EACCES)
-        return;
-    struct stat st {};
-    const group *g = ::stat(path.constData(), &st) == 0 ? ::getgrgid(st.st_gid) : nullptr;
-    if (g) {
-        std::fprintf(stderr,
-                     "tintwell-cli ports: no permission to open %s: join the group '%s' "
-                     "(sudo usermod -aG %s $USER) and log in again\n",
-                     path.constData(), g->gr_name, g->gr_name);
-    } else {
-        std::fprintf(stderr, "tintwell-cli ports: no permission to open %s\n", path.constData());
-    }
+    const std::string denied = portPermissionProblem(QFile::encodeName(port).toStdString());
+    if (!denied.empty())
+        std::fprintf(stderr, "tintwell-cli ports: %s\n", denied.c_str());
 }
 
 QStringList serialKinds() {

@@ -5,6 +5,7 @@
 #include "genfactory.h"
 #include "manual.h"
 #include "patternfactories.h"
+#include "portaccess.h"
 #include "startup.h"
 #include "torvapattern.h"
 #include "torvapatternfactory.h"
@@ -32,6 +33,15 @@ CliDeviceContext::CliDeviceContext() {
 
 CliDeviceContext::~CliDeviceContext() = default;
 
+void reportNoAnswer(const char *command, const char *what, const std::string &port) {
+    const std::string denied = portPermissionProblem(port);
+    if (!denied.empty())
+        std::fprintf(stderr, "tintwell-cli %s: %s\n", command, denied.c_str());
+    else
+        std::fprintf(stderr, "tintwell-cli %s: no %s answered at %s\n", command, what,
+                     port.c_str());
+}
+
 std::unique_ptr<GenMeasure> openInstrument(const char *command, const char *kind,
                                            const std::string &port) {
     GenFactory *factory = findFactory(kind);
@@ -39,8 +49,7 @@ std::unique_ptr<GenMeasure> openInstrument(const char *command, const char *kind
     std::unique_ptr<GenMeasure> device(factory ? qobject_cast<GenMeasure *>(factory->create(path))
                                                : nullptr);
     if (!device || !device->isConnected()) {
-        std::fprintf(stderr, "tintwell-cli %s: no %s answered at %s\n", command, kind,
-                     port.c_str());
+        reportNoAnswer(command, kind, port);
         return nullptr;
     }
     std::fprintf(stderr, "tintwell-cli %s: %s, serial %s\n", command,

@@ -20,9 +20,12 @@ private:
     std::unique_ptr<QCoreApplication> m_app;
 };
 
+// Why nothing could be used at port, on stderr: the permission problem when
+// this account may not open it, else "<command>: no <what> answered at <port>".
+void reportNoAnswer(const char *command, const char *what, const std::string &port);
+
 // The device of the factory named `kind` (one of DeviceNames) opened on
-// port; null, with "<command>: no <what> answered at <port>" on stderr,
-// when it did not open.
+// port; null, with reportNoAnswer() on stderr, when it did not open.
 std::unique_ptr<GenMeasure> openInstrument(const char *command, const char *kind,
                                            const std::string &port);
 

@@ -1,5 +1,7 @@
 #include "clmtrsession.h"
 
+#include "portaccess.h"
+
 #include <cstdio>
 
 namespace {
@@ -26,6 +28,12 @@ const FailureText failureTexts[] = {
 bool connectColorimeter(TClmtr &clmtr, const char *command, const std::string &port) {
     if (clmtr.connect(port))
         return true;
+    const std::string denied =
+        clmtr.connectFailure() == Failure::CannotOpen ? portPermissionProblem(port) : std::string();
+    if (!denied.empty()) {
+        std::fprintf(stderr, "tintwell-cli %s: %s\n", command, denied.c_str());
+        return false;
+    }
     const char *format = "no colorimeter answered at %s";
     for (const FailureText &t : failureTexts) {
         if (t.failure == clmtr.connectFailure())

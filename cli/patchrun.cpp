@@ -1,7 +1,6 @@
 #include "patchrun.h"
 
 #include "clidevice.h"
-
 #include "genmeasure.h"
 #include "genpattern.h"
 #include "interruptguard.h"
@@ -21,8 +20,7 @@ int runPatches(const char *command, const PatchRunOptions &o, const QList<ColorP
     auto *pattern = static_cast<GenPattern *>(generator.get());
     std::unique_ptr<GenMeasure> instrument = identifyInstrument(QString::fromStdString(o.device));
     if (!instrument) {
-        std::fprintf(stderr, "tintwell-cli %s: no instrument answered at %s\n", command,
-                     o.device.c_str());
+        reportNoAnswer(command, "instrument", o.device);
         return 1;
     }
     std::fprintf(stderr, "tintwell-cli %s: %s %s on %s, generator %s at %s\n", command,

@@ -3,8 +3,10 @@
 #include "factories.h"
 #include "gendevice.h"
 #include "genfactory.h"
+#include "portaccess.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QSettings>
@@ -154,6 +156,20 @@ void PortManager::findPorts() {
     m_connections.clear();
     const PortSelection selection = selectPorts(enumeratePorts(), extraPorts(), &portIsHeld);
     m_connections.append(selection.busy);
+    // Ports whose group the user can join come first: that advice helps most.
+    m_accessProblems.clear();
+    int joinable = 0;
+    for (const QString &port : selection.toProbe) {
+        const std::string path = QFile::encodeName(port).toStdString();
+        const PortAccess access = portAccess(path);
+        if (!access.denied)
+            continue;
+        const QString advice = QString::fromStdString(portAccessAdvice(path, access));
+        if (!access.group.empty() && !access.groupIsRoot)
+            m_accessProblems.insert(joinable++, advice);
+        else
+            m_accessProblems.append(advice);
+    }
     emit gettingPorts();
     // Settings are read here, on the GUI thread: the scan's tasks get a copy.
     m_scanFuture =

@@ -55,6 +55,9 @@ public:
     const QList<ConnectionInfo> &connections() const { return m_connections; }
     // Roughly ordered by device type.
     const QList<GenDevice *> &openDevices() const { return m_openDevices; }
+    // The ports of the latest scan this account may not open, each with the
+    // advice naming the group that may (see portaccess.h).
+    const QStringList &accessProblems() const { return m_accessProblems; }
 
     // The scan proper (pool thread): serial ports, network and screens at
     // once, then the manual devices.
@@ -88,6 +91,7 @@ private:
 
     QList<ConnectionInfo> m_connections;
     QList<GenDevice *> m_openDevices;
+    QStringList m_accessProblems;
     QFutureWatcher<QList<ConnectionInfo>> m_scanWatcher;
     QFuture<QList<ConnectionInfo>> m_scanFuture;
     // The latest threaded connection; each one has its own watcher, so a

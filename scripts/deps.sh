@@ -8,6 +8,7 @@ TINTWELL_PACKAGES=(
     qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev qttools5-dev-tools
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
+    file desktop-file-utils appstream lintian
 )
 
 missing=()

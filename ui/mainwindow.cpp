@@ -13,6 +13,7 @@
 #include "genmeasure.h"
 #include "helpviewer.h"
 #include "measurementcsv.h"
+#include "portaccess.h"
 #include "portmanager.h"
 #include "qcopytable.h"
 #include "qdeviceaction.h"
@@ -25,6 +26,7 @@
 
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 
@@ -305,14 +307,31 @@ void MainWindow::scanStarted() {
 }
 
 void MainWindow::scanFinished() {
-    if (!m_portMenu->currentDevice() && !m_portMenu->isConnecting())
+    if (m_portMenu->currentDevice() || m_portMenu->isConnecting())
+        return;
+    // A port this account may not open hides the instrument on it: say why,
+    // the most useful advice in the status bar and all of it in its tip.
+    const QStringList refused = PortManager::instance()->accessProblems();
+    statusBar()->setToolTip(refused.join(QLatin1Char('\n')));
+    if (refused.isEmpty()) {
         setWaitingText(QStringLiteral("No colorimeter connected: choose one under Connect "
                                       "Colorimeter"));
+        return;
+    }
+    // The permanent label already says no colorimeter is connected.
+    QString text = refused.first();
+    text[0] = text[0].toUpper();
+    if (refused.size() > 1)
+        text += QStringLiteral(" (%1 more refused)").arg(refused.size() - 1);
+    setWaitingText(text);
 }
 
-void MainWindow::connectionFailed() {
-    if (!m_portMenu->currentDevice())
-        setWaitingText(QStringLiteral("The colorimeter could not be connected"));
+void MainWindow::connectionFailed(const ConnectionInfo &info) {
+    if (m_portMenu->currentDevice())
+        return;
+    const std::string refused = portPermissionProblem(QFile::encodeName(info.port).toStdString());
+    setWaitingText(QStringLiteral("The colorimeter could not be connected") +
+                   (refused.empty() ? QString() : ": " + QString::fromStdString(refused)));
 }
 
 bool MainWindow::pauseMeasuring() {

@@ -21,6 +21,7 @@ class MainWindow;
 }
 
 class ChromaGamutSpec;
+struct ConnectionInfo;
 class GenMeasure;
 class HelpViewer;
 class QAction;
@@ -102,7 +103,7 @@ private slots:
     void on_pushTestPanle_clicked();
     void scanStarted();
     void scanFinished();
-    void connectionFailed();
+    void connectionFailed(const ConnectionInfo &info);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
