@@ -1,9 +1,8 @@
 #include "templatefiles.h"
 
+#include "datapaths.h"
 #include "templatemodel.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -11,16 +10,7 @@ namespace screencal {
 
 QString templateDirectory() {
     const QString env = qEnvironmentVariable("TINTWELL_TEMPLATE_DIR");
-    if (!env.isEmpty())
-        return env;
-    if (QCoreApplication::instance()) {
-        const QString installed =
-            QDir(QCoreApplication::applicationDirPath())
-                .absoluteFilePath(QStringLiteral("../share/tintwell/templates"));
-        if (QFileInfo(installed).isDir())
-            return QDir::cleanPath(installed);
-    }
-    return QStringLiteral(TINTWELL_SOURCE_TEMPLATE_DIR);
+    return env.isEmpty() ? dataDirectory(QStringLiteral("templates")) : env;
 }
 
 bool readTemplateFile(const QString &path, QByteArray *bytes, QString *error) {

@@ -8,9 +8,7 @@
 namespace screencal {
 
 // The folder of the shipped templates: TINTWELL_TEMPLATE_DIR when set, else
-// the installed data folder beside the program, else the source tree's
-// data/templates (a build run in place). The one place to change when the
-// application gains a data-directory lookup.
+// the application's data folder "templates" (empty when there is none).
 QString templateDirectory();
 
 // Reads at most maxTemplateBytes; false with a reason for a missing,

@@ -303,6 +303,9 @@ TEST_F(ScreenCalRun, ImportStoresTheTemplateAndBadFilesSayWhere) {
     f.close();
     dialogs_.queueFileName(bad);
     QMetaObject::invokeMethod(window_.get(), "on_actionImport_Template_triggered");
+    // The file dialog starts in the shipped templates' folder.
+    EXPECT_TRUE(dialogs_.shown().first().text.startsWith(shippedTemplateDir()))
+        << dialogs_.shown().first().text.toStdString();
     EXPECT_EQ(QSettings().value("templateFile").toString(), bad);
     EXPECT_EQ(window_->currentPageName(), "p");
     // The skipped cali, graph and label, each with its line, in one box.
