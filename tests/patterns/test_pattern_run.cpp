@@ -75,46 +75,35 @@ protected:
 
 } // namespace
 
-const QList<QColor> tenColors = {QColor(255, 255, 255), QColor(255, 0, 0),     QColor(0, 255, 0),
-                                 QColor(0, 0, 255),     QColor(128, 128, 128), QColor(0, 0, 0),
-                                 QColor(255, 255, 0),   QColor(0, 255, 255),   QColor(255, 0, 255),
-                                 QColor(64, 32, 200)};
-
-TEST_F(PatternRun, TenColoursReadAsTheDisplayShowsThem) {
-    const QList<QColor> &colors = tenColors;
-    seq_.setColors(colors);
-    ASSERT_EQ(run(), "finished");
-    ASSERT_EQ(readings_.size(), colors.size());
-    const sim::DisplayModel &model = *sim::findDisplayModel("rec709");
-    for (const auto &r : readings_) {
-        const QColor c = colors.at(r.first);
-        const sim::Tristimulus want =
-            colorimeterReading(sim::displayLight(model, c.red(), c.green(), c.blue()));
-        const Measurement &m = r.second;
-        // Counts quantise the reading; dim patches get an absolute floor.
-        const double tolerance = 0.005;
-        EXPECT_NEAR(m.bigX, want.X, std::max(0.02, want.X * tolerance)) << r.first;
-        EXPECT_NEAR(m.bigY, want.Y, std::max(0.02, want.Y * tolerance)) << r.first;
-        EXPECT_NEAR(m.bigZ, want.Z, std::max(0.02, want.Z * tolerance)) << r.first;
-    }
-    // The black patch reads the panel's black level, not zero.
-    EXPECT_NEAR(readings_.at(5).second.bigY, 0.1, 0.02);
-}
-
-TEST_F(PatternRun, TheSameRunThroughTheCs2000MatchesTheDisplay) {
+// The same ten colours through each meter: the colorimeter reads the display's
+// light through its counts (dim patches get an absolute floor), the CS-2000
+// reads it as it is.
+TEST_F(PatternRun, TenColoursReadAsTheDisplayShowsThemThroughEitherMeter) {
+    const QList<QColor> colors = {QColor(255, 255, 255), QColor(255, 0, 0),     QColor(0, 255, 0),
+                                  QColor(0, 0, 255),     QColor(128, 128, 128), QColor(0, 0, 0),
+                                  QColor(255, 255, 0),   QColor(0, 255, 255),   QColor(255, 0, 255),
+                                  QColor(64, 32, 200)};
     CS2000Factory factory;
     std::unique_ptr<GenDevice> cs2000(factory.create(QString::fromStdString(dir_ + "/cs2000")));
     ASSERT_TRUE(cs2000->isConnected());
-    seq_.setColors(tenColors);
-    ASSERT_EQ(run(static_cast<GenMeasure *>(cs2000.get())), "finished");
-    ASSERT_EQ(readings_.size(), tenColors.size());
     const sim::DisplayModel &model = *sim::findDisplayModel("rec709");
-    for (const auto &r : readings_) {
-        const QColor c = tenColors.at(r.first);
-        const sim::Tristimulus want = sim::displayLight(model, c.red(), c.green(), c.blue());
-        EXPECT_NEAR(r.second.bigX, want.X, want.X * 0.005) << r.first;
-        EXPECT_NEAR(r.second.bigY, want.Y, want.Y * 0.005) << r.first;
-        EXPECT_NEAR(r.second.bigZ, want.Z, want.Z * 0.005) << r.first;
+    seq_.setColors(colors);
+    for (GenDevice *device : {meter_.get(), cs2000.get()}) {
+        const bool colorimeter = device == meter_.get();
+        readings_.clear();
+        ASSERT_EQ(run(static_cast<GenMeasure *>(device)), "finished") << colorimeter;
+        ASSERT_EQ(readings_.size(), colors.size());
+        for (const auto &r : readings_) {
+            const QColor c = colors.at(r.first);
+            const sim::Tristimulus light = sim::displayLight(model, c.red(), c.green(), c.blue());
+            const sim::Tristimulus want = colorimeter ? colorimeterReading(light) : light;
+            const double floor = colorimeter ? 0.02 : 0;
+            EXPECT_NEAR(r.second.bigX, want.X, std::max(floor, want.X * 0.005)) << r.first;
+            EXPECT_NEAR(r.second.bigY, want.Y, std::max(floor, want.Y * 0.005)) << r.first;
+            EXPECT_NEAR(r.second.bigZ, want.Z, std::max(floor, want.Z * 0.005)) << r.first;
+        }
+        // The black patch reads the panel's black level, not zero.
+        EXPECT_NEAR(readings_.at(5).second.bigY, 0.1, 0.02) << colorimeter;
     }
 }
 

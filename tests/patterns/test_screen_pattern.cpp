@@ -9,8 +9,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
-#include <QSignalSpy>
-#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -167,10 +165,8 @@ TEST_F(ScreenPattern, ProgressStripShowsEachPatchAndTheTimeLeft) {
     EXPECT_EQ(rgb(at(img, w + w / 2 + 2, 21)), "0,0,0");
     EXPECT_EQ(rgb(at(img, window.width() / 2 - 2, 41)), "255,255,255");
     EXPECT_EQ(rgb(at(img, window.width() / 2 + 2, 41)), "0,0,0");
-    const QList<QLabel *> labels =
-        window.findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
     QStringList texts;
-    for (QLabel *l : labels)
+    for (QLabel *l : window.findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly))
         texts << l->text();
     EXPECT_TRUE(texts.contains("Patch 1/4"));
     EXPECT_TRUE(texts.contains("Stablizing in...1"));
@@ -193,9 +189,8 @@ TEST(ScreenDevice, OpensOnAScreenByNumberOnly) {
     std::unique_ptr<GenDevice> first(factory.create("0"));
     auto *screen = static_cast<PCChroma *>(first.get());
     ASSERT_TRUE(screen->isConnected());
-    EXPECT_EQ(screen->serialNumber(), "Screen: 1");
-    EXPECT_EQ(screen->model(), "PC Pattern Gen");
-    EXPECT_EQ(screen->manufacturer(), "Torva Instruments");
+    EXPECT_EQ((QStringList{screen->serialNumber(), screen->model(), screen->manufacturer()}),
+              (QStringList{"Screen: 1", "PC Pattern Gen", "Torva Instruments"}));
     EXPECT_EQ(screen->width, screen->window()->width());
     EXPECT_TRUE(screen->window()->isVisible());
     screen->close();
@@ -214,9 +209,8 @@ TEST(ManualGenerator, AsksTheOperatorForTheColourOnly) {
     ManualPatternFactory factory;
     ConnectionInfo info;
     ASSERT_TRUE(factory.probe("anything", &info));
-    EXPECT_EQ(info.port, "Manual_Pattern");
-    EXPECT_EQ(info.model, "Manual Pattern");
-    EXPECT_EQ(info.serialNumber, "Generator");
+    EXPECT_EQ((QStringList{info.port, info.model, info.serialNumber}),
+              (QStringList{"Manual_Pattern", "Manual Pattern", "Generator"}));
 
     std::unique_ptr<GenDevice> device(factory.create(QString()));
     auto *manual = static_cast<ManualPattern *>(device.get());

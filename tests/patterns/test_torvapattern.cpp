@@ -164,12 +164,9 @@ TEST_F(NetworkPattern, OpensAndSendsEachCommandAsItsExactBytes) {
     QSignalSpy connected(&g, &GenDevice::connected);
     ASSERT_TRUE(g.open("127.0.0.1"));
     EXPECT_EQ(connected.count(), 1);
-    EXPECT_EQ(g.model(), "Torva Pat");
-    EXPECT_EQ(g.serialNumber(), "PG9");
-    EXPECT_EQ(g.manufacturer(), "Torva Instruments");
-    EXPECT_EQ(g.width, 800);
-    EXPECT_EQ(g.height, 600);
-    EXPECT_EQ(g.portName(), "127.0.0.1");
+    EXPECT_EQ((QStringList{g.model(), g.serialNumber(), g.manufacturer(), g.portName()}),
+              (QStringList{"Torva Pat", "PG9", "Torva Instruments", "127.0.0.1"}));
+    EXPECT_EQ(QSize(g.width, g.height), QSize(800, 600));
 
     g.setPattern(4);
     g.setColor(QColor(255, 0, 0));
@@ -183,12 +180,10 @@ TEST_F(NetworkPattern, OpensAndSendsEachCommandAsItsExactBytes) {
 
     std::vector<std::string> sent = peer.received();
     ASSERT_EQ(sent.size(), 7u);
-    EXPECT_EQ(sent[0], "getInfo");
-    EXPECT_EQ(sent[1], "setPattern,4");
-    EXPECT_EQ(sent[2], "setColor,255,0,0");
-    EXPECT_EQ(sent[3], "setMaxColor,1023");
-    EXPECT_EQ(sent[4], "setBoxSize,10,20,100,50");
-    EXPECT_EQ(sent[5], "setCheckerBoardPattern,5,3");
+    EXPECT_EQ(
+        std::vector<std::string>(sent.begin(), sent.begin() + 6),
+        (std::vector<std::string>{"getInfo", "setPattern,4", "setColor,255,0,0", "setMaxColor,1023",
+                                  "setBoxSize,10,20,100,50", "setCheckerBoardPattern,5,3"}));
     ASSERT_EQ(sent[6].rfind("sendImg,", 0), 0u);
     const QImage back =
         QImage::fromData(QByteArray::fromHex(QByteArray::fromStdString(sent[6].substr(8))), "PNG");
@@ -206,12 +201,12 @@ TEST_F(NetworkPattern, AReplyArrivingInPiecesIsReadWhole) {
     EXPECT_EQ(g.command("setPattern,3"), "fine");
 }
 
-TEST_F(NetworkPattern, AnInformationReplyThatIsNotAGeneratorsClosesTheConnection) {
+TEST_F(NetworkPattern, AnInformationReplyThatIsNotAGeneratorsOrNoneFailsToOpen) {
+    // Every malformed shape is pinned over plain values; here one that
+    // parses but is no generator, and one that does not parse.
     const std::string replies[] = {
-        "Torva Pat,PG9,Torva Instruments,800",        // 4 fields
-        "Torva Pat,PG9,Torva Instruments,800,600,1",  // 6 fields
-        "Someone Else,PG9,Torva Instruments,800,600", // not a generator
-        "Torva Pat,PG9,Torva Instruments,wide,600",   // not a size
+        "Someone Else,PG9,Torva Instruments,800,600",
+        "Torva Pat,PG9,Torva Instruments,wide,600",
     };
     for (const std::string &info : replies) {
         port_ = useLoopbackPatternPort();
@@ -223,10 +218,7 @@ TEST_F(NetworkPattern, AnInformationReplyThatIsNotAGeneratorsClosesTheConnection
         EXPECT_EQ(connected.count(), 0) << info;
         EXPECT_EQ(g.width, 0);
     }
-}
-
-TEST_F(NetworkPattern, NobodyListeningFailsToOpen) {
-    TorvaPattern g;
+    TorvaPattern g; // the peers are gone: nobody listens
     EXPECT_FALSE(g.open("127.0.0.1"));
     EXPECT_FALSE(g.isConnected());
     EXPECT_TRUE(g.command("setPattern,3").isEmpty()); // nothing to talk to
@@ -291,7 +283,7 @@ TEST_F(NetworkPattern, DiscoveryIgnoresMalformedAnswersAndKeepsTheLastGoodOne) {
     }
 }
 
-TEST_F(NetworkPattern, DiscoveryFindsSimulatedGeneratorsOneOrTwo) {
+TEST_F(NetworkPattern, DiscoveryFindsEitherOfTwoSimulatedGenerators) {
     auto generator = [this](const char *serial, const char *address) {
         sim::PatternGenConfig c;
         c.serial = serial;
@@ -304,11 +296,6 @@ TEST_F(NetworkPattern, DiscoveryFindsSimulatedGeneratorsOneOrTwo) {
     };
     TorvaPatternFactory factory;
     auto first = generator("SIM-A", "127.0.0.2");
-    ConnectionInfo info;
-    ASSERT_TRUE(factory.probe(QString(), &info));
-    EXPECT_EQ(info.port, "127.0.0.2");
-    EXPECT_EQ(info.serialNumber, "SIM-A");
-
     auto second = generator("SIM-B", "127.0.0.3");
     ConnectionInfo either;
     ASSERT_TRUE(factory.probe(QString(), &either));

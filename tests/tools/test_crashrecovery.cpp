@@ -6,6 +6,7 @@
 #include "devicetesting.h" // first: the simulator before any Qt header
 
 #include "childprocess.h"
+#include "filebytes.h"
 #include "flickerlogs.h"
 #include "journal.h"
 #include "logdata.h"
@@ -17,10 +18,10 @@
 #include "windowtesting.h"
 
 #include <QDir>
-#include <QFile>
 #include <QSettings>
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <signal.h>
 
 namespace {
@@ -76,18 +77,13 @@ protected:
         app->wait(); // reaped: its lock is stale now
         return at;
     }
-    // What was printed more than a second before the kill.
-    QList<QByteArray> takenBefore(const char *kind, qint64 killedAt) const {
+    // What was printed before the given moment (all of it by default).
+    QList<QByteArray> printedBefore(const char *kind,
+                                    qint64 ms = std::numeric_limits<qint64>::max()) const {
         QList<QByteArray> out;
         for (const Printed &p : printed.value(kind))
-            if (p.arrivedMs < killedAt - 1000)
+            if (p.arrivedMs < ms)
                 out << p.payload;
-        return out;
-    }
-    QList<QByteArray> allPrinted(const char *kind) const {
-        QList<QByteArray> out;
-        for (const Printed &p : printed.value(kind))
-            out << p.payload;
         return out;
     }
 
@@ -103,7 +99,7 @@ TEST_F(CrashRecoveryTest, ALoggingRunKilledMidwayIsRecoveredAtTheNextStart) {
     start("logging");
     ASSERT_TRUE(collect("row", 30, 60000)) << app->err();
     const qint64 killedAt = killNow();
-    const QList<QByteArray> mustHave = takenBefore("row", killedAt);
+    const QList<QByteArray> mustHave = printedBefore("row", killedAt - 1000);
     ASSERT_GE(mustHave.size(), 20);
 
     isolatePortManager();
@@ -123,14 +119,12 @@ TEST_F(CrashRecoveryTest, ALoggingRunKilledMidwayIsRecoveredAtTheNextStart) {
         EXPECT_TRUE(recovered.contains(row)) << row.constData();
     // Nothing damaged: every row is one the program took (the last may
     // have reached the journal just before it could be printed).
-    const QList<QByteArray> all = allPrinted("row");
+    const QList<QByteArray> all = printedBefore("row");
     for (int i = 0; i < recovered.size(); ++i)
         EXPECT_TRUE(all.contains(recovered.at(i)) || i == recovered.size() - 1) << i;
     EXPECT_EQ(data.meta.model, "TV-40");
 
-    QFile file(saved);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), loggingCsv(data, LogFormat::current()));
+    EXPECT_EQ(fileBytes(saved), loggingCsv(data, LogFormat::current()));
 }
 
 TEST_F(CrashRecoveryTest, AFlickerPeakLogKilledMidwayIsRecoveredAtTheNextStart) {
@@ -139,13 +133,10 @@ TEST_F(CrashRecoveryTest, AFlickerPeakLogKilledMidwayIsRecoveredAtTheNextStart) 
     start("peaks:" + target);
     ASSERT_TRUE(collect("peaks", 30, 60000)) << app->err();
     const qint64 killedAt = killNow();
-    const QList<QByteArray> mustHave = takenBefore("peaks", killedAt);
+    const QList<QByteArray> mustHave = printedBefore("peaks", killedAt - 1000);
     ASSERT_GE(mustHave.size(), 15);
     // The file the user chose holds its header, whole, and nothing half-written.
-    QFile partial(target);
-    ASSERT_TRUE(partial.open(QIODevice::ReadOnly));
-    EXPECT_EQ(partial.readAll(), peakLogHeader().join('\n') + '\n');
-    partial.close();
+    EXPECT_EQ(fileBytes(target), peakLogHeader().join('\n') + '\n');
 
     isolatePortManager();
     ScriptedDialogs dialogs;
@@ -156,9 +147,7 @@ TEST_F(CrashRecoveryTest, AFlickerPeakLogKilledMidwayIsRecoveredAtTheNextStart) 
     EXPECT_EQ(dialogs.shown().at(0).title, "Recover Log");
     EXPECT_EQ(dialogs.shown().at(1).text.section('|', 0, 0), target); // offered where it was
 
-    QFile file(target);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QList<QByteArray> lines = file.readAll().split('\n');
+    QList<QByteArray> lines = fileBytes(target).split('\n');
     ASSERT_EQ(lines.takeLast(), QByteArray()); // ends with a line end
     ASSERT_GE(lines.size(), 2);
     EXPECT_EQ(lines.mid(0, 2), peakLogHeader());

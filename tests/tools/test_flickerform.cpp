@@ -2,6 +2,7 @@
 // Flicker" against golden files, records of the first 4 seconds shown but
 // not logged, logs refused or stopped as described, settings kept in step
 // with the device and locked while a log runs, and the error boxes.
+#include "filebytes.h"
 #include "flickertesting.h"
 #include "tempdir.h"
 
@@ -25,13 +26,8 @@
 
 namespace {
 
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QByteArray golden(const char *name) {
-    return readAll(QStringLiteral(TOOLS_TEST_DATA "/") + QLatin1String(name));
+    return fileBytes(QStringLiteral(TOOLS_TEST_DATA "/") + QLatin1String(name));
 }
 
 class FlickerFormTest : public ::testing::Test {
@@ -76,7 +72,7 @@ TEST_F(FlickerFormTest, LogsAndSaveFlickerMatchTheGoldenFiles) {
     ASSERT_TRUE(form->isFlickering());
     EXPECT_TRUE(form->isLogRunning(FlickerLogKind::Peaks));
     // Only the headers until the log ends; the lines are in the journal.
-    EXPECT_EQ(readAll(path("peaks.csv")), peakLogHeader().join('\n') + '\n');
+    EXPECT_EQ(fileBytes(path("peaks.csv")), peakLogHeader().join('\n') + '\n');
 
     dialogs.queueFileName(path("saveflicker.csv"));
     action("actionSave_Next_Flicker")->trigger();
@@ -91,7 +87,7 @@ TEST_F(FlickerFormTest, LogsAndSaveFlickerMatchTheGoldenFiles) {
 
     EXPECT_FALSE(form->isFlickering());
     for (const char *name : {"peaks.csv", "flashes.csv", "signal.csv", "saveflicker.csv"})
-        EXPECT_EQ(readAll(path(name)), golden(name)) << name;
+        EXPECT_EQ(fileBytes(path(name)), golden(name)) << name;
     EXPECT_EQ(form->flashDetector().positive().count, 1);
     EXPECT_TRUE(QDir(LogJournal::directory()).entryList(QDir::Files).isEmpty());
     EXPECT_EQ(dialogs.count(), 1); // only the save dialog
@@ -122,7 +118,7 @@ TEST_F(FlickerFormTest, LogsAreRefusedOrStoppedAsDescribed) {
     feed(33, 33 + 6 * 8);
     EXPECT_FALSE(form->isLogRunning(FlickerLogKind::Signal));
     EXPECT_TRUE(form->isLogRunning(FlickerLogKind::Peaks)); // 0 minutes: until stopped
-    EXPECT_TRUE(readAll(path("c.csv")).startsWith("Loging Signal VS Time,StartTime,"));
+    EXPECT_TRUE(fileBytes(path("c.csv")).startsWith("Loging Signal VS Time,StartTime,"));
     flicker();
     EXPECT_TRUE(child<QMenu>(form.get(), "menuResolution")->isEnabled());
 }

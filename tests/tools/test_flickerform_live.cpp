@@ -3,6 +3,7 @@
 // and measured, and the range-change and saturation lamps.
 #include "devicetesting.h" // first: the simulator before any Qt header
 
+#include "filebytes.h"
 #include "flickerform.h"
 #include "qdeviceaction.h"
 #include "qledindicator.h"
@@ -12,7 +13,6 @@
 
 #include <QAction>
 #include <QDateTime>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -33,21 +33,17 @@ protected:
                 a->activate(QAction::Trigger);
         }
         ASSERT_TRUE(waitUntil([menu] { return menu->currentDevice() != nullptr; }));
-        connect();
+        QObject::connect(form->device(), &GenMeasure::flickered, [this](const Flicker &) {
+            ++records;
+            lit.rangeChanged |= form->findChild<QLedIndicator *>("ledRangeChanged")->isChecked();
+            lit.saturated |= form->findChild<QLedIndicator *>("ledOverSaturated")->isChecked();
+        });
     }
     void TearDown() override {
         if (form && form->isFlickering())
             form->stopFlickering();
         form.reset();
         ManagerTest::TearDown();
-    }
-    void connect() {
-        QObject::connect(form->device(), &GenMeasure::flickered, [this](const Flicker &f) {
-            ++records;
-            lit.rangeChanged |= form->findChild<QLedIndicator *>("ledRangeChanged")->isChecked();
-            lit.saturated |= form->findChild<QLedIndicator *>("ledOverSaturated")->isChecked();
-            (void)f;
-        });
     }
     bool startFlickering() {
         form->findChild<QPushButton *>("pushFlicker")->click();
@@ -108,9 +104,8 @@ TEST_F(LiveFlickerTest, FlashesOfKnownSizeAndRateAreCountedAndLogged) {
     EXPECT_EQ(form->findChild<QLineEdit *>("linePositiveCount")->text(), "5");
 
     form->stopFlickering();
-    QFile log(QString::fromStdString(dir.file("flashes.csv")));
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = log.readAll().trimmed().split('\n');
+    const QList<QByteArray> lines =
+        fileBytes(QString::fromStdString(dir.file("flashes.csv"))).trimmed().split('\n');
     ASSERT_EQ(lines.size(), 1 + 5 + 4);
     EXPECT_EQ(lines.at(7), ",,Number of Flashes,5,0");
 }

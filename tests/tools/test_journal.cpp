@@ -4,6 +4,7 @@
 // died is found while a live one is not, and a save that cannot complete
 // leaves the old file as it was.
 #include "atomicsave.h"
+#include "filebytes.h"
 #include "journal.h"
 #include "tempdir.h"
 
@@ -14,17 +15,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 class JournalTest : public ::testing::Test {
 protected:
@@ -65,10 +55,10 @@ TEST_F(JournalTest, TornAndDamagedLinesAreDroppedAndTheRestKept) {
     const QString path = journal.path();
     journal.release();
 
-    QByteArray bytes = readAll(path);
+    QByteArray bytes = fileBytes(path);
     bytes.replace("line 1", "line X"); // a flipped byte: the checksum no longer fits
     bytes += "line 4\t1234";           // a crash in the middle of a write
-    writeAll(path, bytes);
+    ASSERT_TRUE(writeFileBytes(path, bytes));
 
     JournalContents c;
     ASSERT_EQ(readJournal(path, &c, true), JournalRead::Ok);
@@ -96,7 +86,7 @@ TEST_F(JournalTest, NeverGrowsPastItsLimitAndRefusesForeignFiles) {
     EXPECT_EQ(readJournal(journal.path(), &c, true, 2), JournalRead::TooLarge);
 
     const QString foreign = LogJournal::directory() + "/other.journal";
-    writeAll(foreign, "Date,Time\n1,2\n");
+    ASSERT_TRUE(writeFileBytes(foreign, "Date,Time\n1,2\n"));
     EXPECT_EQ(readJournal(foreign, &c, false), JournalRead::NotAJournal);
 }
 
@@ -110,8 +100,9 @@ TEST_F(JournalTest, OnlyJournalsOfEndedProgramsAreOrphans) {
     ASSERT_TRUE(dead.create("signal", {}));
     const QString path = dead.path();
     dead.release();
-    writeAll(path + ".lock", "999999999\n" + QCoreApplication::applicationName().toUtf8() + "\n" +
-                                 QSysInfo::machineHostName().toUtf8() + "\n");
+    ASSERT_TRUE(writeFileBytes(path + ".lock",
+                               "999999999\n" + QCoreApplication::applicationName().toUtf8() + "\n" +
+                                   QSysInfo::machineHostName().toUtf8() + "\n"));
     EXPECT_EQ(orphanJournals(), QStringList{path});
     // A journal held by a live program cannot be removed behind its back.
     EXPECT_FALSE(removeOrphanJournal(live.path()));
@@ -132,7 +123,7 @@ TEST(AtomicSave, AFailedSaveLeavesTheOldFileUntouched) {
                                  return false;
                              }),
               SaveResult::WriteFailed);
-    EXPECT_EQ(readAll(path), "old\n");
+    EXPECT_EQ(fileBytes(path), "old\n");
     EXPECT_EQ(QDir(QString::fromStdString(dir.path())).entryList(QDir::Files),
               QStringList{"log.csv"});
 

@@ -3,6 +3,7 @@
 // worker thread (responsive meanwhile), a zero spectrum that draws an empty
 // axis, short and failed spectra shown as errors, and a save that fails.
 #include "fakemeter.h"
+#include "filebytes.h"
 #include "tempdir.h"
 
 #include "cs2000.h"
@@ -17,7 +18,6 @@
 #include "spectrumdata.h"
 #include "windowtesting.h"
 
-#include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -139,9 +139,7 @@ TEST_F(SpectralWindow, ScansTheSimulatedCs2000AndSavesWhatItShows) {
 
     const QString path = QString::fromStdString(dir.file("scan.csv"));
     ASSERT_TRUE(window->saveTo(path));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = f.readAll().split('\n');
+    const QList<QByteArray> lines = fileBytes(path).split('\n');
     EXPECT_EQ(lines.size(), 3 + 401 + 1);
     EXPECT_EQ(lines[3 + 175].split(',').first(), "555");
     EXPECT_NEAR(lines[3 + 175].split(',').last().toDouble(), got[555], 1e-5 * got[555]);

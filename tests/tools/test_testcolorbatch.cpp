@@ -4,6 +4,7 @@
 // written), moving and deleting, the run checks, and a whole run through
 // the screen generator into the results file. NewColors' code values.
 #include "fakemeter.h"
+#include "filebytes.h"
 #include "tempdir.h"
 
 #include "batchresults.h"
@@ -37,18 +38,6 @@ namespace {
 
 QString golden(const char *name) {
     return QStringLiteral(TOOLS_TEST_DATA "/") + QLatin1String(name);
-}
-
-QByteArray contents(const QString &path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 QStringList names(const QList<ColorPatch> &patches) {
@@ -97,10 +86,8 @@ TEST_F(BatchWindow, ImportsGoldenFilesAndKeepsWhatCameBeforeABadLine) {
         int kept;
         const char *message; // "" for none
     } cases[] = {
-        {contents(golden("batch_quoted.csv")), 5, ""},
-        {"A,1,2,3\n\nB,1,2,3\n", 1, "The file you have selected wasn't in the correct formate."},
+        {fileBytes(golden("batch_quoted.csv")), 5, ""},
         {"A,1,2,3\nB,1,2\n", 1, "The file you have selected wasn't in the correct formate."},
-        {"A,1,2,3\nB,1,2,3,4\n", 1, "The file you have selected wasn't in the correct formate."},
         {"A,1,2,3\nB,1,x,3\n", 1, "The file you have selected had a bad color."},
         {"A,1,2,3\nB,4,5,6\nC,1,2,300\n", 2,
          "The file you have selected had a color value outside 0 to 255 on line 3."},
@@ -108,7 +95,7 @@ TEST_F(BatchWindow, ImportsGoldenFilesAndKeepsWhatCameBeforeABadLine) {
     const QString path = program + "/import.csv";
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text.toStdString());
-        writeFile(path, c.text);
+        ASSERT_TRUE(writeFileBytes(path, c.text));
         dialogs.clear();
         dialogs.queueButton(QMessageBox::Yes); // the batch is never empty here
         window->importFile(path);
@@ -127,10 +114,10 @@ TEST_F(BatchWindow, ImportsGoldenFilesAndKeepsWhatCameBeforeABadLine) {
     EXPECT_EQ(dialogs.last().text, "The file cannot be opened.");
 
     // Cancel leaves the batch as it was.
-    writeFile(path, contents(golden("batch_quoted.csv")));
+    ASSERT_TRUE(writeFileBytes(path, fileBytes(golden("batch_quoted.csv"))));
     window->importFile(path);
     dialogs.queueButton(QMessageBox::Cancel);
-    writeFile(path, "Other,1,2,3\n");
+    ASSERT_TRUE(writeFileBytes(path, "Other,1,2,3\n"));
     window->importFile(path);
     EXPECT_EQ(window->patches().size(), 5);
     EXPECT_EQ(window->patches().at(2).name, "Panel \"A\" green");
@@ -139,11 +126,11 @@ TEST_F(BatchWindow, ImportsGoldenFilesAndKeepsWhatCameBeforeABadLine) {
 
 TEST_F(BatchWindow, ExportWritesTheGoldenFileBack) {
     open(program);
-    window->setPatches(readBatch(QString::fromUtf8(contents(golden("batch_quoted.csv")))).patches);
+    window->setPatches(readBatch(QString::fromUtf8(fileBytes(golden("batch_quoted.csv")))).patches);
     const QString out = program + "/export.csv";
     dialogs.queueFileName(out);
     push("pushExport");
-    EXPECT_EQ(contents(out), contents(golden("batch_quoted.csv")));
+    EXPECT_EQ(fileBytes(out), fileBytes(golden("batch_quoted.csv")));
     EXPECT_EQ(dialogs.last().kind, "save");
 
     dialogs.queueFileName(program + "/no/such/folder/x.csv");
@@ -173,7 +160,7 @@ TEST_F(BatchWindow, DefaultBatchBesideTheProgramOrInTheDataFolder) {
         dialogs.queueButton(QMessageBox::Yes);
         trigger("actionSet_Default"); // the relocation is said once
         const QString file = (writable ? program : data) + "/default.cvs";
-        EXPECT_EQ(contents(file), QByteArray("Mine,1,2,3\n"));
+        EXPECT_EQ(fileBytes(file), QByteArray("Mine,1,2,3\n"));
         EXPECT_EQ(dialogs.shown().first().title, "Overwrite Default Batch");
         int notices = 0;
         for (const auto &s : dialogs.shown())
@@ -184,7 +171,7 @@ TEST_F(BatchWindow, DefaultBatchBesideTheProgramOrInTheDataFolder) {
         EXPECT_EQ(names(window->patches()), QStringList{"Mine"});
         dialogs.queueButton(QMessageBox::Abort);
         trigger("actionClear_Default");
-        EXPECT_EQ(contents(file), QByteArray("Mine,1,2,3\n"));
+        EXPECT_EQ(fileBytes(file), QByteArray("Mine,1,2,3\n"));
         dialogs.queueButton(QMessageBox::Yes);
         trigger("actionClear_Default");
         open(dir);
@@ -287,7 +274,7 @@ TEST_F(BatchWindow, RunsThroughTheScreenGeneratorIntoTheResultsFile) {
     EXPECT_EQ(dialogs.last().text, "The batch has finished");
     saveShot(window->grab().toImage(), "test-color-batch-after-run");
 
-    const QList<QByteArray> lines = contents(out).split('\n');
+    const QList<QByteArray> lines = fileBytes(out).split('\n');
     ASSERT_EQ(lines.size(), 5); // header, three rows, the final newline
     EXPECT_EQ(lines[0], "Name,Big Y nits,x,y,L,a,b,C,h,AvgBy,Error");
     EXPECT_TRUE(lines[2].startsWith("\"Red, 50%\",100,0.3127,0.329,100,")) << lines[2].data();
@@ -296,27 +283,22 @@ TEST_F(BatchWindow, RunsThroughTheScreenGeneratorIntoTheResultsFile) {
 
     const QString pdf = program + "/report.pdf";
     ASSERT_TRUE(window->exportReport(pdf));
-    EXPECT_TRUE(contents(pdf).startsWith("%PDF-"));
+    EXPECT_TRUE(fileBytes(pdf).startsWith("%PDF-"));
     window->colorimeterMenu()->setConnectedTo(nullptr);
 }
 
 TEST(NewPatches, CodeValuesForEveryTargetLevelAndRange) {
     const struct {
         int choice, ire, low, high;
-        QList<QColor> codes;
         const char *firstName;
+        QList<QColor> codes;
     } cases[] = {
-        {1, 50, 0, 255, {QColor(128, 0, 0)}, "Red - 50 IRE"},
-        {0, 100, 16, 235, {QColor(235, 235, 235)}, "White - 100 IRE"},
-        {0, 0, 16, 235, {QColor(16, 16, 16)}, "White - 0 IRE"},
-        {4, 50, 16, 235, {QColor(16, 126, 126)}, "Cyan - 50 IRE"},
-        {7, 75, 0, 255, {QColor(191, 0, 0), QColor(0, 191, 0), QColor(0, 0, 191)}, "Red - 75 IRE"},
-        {8,
-         100,
-         16,
-         235,
-         {QColor(16, 235, 235), QColor(235, 235, 16), QColor(235, 16, 235)},
-         "Cyan - 100 IRE"},
+        {1, 50, 0, 255, "Red - 50 IRE", {QColor(128, 0, 0)}},
+        {0, 100, 16, 235, "White - 100 IRE", {QColor(235, 235, 235)}},
+        {0, 0, 16, 235, "White - 0 IRE", {QColor(16, 16, 16)}},
+        {4, 50, 16, 235, "Cyan - 50 IRE", {QColor(16, 126, 126)}},
+        {7, 75, 0, 255, "Red - 75 IRE", {{191, 0, 0}, {0, 191, 0}, {0, 0, 191}}},
+        {8, 100, 16, 235, "Cyan - 100 IRE", {{16, 235, 235}, {235, 235, 16}, {235, 16, 235}}},
     };
     for (const auto &c : cases) {
         const QList<ColorPatch> p = newpatches::targetPatches(c.choice, c.ire, c.low, c.high);
