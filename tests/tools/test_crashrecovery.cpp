@@ -41,22 +41,24 @@ protected:
         child.setValue("mainwindow/lastTDevice", QStringLiteral("TV-40:") + sim.serial());
         child.sync();
     }
-    void TearDown() override { QDir(LogJournal::directory()).removeRecursively(); }
+    void TearDown() override {
+        window.reset();
+        QDir(LogJournal::directory()).removeRecursively();
+    }
 
-    // Starts Tintwell with the log asked for.
-    void start(const QString &autoLog) {
+    // Runs Tintwell with the log asked for until it has printed 30 lines of
+    // the kind (each stamped when it arrived), then kills it with SIGKILL: no
+    // destructor, no flush, no goodbye. Returns what it printed more than a
+    // second before the kill.
+    QList<QByteArray> runAndKill(const QString &autoLog, const char *kind) {
         app = std::make_unique<ChildProcess>(
             std::vector<std::string>{"tintwell"},
             std::vector<std::string>{"TINTWELL_EXTRA_PORTS=" + sim.port().toStdString(),
                                      "TINTWELL_AUTOLOG=" + autoLog.toStdString(),
                                      "QT_QPA_PLATFORM=offscreen"});
-    }
-    // Collects what the child prints, each line stamped when it arrived,
-    // until it has printed count lines of the kind or ms have passed.
-    bool collect(const char *kind, int count, int ms) {
-        const qint64 end = QDateTime::currentMSecsSinceEpoch() + ms;
+        const qint64 end = QDateTime::currentMSecsSinceEpoch() + 60000;
         std::size_t seen = 0;
-        while (printed.value(kind).size() < count && QDateTime::currentMSecsSinceEpoch() < end) {
+        while (printed.value(kind).size() < 30 && QDateTime::currentMSecsSinceEpoch() < end) {
             app->waitLines(seen + 1, 20);
             const std::vector<std::string> lines = app->lines();
             for (; seen < lines.size(); ++seen) {
@@ -68,14 +70,20 @@ protected:
                         {QDateTime::currentMSecsSinceEpoch(), line.mid(kindEnd + 1)});
             }
         }
-        return printed.value(kind).size() >= count;
-    }
-    // SIGKILL: no destructor, no flush, no goodbye.
-    qint64 killNow() {
-        const qint64 at = QDateTime::currentMSecsSinceEpoch();
+        EXPECT_GE(printed.value(kind).size(), 30) << app->err();
+        const qint64 killedAt = QDateTime::currentMSecsSinceEpoch();
         app->signal(SIGKILL);
         app->wait(); // reaped: its lock is stale now
-        return at;
+        return printedBefore(kind, killedAt - 1000);
+    }
+    // A new start, answering Yes to the recovery and saving to the file given.
+    void restart(const QString &saveTo) {
+        isolatePortManager();
+        dialogs.queueButton(QMessageBox::Yes);
+        dialogs.queueFileName(saveTo);
+        window = std::make_unique<MainWindow>(); // offers the journal once it is up
+        ASSERT_TRUE(waitUntil([&] { return dialogs.count() >= 2; }, 5000));
+        EXPECT_EQ(dialogs.shown().at(0).title, "Recover Log");
     }
     // What was printed before the given moment (all of it by default).
     QList<QByteArray> printedBefore(const char *kind,
@@ -91,27 +99,19 @@ protected:
     std::unique_ptr<ChildProcess> app;
     QMap<QByteArray, QList<Printed>> printed;
     TempDir dir;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<MainWindow> window;
 };
 
 } // namespace
 
 TEST_F(CrashRecoveryTest, ALoggingRunKilledMidwayIsRecoveredAtTheNextStart) {
-    start("logging");
-    ASSERT_TRUE(collect("row", 30, 60000)) << app->err();
-    const qint64 killedAt = killNow();
-    const QList<QByteArray> mustHave = printedBefore("row", killedAt - 1000);
+    const QList<QByteArray> mustHave = runAndKill("logging", "row");
     ASSERT_GE(mustHave.size(), 20);
-
-    isolatePortManager();
-    ScriptedDialogs dialogs;
-    dialogs.queueButton(QMessageBox::Yes);
     const QString saved = QString::fromStdString(dir.file("recovered.csv"));
-    dialogs.queueFileName(saved);
-    MainWindow window; // offers the journal once it is up
-    ASSERT_TRUE(waitUntil([&] { return dialogs.count() >= 2; }, 5000));
-    EXPECT_EQ(dialogs.shown().at(0).title, "Recover Log");
+    ASSERT_NO_FATAL_FAILURE(restart(saved));
 
-    const LogData &data = window.tools()->logging()->data();
+    const LogData &data = window->tools()->logging()->data();
     QList<QByteArray> recovered;
     for (const LogRow &row : data.rows)
         recovered << encodeLogRow(row);
@@ -130,21 +130,12 @@ TEST_F(CrashRecoveryTest, ALoggingRunKilledMidwayIsRecoveredAtTheNextStart) {
 TEST_F(CrashRecoveryTest, AFlickerPeakLogKilledMidwayIsRecoveredAtTheNextStart) {
     ASSERT_EQ(sim.say("flicker sine 40 10").substr(0, 2), "ok");
     const QString target = QString::fromStdString(dir.file("peaks.csv"));
-    start("peaks:" + target);
-    ASSERT_TRUE(collect("peaks", 30, 60000)) << app->err();
-    const qint64 killedAt = killNow();
-    const QList<QByteArray> mustHave = printedBefore("peaks", killedAt - 1000);
+    const QList<QByteArray> mustHave = runAndKill("peaks:" + target, "peaks");
     ASSERT_GE(mustHave.size(), 15);
     // The file the user chose holds its header, whole, and nothing half-written.
     EXPECT_EQ(fileBytes(target), peakLogHeader().join('\n') + '\n');
 
-    isolatePortManager();
-    ScriptedDialogs dialogs;
-    dialogs.queueButton(QMessageBox::Yes);
-    dialogs.queueFileName(target);
-    MainWindow window;
-    ASSERT_TRUE(waitUntil([&] { return dialogs.count() >= 2; }, 5000));
-    EXPECT_EQ(dialogs.shown().at(0).title, "Recover Log");
+    ASSERT_NO_FATAL_FAILURE(restart(target));
     EXPECT_EQ(dialogs.shown().at(1).text.section('|', 0, 0), target); // offered where it was
 
     QList<QByteArray> lines = fileBytes(target).split('\n');
