@@ -2,8 +2,8 @@
 // Flicker" against golden files, records of the first 4 seconds shown but
 // not logged, logs refused or stopped as described, settings kept in step
 // with the device and locked while a log runs, and the error boxes.
-#include "filebytes.h"
 #include "flickertesting.h"
+#include "goldenfiles.h"
 #include "tempdir.h"
 
 #include "flickerform.h"
@@ -25,10 +25,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray golden(const char *name) {
-    return fileBytes(QStringLiteral(TOOLS_TEST_DATA "/") + QLatin1String(name));
-}
 
 class FlickerFormTest : public ::testing::Test {
 protected:

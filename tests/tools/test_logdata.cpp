@@ -1,7 +1,7 @@
 // What a logging run holds and saves: statistics against a plain
 // recomputation, the saved CSV against a golden file, a unit change that
 // re-renders the whole log, and the journal's row encoding.
-#include "filebytes.h"
+#include "goldenfiles.h"
 #include "logdata.h"
 
 #include <QDateTime>
@@ -27,10 +27,6 @@ LogData scriptedLog() {
     // A red: no colour temperature, so its pair stays blank.
     data.append(logRowFrom(Measurement::fromxyY(0.64, 0.33, 21.26), localMs(14, 30, 3, 250)));
     return data;
-}
-
-QByteArray golden(const char *name) {
-    return fileBytes(QStringLiteral(TOOLS_TEST_DATA "/") + QLatin1String(name));
 }
 
 } // namespace

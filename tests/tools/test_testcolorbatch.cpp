@@ -4,7 +4,7 @@
 // written), moving and deleting, the run checks, and a whole run through
 // the screen generator into the results file. NewColors' code values.
 #include "fakemeter.h"
-#include "filebytes.h"
+#include "goldenfiles.h"
 #include "tempdir.h"
 
 #include "batchresults.h"
@@ -35,10 +35,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString golden(const char *name) {
-    return QStringLiteral(TOOLS_TEST_DATA "/") + QLatin1String(name);
-}
 
 QStringList names(const QList<ColorPatch> &patches) {
     QStringList out;
@@ -86,7 +82,7 @@ TEST_F(BatchWindow, ImportsGoldenFilesAndKeepsWhatCameBeforeABadLine) {
         int kept;
         const char *message; // "" for none
     } cases[] = {
-        {fileBytes(golden("batch_quoted.csv")), 5, ""},
+        {golden("batch_quoted.csv"), 5, ""},
         {"A,1,2,3\nB,1,2\n", 1, "The file you have selected wasn't in the correct formate."},
         {"A,1,2,3\nB,1,x,3\n", 1, "The file you have selected had a bad color."},
         {"A,1,2,3\nB,4,5,6\nC,1,2,300\n", 2,
@@ -114,7 +110,7 @@ TEST_F(BatchWindow, ImportsGoldenFilesAndKeepsWhatCameBeforeABadLine) {
     EXPECT_EQ(dialogs.last().text, "The file cannot be opened.");
 
     // Cancel leaves the batch as it was.
-    ASSERT_TRUE(writeFileBytes(path, fileBytes(golden("batch_quoted.csv"))));
+    ASSERT_TRUE(writeFileBytes(path, golden("batch_quoted.csv")));
     window->importFile(path);
     dialogs.queueButton(QMessageBox::Cancel);
     ASSERT_TRUE(writeFileBytes(path, "Other,1,2,3\n"));
@@ -126,11 +122,11 @@ TEST_F(BatchWindow, ImportsGoldenFilesAndKeepsWhatCameBeforeABadLine) {
 
 TEST_F(BatchWindow, ExportWritesTheGoldenFileBack) {
     open(program);
-    window->setPatches(readBatch(QString::fromUtf8(fileBytes(golden("batch_quoted.csv")))).patches);
+    window->setPatches(readBatch(QString::fromUtf8(golden("batch_quoted.csv"))).patches);
     const QString out = program + "/export.csv";
     dialogs.queueFileName(out);
     push("pushExport");
-    EXPECT_EQ(fileBytes(out), fileBytes(golden("batch_quoted.csv")));
+    EXPECT_EQ(fileBytes(out), golden("batch_quoted.csv"));
     EXPECT_EQ(dialogs.last().kind, "save");
 
     dialogs.queueFileName(program + "/no/such/folder/x.csv");
@@ -322,9 +318,8 @@ TEST_F(BatchWindow, NewColorsWarnsOutsideTheVideoRange) {
     ChromaGamutSpec::instance()->setVideoMode(16, 235);
     NewColors dialog;
     auto *warning = dialog.findChild<QLabel *>("labelWarning");
-    dialog.findChild<QSpinBox *>("spinRed")->setValue(100);
-    dialog.findChild<QSpinBox *>("spinGreen")->setValue(100);
-    dialog.findChild<QSpinBox *>("spinBlue")->setValue(100);
+    for (const char *spin : {"spinRed", "spinGreen", "spinBlue"})
+        dialog.findChild<QSpinBox *>(spin)->setValue(100);
     EXPECT_TRUE(warning->isHidden());
     dialog.findChild<QSpinBox *>("spinBlue")->setValue(240);
     EXPECT_FALSE(warning->isHidden());
