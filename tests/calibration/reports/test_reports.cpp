@@ -29,10 +29,7 @@
 namespace {
 
 int pdfPages(const QString &path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray b = f.readAll();
+    const QByteArray b = QByteArray::fromStdString(TempDir::read(path.toStdString()));
     // Page objects, not the page tree ("/Type /Pages").
     return b.count("/Type /Page\n") + b.count("/Type /Page\r") + b.count("/Type /Page ") +
            b.count("/Type /Page/");
@@ -259,19 +256,12 @@ TEST_F(ReportsPage, SavesMeasuredPatchesAndComparesPreAndPost) {
     dialogs.queueFileName(pre);
     page.on_pushSave_clicked();
     EXPECT_EQ(dialogs.last().title, "Save Report");
-    QFile f(pre);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(),
-              QByteArray("R,G,B,X,Y,Z\n0,0,0,0.1,0.1,0.1\n255,255,255,95.05,100,108.9\n"));
+    EXPECT_EQ(TempDir::read(pre.toStdString()),
+              "R,G,B,X,Y,Z\n0,0,0,0.1,0.1,0.1\n255,255,255,95.05,100,108.9\n");
 
     dialogs.queueFileName(pre);
     page.on_pushLoadPre_clicked();
-    const QString junk = QString::fromStdString(dir.file("junk.csv"));
-    QFile j(junk);
-    ASSERT_TRUE(j.open(QIODevice::WriteOnly));
-    j.write("Name,Big Y nits\n");
-    j.close();
-    dialogs.queueFileName(junk);
+    dialogs.queueFileName(QString::fromStdString(dir.write("junk.csv", "Name,Big Y nits\n")));
     page.on_pushLoadPost_clicked();
     page.on_pushGenerate_clicked();
     ASSERT_EQ(page.report().tables.size(), 1); // the unreadable post file is said, not used
