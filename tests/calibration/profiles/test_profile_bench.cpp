@@ -23,9 +23,6 @@
 #include "torvapatternfactory.h"
 #include "verifyblack.h"
 
-#include <QApplication>
-#include <QDialogButtonBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>

@@ -15,7 +15,6 @@
 #include "viewmatrix.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QListWidget>
 #include <QPointer>
 #include <QSignalSpy>

@@ -117,19 +117,15 @@ TEST_F(Plots, BalanceIsNeutralAtTheWhitePointAndShowsATint) {
 }
 
 TEST_F(Plots, BarsJudgeTheLatestReading) {
-    struct Case {
-        bool hsv;
-        QStringList labels;
-    };
-    for (const Case &c : {Case{false, {"R", "G", "B"}}, Case{true, {"H", "S", "V"}}}) {
+    for (bool hsv : {false, true}) {
         PlotContext ctx = context();
-        ctx.hsv = c.hsv;
+        ctx.hsv = hsv;
         const auto &bars = draw("bar:RGB", run(greyScale()), ctx);
-        EXPECT_EQ(graph.xLabels(), c.labels);
+        EXPECT_EQ(graph.xLabels(), (hsv ? QStringList{"H", "S", "V"} : QStringList{"R", "G", "B"}));
         EXPECT_EQ(graph.backgroundMode(), QGraphBox::BarMode);
         ASSERT_EQ(bars.size(), 1);
         ASSERT_EQ(bars[0].points.size(), 3);
-        if (!c.hsv) {
+        if (!hsv) {
             for (const QPointF &p : bars[0].points)
                 EXPECT_NEAR(p.y(), 100, 0.01);
         }

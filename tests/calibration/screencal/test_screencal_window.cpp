@@ -27,7 +27,6 @@
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QPrinter>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
