@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -27,6 +29,16 @@ public:
     bool valid() const { return !path_.empty(); }
     const std::string &path() const { return path_; }
     std::string file(const std::string &name) const { return path_ + "/" + name; }
+    // Writes `bytes` as file `name` here and gives its path.
+    std::string write(const std::string &name, const std::string &bytes) const {
+        std::ofstream(file(name), std::ios::binary) << bytes;
+        return file(name);
+    }
+    // A whole file's bytes; empty when it cannot be read.
+    static std::string read(const std::string &path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
 
 private:
     std::string path_;

@@ -1,9 +1,8 @@
 #pragma once
 // Shared by the screen-calibration tests: templates written inline and the
-// templates shipped in data/templates.
+// folder of the shipped ones.
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -17,16 +16,13 @@ inline QByteArray screenCalXml(const QString &body, const QString &name = "T") {
         .toUtf8();
 }
 
+// A template of one header "h" with one page "p" holding `elements`; the
+// page's first line is line 3.
+inline QByteArray onePageXml(const QString &elements) {
+    return screenCalXml("<header name=\"h\"><frame name=\"p\">" + elements + "</frame></header>");
+}
+
 inline QString shippedTemplateDir() {
     const char *dir = std::getenv("TINTWELL_DATA_DIR");
     return QString::fromLocal8Bit(dir && *dir ? dir : "data") + QStringLiteral("/templates");
-}
-
-inline QStringList shippedTemplates() {
-    return {"greyscale-gamma.xml", "primaries-secondaries.xml", "whitepoint-luminance.xml"};
-}
-
-inline QByteArray readShippedTemplate(const QString &name) {
-    QFile f(shippedTemplateDir() + QLatin1Char('/') + name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }

@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
 using namespace profiles;
 
@@ -33,13 +31,6 @@ QVector<Measurement> patches(int colour = 0, double dx = 0, double dy = 0, doubl
                        v[c][2] * (moved ? 1 + yPercent / 100 : 1));
     }
     return out;
-}
-
-std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 } // namespace
@@ -102,7 +93,8 @@ QcReport sampleReport() {
 
 TEST(QcReport, MatchesTheGoldenFileAndIsWrittenWholeOrNotAtAll) {
     const QcReport r = sampleReport();
-    const std::string golden = readFile(std::string(TINTWELL_CALIBRATION_DATA) + "/qc_report.csv");
+    const std::string golden =
+        TempDir::read(std::string(TINTWELL_CALIBRATION_DATA) + "/qc_report.csv");
     ASSERT_FALSE(golden.empty());
     EXPECT_EQ(qcReportText(r).toStdString(), golden);
     EXPECT_EQ(qcReportFileName(r.serial, r.slot), "TV40-6012-3.csv");
@@ -110,7 +102,7 @@ TEST(QcReport, MatchesTheGoldenFileAndIsWrittenWholeOrNotAtAll) {
     TempDir dir;
     const QString path = QString::fromStdString(dir.file("qc.csv"));
     ASSERT_TRUE(saveQcReport(path, r));
-    EXPECT_EQ(readFile(path.toStdString()), golden);
+    EXPECT_EQ(TempDir::read(path.toStdString()), golden);
     const QString missing = QString::fromStdString(dir.file("no/such/dir/qc.csv"));
     EXPECT_FALSE(saveQcReport(missing, r));
     EXPECT_FALSE(QFile::exists(missing));

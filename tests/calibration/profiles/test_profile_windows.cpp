@@ -15,7 +15,6 @@
 #include "viewmatrix.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QListWidget>
 #include <QPointer>
 #include <QSignalSpy>
@@ -39,6 +38,13 @@ protected:
 } // namespace
 
 TEST_F(ProfileWindows, SavingAsksWhatItMustAndStoresOnlyWhenAllowed) {
+    const QMessageBox::StandardButton none = QMessageBox::NoButton, no = QMessageBox::No,
+                                      yes = QMessageBox::Yes;
+    const char *blank = "File name cannot be blank",
+               *overwrite = "You've selected an existing cal file. Overwrite?",
+               *refused =
+                   "Password Incorrect. You must use the correct password to save a Cal File.",
+               *failed = "An Error Occurred. Cal File not Saved.";
     const struct {
         int slot; // -1: none given
         const char *name;
@@ -46,45 +52,16 @@ TEST_F(ProfileWindows, SavingAsksWhatItMustAndStoresOnlyWhenAllowed) {
         const char *password;                  // typed into the dialog, if shown
         int result;                            // of the store
         QStringList calls;
-        const char *told; // the last box shown, or null for none
+        const char *told; // the last box shown, "" for none
     } cases[] = {
-        {3, "  Blank ", QMessageBox::NoButton, nullptr, 0, {}, "File name cannot be blank"},
-        {3, "\tbLaNk", QMessageBox::NoButton, nullptr, 0, {}, "File name cannot be blank"},
-        {-1,
-         " New   Panel",
-         QMessageBox::NoButton,
-         "pangolin",
-         0,
-         {"save 3 New Panel", "select 3"},
-         nullptr}, // the first blank slot, no question
-        {5,
-         "Other",
-         QMessageBox::No,
-         nullptr,
-         0,
-         {},
-         "You've selected an existing cal file. Overwrite?"},
-        {5,
-         "Other",
-         QMessageBox::Yes,
-         "wrong",
-         0,
-         {},
-         "Password Incorrect. You must use the correct password to save a Cal File."},
-        {5,
-         "Other",
-         QMessageBox::Yes,
-         "pangolin",
-         0,
-         {"save 5 Other", "select 5"},
-         "You've selected an existing cal file. Overwrite?"},
-        {4,
-         "Broken",
-         QMessageBox::NoButton,
-         "pangolin",
-         0x10000,
-         {"save 4 Broken"},
-         "An Error Occurred. Cal File not Saved."},
+        {3, "  Blank ", none, nullptr, 0, {}, blank},
+        {3, "\tbLaNk", none, nullptr, 0, {}, blank},
+        // The first blank slot, no question.
+        {-1, " New   Panel", none, "pangolin", 0, {"save 3 New Panel", "select 3"}, ""},
+        {5, "Other", no, nullptr, 0, {}, overwrite},
+        {5, "Other", yes, "wrong", 0, {}, refused},
+        {5, "Other", yes, "pangolin", 0, {"save 5 Other", "select 5"}, overwrite},
+        {4, "Broken", none, "pangolin", 0x10000, {"save 4 Broken"}, failed},
     };
     for (const auto &c : cases) {
         ProfileMeter meter;
@@ -103,7 +80,7 @@ TEST_F(ProfileWindows, SavingAsksWhatItMustAndStoresOnlyWhenAllowed) {
             answerPassword(c.password);
         press(w, "pushSave");
         EXPECT_EQ(meter.calls, c.calls) << c.name;
-        EXPECT_EQ(dialogs_.last().text, c.told ? c.told : "") << c.name;
+        EXPECT_EQ(dialogs_.last().text, c.told) << c.name;
         const bool stored = c.calls.size() == 2;
         EXPECT_EQ(closed.count(), stored ? 1 : 0) << c.name;
         EXPECT_EQ(meter.current, stored ? c.calls.last().section(' ', 1, 1).toInt() : 2) << c.name;

@@ -60,20 +60,28 @@ bool muted(const PlotObject &p) {
 
 } // namespace
 
-TEST_F(Plots, LuminanceFollowsInputLevelBesideTheTarget) {
-    const auto &plots = draw("line:Y", run(greyScale()));
-    ASSERT_EQ(plots.size(), 2); // the grey scale and its target
-    const PlotObject &measured = plots[0];
-    ASSERT_EQ(measured.points.size(), 11);
-    EXPECT_NEAR(measured.points.first().x(), 0, 1e-9);
-    EXPECT_NEAR(measured.points.last().x(), 100, 1e-9);
-    EXPECT_NEAR(measured.points.last().y(), white, 1e-6);
-    EXPECT_NEAR(measured.points[5].y(), grey(127 / 255.0).bigY, 1e-6);
-    // The target: the measured white times level^2.2 (the target gamma).
-    const PlotObject &target = plots[1];
-    EXPECT_NEAR(target.points[10].y(), white * std::pow(0.5, 2.2), 1e-6);
-    EXPECT_GE(graph.yMax(), white);
-    EXPECT_EQ(graph.backgroundMode(), QGraphBox::PlotMode);
+TEST_F(Plots, LuminanceAndChannelCurvesFollowInputLevelBesideTheTarget) {
+    // line:Y in cd/m², line:RGBCurve per channel in percent of white; each
+    // ends with its target: white times level^2.2 (the target gamma).
+    const struct {
+        const char *type;
+        int measured;
+        double full, exact, halfway; // tolerances at the ends and at level 127
+    } cases[] = {{"line:Y", 1, white, 1e-6, 1e-6}, {"line:RGBCurve", 3, 100, 1e-9, 0.01}};
+    for (const auto &c : cases) {
+        const auto &plots = draw(c.type, run(greyScale()));
+        ASSERT_EQ(plots.size(), c.measured + 1) << c.type;
+        for (int i = 0; i < c.measured; ++i) {
+            const QList<QPointF> &p = plots[i].points;
+            ASSERT_EQ(p.size(), 11) << c.type;
+            EXPECT_NEAR(p.first().x(), 0, 1e-9);
+            EXPECT_NEAR(p.last().x(), 100, 1e-9);
+            EXPECT_NEAR(p.last().y(), c.full, c.exact) << c.type;
+            EXPECT_NEAR(p[5].y(), c.full * grey(127 / 255.0).bigY / white, c.halfway) << c.type;
+        }
+        EXPECT_NEAR(plots.last().points[10].y(), c.full * std::pow(0.5, 2.2), c.exact) << c.type;
+        EXPECT_GE(graph.yMax(), c.full);
+    }
 }
 
 TEST_F(Plots, GammaPerStepAgainstTheTarget) {
@@ -108,34 +116,16 @@ TEST_F(Plots, BalanceIsNeutralAtTheWhitePointAndShowsATint) {
         EXPECT_LT(p.y(), 97);
 }
 
-TEST_F(Plots, ChannelCurvesTrackTheTransferCurve) {
-    const auto &plots = draw("line:RGBCurve", run(greyScale()));
-    ASSERT_EQ(plots.size(), 4);
-    for (int c = 0; c < 3; ++c) {
-        ASSERT_EQ(plots[c].points.size(), 11);
-        const QPointF half = plots[c].points[5];
-        const double level = 127 / 255.0;
-        const double want = 100 * grey(level).bigY / white;
-        EXPECT_NEAR(half.y(), want, 0.01) << c;
-        EXPECT_NEAR(plots[c].points.last().y(), 100, 1e-9);
-    }
-    EXPECT_NEAR(plots[3].points[10].y(), 100 * std::pow(0.5, 2.2), 1e-9);
-}
-
 TEST_F(Plots, BarsJudgeTheLatestReading) {
-    struct Case {
-        bool hsv;
-        QStringList labels;
-    };
-    for (const Case &c : {Case{false, {"R", "G", "B"}}, Case{true, {"H", "S", "V"}}}) {
+    for (bool hsv : {false, true}) {
         PlotContext ctx = context();
-        ctx.hsv = c.hsv;
+        ctx.hsv = hsv;
         const auto &bars = draw("bar:RGB", run(greyScale()), ctx);
-        EXPECT_EQ(graph.xLabels(), c.labels);
+        EXPECT_EQ(graph.xLabels(), (hsv ? QStringList{"H", "S", "V"} : QStringList{"R", "G", "B"}));
         EXPECT_EQ(graph.backgroundMode(), QGraphBox::BarMode);
         ASSERT_EQ(bars.size(), 1);
         ASSERT_EQ(bars[0].points.size(), 3);
-        if (!c.hsv) {
+        if (!hsv) {
             for (const QPointF &p : bars[0].points)
                 EXPECT_NEAR(p.y(), 100, 0.01);
         }

@@ -27,7 +27,6 @@
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QPrinter>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -292,15 +291,11 @@ TEST_F(ScreenCalRun, WhitePointAndLuminanceLiveAndOnce) {
 
 TEST_F(ScreenCalRun, ImportStoresTheTemplateAndBadFilesSayWhere) {
     TempDir dir;
-    const QString bad = QString::fromStdString(dir.file("bad.xml"));
-    QFile f(bad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(screenCalXml("<header name=\"h\"><frame name=\"p\">\n"
-                         "<cali caliFor=\"preCali\"/>\n"
-                         "<item object=\"Graph\" type=\"pie\" caliFor=\"preCali\"/>\n"
-                         "<item object=\"Label\" column=\"-4\"/>\n"
-                         "</frame></header>"));
-    f.close();
+    const QString bad = QString::fromStdString(dir.write(
+        "bad.xml", onePageXml("\n<cali caliFor=\"preCali\"/>\n"
+                              "<item object=\"Graph\" type=\"pie\" caliFor=\"preCali\"/>\n"
+                              "<item object=\"Label\" column=\"-4\"/>\n")
+                       .toStdString()));
     dialogs_.queueFileName(bad);
     QMetaObject::invokeMethod(window_.get(), "on_actionImport_Template_triggered");
     // The file dialog starts in the shipped templates' folder.
@@ -325,9 +320,7 @@ TEST_F(ScreenCalRun, ImportStoresTheTemplateAndBadFilesSayWhere) {
     EXPECT_EQ(again.currentPageName(), "p");
 
     // Not a template: the tree stays empty, the reason is shown.
-    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    f.write("<ScreenCal version=\"2.0\"/>");
-    f.close();
+    dir.write("bad.xml", "<ScreenCal version=\"2.0\"/>");
     EXPECT_FALSE(again.loadTemplate(bad));
     EXPECT_TRUE(again.tree().headers.isEmpty());
     EXPECT_TRUE(again.templateIssues().join("\n").contains("line 1: ScreenCal version"));
