@@ -73,7 +73,7 @@ struct Measurement {
     static Measurement fromHSV(double h, double s, double v, const GamutSpec &spec = defaultSpec());
     static Measurement fromLab(double L, double a, double b, const GamutSpec &spec = defaultSpec());
 
-    // Stores the spec and recomputes every derived field from bigX, bigY, bigZ.
+    // Takes these gamut settings and recomputes every derived field from bigX, bigY, bigZ.
     void setGamutSpec(const GamutSpec &spec);
 
     double deltaE76(const Measurement &other) const;

@@ -74,14 +74,7 @@ int main(int argc, char **argv) {
                 *std::max_element(tripsMs.begin(), tripsMs.end()), commandCount);
 
     // 2. The instrument's own time for one measurement at this averaging.
-    std::vector<double> instrumentMs;
-    for (int i = 0; i < 10; ++i) {
-        QElapsedTimer t;
-        t.start();
-        meter->measure(averages);
-        instrumentMs.push_back(t.nsecsElapsed() / 1e6);
-    }
-    const double instrument = median(instrumentMs);
+    const double instrument = median(instrumentTimesMs(meter, averages, 10));
     std::printf("instrument time per patch (measure(%d)): median %.1f ms\n", averages, instrument);
 
     // 3. The same watch on an idle event loop, for the machine's own noise.

@@ -11,6 +11,7 @@
 #include "torvapatternfactory.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 // "--name VALUE" from the command line, or fallback.
 inline int argInt(int argc, char **argv, const char *name, int fallback) {
@@ -32,6 +34,19 @@ inline double argDouble(int argc, char **argv, const char *name, double fallback
         if (!std::strcmp(argv[i], name))
             return std::atof(argv[i + 1]);
     return fallback;
+}
+
+// The instrument's own time for one measurement at this averaging, in ms,
+// once per run: what a patch costs before our code adds anything.
+inline std::vector<double> instrumentTimesMs(GenMeasure *meter, int averages, int runs) {
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        meter->measure(averages);
+        ms.push_back(t.nsecsElapsed() / 1e6);
+    }
+    return ms;
 }
 
 class PatternBench {

@@ -33,14 +33,7 @@ int main(int argc, char **argv) {
     TorvaPattern *generator = bench.generator;
     GenMeasure *meter = bench.meter;
 
-    std::vector<double> instrumentMs;
-    for (int i = 0; i < 20; ++i) {
-        QElapsedTimer t;
-        t.start();
-        meter->measure(averages);
-        instrumentMs.push_back(t.nsecsElapsed() / 1e6);
-    }
-    const double instrument = median(instrumentMs);
+    const double instrument = median(instrumentTimesMs(meter, averages, 20));
     std::printf("instrument time per patch (measure(%d)): median %.2f ms\n", averages, instrument);
 
     QList<ColorPatch> list;

@@ -1,4 +1,4 @@
-// Gamut specifications: which built-in standard a spec is, and the matrices
+// Gamut settings: which built-in standard a set of primaries is, and the matrices
 // against the published REC709 matrix and for primaries that cannot reach the white.
 #include "gamutspec.h"
 
