@@ -35,7 +35,6 @@ namespace {
 constexpr int statusIntervalMs = 250; // ms
 constexpr int ireStep = 5;
 constexpr int ireEntries = 20; // 5 to 100 IRE
-const char *const unavailableTip = "Not available in this version";
 
 } // namespace
 
@@ -43,7 +42,7 @@ MainWindow::MainWindow(QWidget *parent)
     : QMemoryMainWindow(QStringLiteral("mainwindow"), parent), ui(new Ui::MainWindow),
       m_spec(ChromaGamutSpec::instance()) {
     ui->setupUi(this);
-    setUpUnavailable();
+    ui->actionScreen_Calibration->setVisible(isBetaMode());
 
     // Filled with signals blocked: the stored choices are applied once below.
     {
@@ -173,24 +172,8 @@ void MainWindow::setUpReferenceMenu() {
     connect(reference, &GenDevice::closed, this, show);
 }
 
-void MainWindow::setUpUnavailable() {
-    // Their windows are not part of this version; offering them would promise
-    // something that does not happen.
-    m_unavailable = {};
-    for (QObject *object : m_unavailable) {
-        if (auto *w = qobject_cast<QWidget *>(object)) {
-            w->setEnabled(false);
-            w->setToolTip(QString::fromLatin1(unavailableTip));
-        } else if (auto *a = qobject_cast<QAction *>(object)) {
-            a->setEnabled(false);
-            a->setStatusTip(QString::fromLatin1(unavailableTip));
-        }
-    }
-    ui->actionScreen_Calibration->setVisible(isBetaMode());
-}
-
-void MainWindow::setEnabledIfAvailable(QObject *object, bool enabled) {
-    enabled = enabled && !m_unavailable.contains(object);
+// Widgets and actions of the device-dependent group.
+static void setEnabledOf(QObject *object, bool enabled) {
     if (auto *w = qobject_cast<QWidget *>(object))
         w->setEnabled(enabled);
     else if (auto *a = qobject_cast<QAction *>(object))
@@ -203,7 +186,7 @@ void MainWindow::enableForDevice(bool enabled) {
              ui->pushChangeProfile, ui->actionSelect_Cal_File, ui->actionView_Cal_Matrix,
              ui->actionBlack_Level_Calibration, ui->actionCreate_Cal_File,
              ui->actionScreen_Calibration})
-        setEnabledIfAvailable(o, enabled);
+        setEnabledOf(o, enabled);
 }
 
 void MainWindow::lockWhileMeasuring(bool locked) {
@@ -212,7 +195,7 @@ void MainWindow::lockWhileMeasuring(bool locked) {
              ui->pushMeasureFlicker, ui->pushChangeProfile, ui->actionSelect_Cal_File,
              ui->actionView_Cal_Matrix, ui->actionBlack_Level_Calibration,
              ui->actionCreate_Cal_File, ui->actionScreen_Calibration})
-        setEnabledIfAvailable(o, open && !locked);
+        setEnabledOf(o, open && !locked);
 }
 
 void MainWindow::setButtons(bool lock) {

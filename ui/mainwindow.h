@@ -113,15 +113,12 @@ protected:
 private:
     void setUpColorimeterMenu();
     void setUpReferenceMenu();
-    void setUpUnavailable();
     void fitCompareTable();
     void showProfile();
     void applyDeviceSettings();
-    // Device-needing widgets and actions; those whose windows are not built
-    // stay disabled whatever is asked.
+    // Device-needing widgets and actions.
     void enableForDevice(bool enabled);
     void lockWhileMeasuring(bool locked);
-    void setEnabledIfAvailable(QObject *object, bool enabled);
     void setChart(int chart);
     void showReading(const Measurement &m);
     void clearReadouts();
@@ -138,7 +135,6 @@ private:
     ChromaGamutSpec *m_spec;
     QPortMenu *m_portMenu = nullptr;
     GenMeasure *m_device = nullptr; // the menu's wrapper
-    QList<QObject *> m_unavailable; // windows still to be built: never enabled
     QPointer<ScreenCal> m_screenCal;
 
     Measurement m_last;
