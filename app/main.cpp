@@ -1,9 +1,11 @@
 // Tintwell start-up: identity and INI settings first, then the application
 // object, style and theme, then the main window and the event loop.
+#include "appidentity.h"
 #include "devicetypes.h"
 #include "manual.h"
 #include "metatypes.h"
 #include "startup.h"
+#include "theme.h"
 
 #include "mainwindow.h"
 #include "screenpatternfactories.h"

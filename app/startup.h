@@ -1,22 +1,9 @@
 #pragma once
-// Pieces of the start-up sequence, shared by the application and its tests.
+// The unattended demo run of the main window, shared by the program and its tests.
 
 #include <QString>
 
-class QApplication;
 class QWidget;
-
-// INI as the default format, then organisation, domain, name and version.
-// Must run before the application object and any settings object exist.
-void prepareApplicationIdentity();
-
-// The style sheet text of a theme resource (decoded as Latin-1); empty when
-// the path is not a ":/" resource or cannot be opened, so an unknown theme
-// never stops start-up.
-QString loadStyleSheet(const QString &resourcePath);
-
-// Style "Windows" and the theme named by "Theme".
-void applyStyleAndTheme(QApplication &app);
 
 // A window that can take part in an unattended demo: it reports when its
 // instrument is ready, starts live measurement and says what it shows.

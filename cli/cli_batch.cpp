@@ -88,10 +88,7 @@ Options parseOptions(const CliArgs &args) {
     ArgCursor c(args);
     while (!c.atEnd()) {
         const std::string arg = c.take();
-        if (arg == "--generator") {
-            o.run.generator = c.takeValue(arg);
-        } else if (arg == "--device") {
-            o.run.device = c.takeValue(arg);
+        if (takePatchRunOption(c, arg, o.run)) {
         } else if (arg == "--colors") {
             o.colors = c.takeValue(arg);
         } else if (arg == "--out") {
@@ -103,7 +100,6 @@ Options parseOptions(const CliArgs &args) {
             o.pdf = c.takeValue(arg);
         } else if (arg == "--title") {
             o.title = c.takeValue(arg);
-        } else if (takeSequenceOption(c, arg, o.run.stable, o.run.averages)) {
         } else {
             throw CliError("unknown option '" + arg + "'");
         }

@@ -16,11 +16,8 @@
 namespace {
 
 struct Options {
-    std::string generator;
-    std::string device;
+    PatchRunOptions run;
     std::string colors;
-    double stable = 1.0;
-    int averages = 8;
     bool csv = false;
 };
 
@@ -50,20 +47,16 @@ Options parseOptions(const CliArgs &args) {
     ArgCursor c(args);
     while (!c.atEnd()) {
         const std::string arg = c.take();
-        if (arg == "--generator") {
-            o.generator = c.takeValue(arg);
-        } else if (arg == "--device") {
-            o.device = c.takeValue(arg);
+        if (takePatchRunOption(c, arg, o.run)) {
         } else if (arg == "--colors") {
             o.colors = c.takeValue(arg);
-        } else if (takeSequenceOption(c, arg, o.stable, o.averages)) {
         } else if (arg == "--csv") {
             o.csv = true;
         } else {
             throw CliError("unknown option '" + arg + "'");
         }
     }
-    if (o.generator.empty() || o.device.empty() || o.colors.empty())
+    if (o.run.generator.empty() || o.run.device.empty() || o.colors.empty())
         throw CliError("--generator H, --device PORT and --colors FILE.csv are required");
     return o;
 }
@@ -103,7 +96,7 @@ int run(const Options &o) {
     const QList<ColorPatch> patches = readColorFile(o.colors);
     const CliDeviceContext context;
     Printer printer(patches, o.csv);
-    return runPatches("sequence", {o.generator, o.device, o.stable, o.averages}, patches,
+    return runPatches("sequence", o.run, patches,
                       [&](int index, const Measurement &m, const QString &problem) {
                           printer.patch(index, m, problem);
                       });

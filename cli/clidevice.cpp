@@ -1,12 +1,12 @@
 #include "clidevice.h"
 
+#include "appidentity.h"
 #include "devicetypes.h"
 #include "factories.h"
 #include "genfactory.h"
 #include "manual.h"
 #include "patternfactories.h"
 #include "portaccess.h"
-#include "startup.h"
 #include "torvapattern.h"
 #include "torvapatternfactory.h"
 

@@ -1,5 +1,6 @@
 #include "patchrun.h"
 
+#include "cliargs.h"
 #include "clidevice.h"
 #include "genmeasure.h"
 #include "genpattern.h"
@@ -11,6 +12,18 @@
 
 #include <cstdio>
 #include <memory>
+
+bool takePatchRunOption(ArgCursor &c, const std::string &arg, PatchRunOptions &options) {
+    if (arg == "--generator") {
+        options.generator = c.takeValue(arg);
+        return true;
+    }
+    if (arg == "--device") {
+        options.device = c.takeValue(arg);
+        return true;
+    }
+    return takeSequenceOption(c, arg, options.stable, options.averages);
+}
 
 int runPatches(const char *command, const PatchRunOptions &o, const QList<ColorPatch> &patches,
                const PatchSink &sink, const RunStarted &started) {

@@ -10,11 +10,12 @@
 
 #include <QString>
 
-class GenMeasure;
-class GenPattern;
-
 #include <functional>
 #include <string>
+
+class ArgCursor;
+class GenMeasure;
+class GenPattern;
 
 struct PatchRunOptions {
     std::string generator; // host
@@ -22,6 +23,10 @@ struct PatchRunOptions {
     double stable = 1.0;   // seconds
     int averages = 8;
 };
+
+// --generator H, --device PORT, --stable SECONDS and --avg N, as sequence
+// and batch take them; false when arg is none of them.
+bool takePatchRunOption(ArgCursor &c, const std::string &arg, PatchRunOptions &options);
 
 // Called for every patch measured (problem empty when the reading is
 // sound), and for the patch an instrument was lost on (its errorCode set).

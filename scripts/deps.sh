@@ -4,7 +4,7 @@
 set -euo pipefail
 
 TINTWELL_PACKAGES=(
-    build-essential cmake ninja-build ccache pkg-config clang-format
+    build-essential cmake ninja-build ccache pkg-config clang-format python3
     qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev qttools5-dev-tools
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth

@@ -1,9 +1,10 @@
 // Start-up: identity and the one settings file, the compiled-in themes, a
 // first run, and the program itself started headless.
+#include "appidentity.h"
 #include "childprocess.h"
 #include "settingsfixture.h"
-#include "startup.h"
 #include "tempdir.h"
+#include "theme.h"
 
 #include <QApplication>
 #include <QDir>

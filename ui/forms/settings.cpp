@@ -2,7 +2,7 @@
 #include "ui_settings.h"
 
 #include "gamutspecform.h"
-#include "startup.h"
+#include "theme.h"
 
 #include <QApplication>
 

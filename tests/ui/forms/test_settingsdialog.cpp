@@ -4,7 +4,7 @@
 #include "chromagamutspec.h"
 #include "settings.h"
 #include "settingsfixture.h"
-#include "startup.h"
+#include "theme.h"
 
 #include <QApplication>
 #include <QCheckBox>
