@@ -21,7 +21,17 @@
 # plain GoogleTest main is used.
 find_package(GTest REQUIRED)
 
-# Parsed once per test executable instead of once per test file.
+# Test code waits on instruments far longer than it computes; optimising it
+# cost more build time than it ever saved.
+set(TINTWELL_TEST_OPTIONS)
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    set(TINTWELL_TEST_OPTIONS -O0)
+endif()
+# GoogleTest and the common Qt headers are parsed once, into the precompiled
+# header of the two test mains, which every test executable reuses. A reused
+# header is valid only for the same options and macros: every Qt test
+# executable links the same Qt modules (through tintwell_qt_test_main) and
+# compiles with the same TINTWELL_TEST_OPTIONS.
 set(TINTWELL_TEST_PCH <gtest/gtest.h> <functional> <memory> <string> <vector>)
 set(TINTWELL_QT_TEST_PCH ${TINTWELL_TEST_PCH} <QApplication> <QDir> <QFile> <QList> <QObject>
     <QSettings> <QSignalSpy> <QString> <QStringList> <QTest> <QTimer> <QVector> <QWidget>)
@@ -80,17 +90,13 @@ function(_tintwell_add_test_group group)
     set_target_properties(${group} PROPERTIES AUTOMOC ON)
     if(qt)
         target_link_libraries(${group} PRIVATE ${libs} tintwell_qt_test_main)
-        target_precompile_headers(${group} PRIVATE ${TINTWELL_QT_TEST_PCH})
+        target_precompile_headers(${group} REUSE_FROM tintwell_qt_test_main)
     else()
         target_link_libraries(${group} PRIVATE ${libs} tintwell_test_main)
-        target_precompile_headers(${group} PRIVATE ${TINTWELL_TEST_PCH})
+        target_precompile_headers(${group} REUSE_FROM tintwell_test_main)
     endif()
     target_include_directories(${group} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
     target_compile_definitions(${group} PRIVATE ${defines})
-    # Test code waits on instruments far longer than it computes; optimising
-    # it cost more build time than it ever saved.
-    if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
-        target_compile_options(${group} PRIVATE -O0)
-    endif()
+    target_compile_options(${group} PRIVATE ${TINTWELL_TEST_OPTIONS})
     add_dependencies(${group} ${names})
 endfunction()
