@@ -38,7 +38,17 @@ constexpr uint32_t StatusXB = 0x10000000;
 // A reply failed its check (wrong echo, impossible values) and was not used: a
 // communication error.
 constexpr uint32_t BadReply = 0x20000000;
+// The pattern generator did not confirm the patch this reading was taken of
+// (refused, did not answer in time, or was lost): what it saw is unknown.
+constexpr uint32_t PatternNotShown = 0x40000000;
 } // namespace ErrorBits
+
+// Readings no instrument makes: beyond this on any channel (cd/m²), or not
+// finite, a value came from a damaged reply and is never reported.
+namespace Readings {
+constexpr double limit = 1e6; // cd/m²
+bool plausible(double X, double Y, double Z);
+} // namespace Readings
 
 struct Measurement {
     double x = 0, y = 0;

@@ -84,6 +84,8 @@ void PatternSequence::launchPatch() {
     job.stableSeconds = m_stableSeconds;
     job.averages = m_averages;
     job.maxAverage = m_maxAverage;
+    job.patternProblem = m_shownProblem;
+    job.generatorLost = m_generatorLost;
     m_worker.startPatch(job);
 }
 
@@ -98,12 +100,24 @@ void PatternSequence::selectColor(int index, bool onlyWhenIdle) {
 
 void PatternSequence::showColor(const QColor &color) {
     m_color = color;
+    m_shownProblem.clear();
+    m_generatorLost = false;
     if (generatorConnected()) {
-        GenPattern *g = m_generator; // may announce its loss during the first command
+        // It may announce its loss during the first command, and its owner
+        // may let it go then.
+        const QPointer<GenPattern> g = m_generator.data();
+        g->takeCommandProblem(); // what came before is not this patch's
         g->setColor(color);
         if (m_generator)
             g->setPattern(patchPattern);
+        if (g)
+            m_shownProblem = g->takeCommandProblem();
+        m_generatorLost = !g || !m_generator || !g->isConnected();
+    } else {
+        m_generatorLost = true;
     }
+    if (m_generatorLost && m_shownProblem.isEmpty())
+        m_shownProblem = QStringLiteral("the pattern generator is gone");
     emit changedColor();
 }
 

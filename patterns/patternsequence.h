@@ -100,4 +100,7 @@ private:
     int m_maxAverage = 32;
     bool m_running = false;
     ProblemHandler m_handler;
+    // What the generator said about the colour shown last.
+    QString m_shownProblem;
+    bool m_generatorLost = false;
 };

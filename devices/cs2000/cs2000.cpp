@@ -107,7 +107,7 @@ Measurement CS2000::measure(int) {
     if (!why) {
         const QString reply = m_port->sendCommand(cs2000::readXYZ);
         if (cs2000::parseXYZ(reply, xyz))
-            return Measurement::fromXYZ(xyz[0], xyz[1], xyz[2], m_gamutSpec);
+            return reading(xyz[0], xyz[1], xyz[2], m_gamutSpec);
         why = reply.isEmpty() ? noAnswer : unusable;
     }
     failed.errorCode |= why | (m_port->isOpen() ? 0u : portLost);

@@ -48,7 +48,7 @@ Measurement PR650::measure(int) {
     else if (!pr650::parseXYZ(reply, xyz))
         m.errorCode |= 0x8;
     else
-        m = Measurement::fromXYZ(xyz[0], xyz[1], xyz[2], GamutSpec::standardSpec(2, 100.0));
+        m = reading(xyz[0], xyz[1], xyz[2], GamutSpec::standardSpec(2, 100.0));
     return m;
 }
 
