@@ -3,6 +3,7 @@
 // user sees when the instrument is missing or lost.
 #include "childprocess.h"
 #include "referencebench.h"
+#include "serialport.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +77,36 @@ TEST_F(CliReference, ExitCodesForArgumentsMissingAndLostInstruments) {
     EXPECT_EQ(cut.code, 3);
     EXPECT_TRUE(cut.lines.empty());
     EXPECT_NE(cut.err.find("could not be used"), std::string::npos) << cut.err;
+}
+
+TEST_F(CliReference, NoInstrumentIsBelievedBeyondAMillionCandelas) {
+    for (const char *light : {"light XYZ 1e300 1e300 1e300", "light XYZ 5e7 5e7 5e7"}) {
+        ASSERT_EQ(bench->execute(light).substr(0, 2), "ok");
+        for (const char *model : {"cs2000", "pr650", "bm7"}) {
+            SCOPED_TRACE(std::string(model) + ", " + light);
+            const CliRun r = cli("reference --port " + port(model) + " --model " + model);
+            EXPECT_EQ(r.code, 3) << r.err;
+            EXPECT_TRUE(r.lines.empty()) << r.lines.front();
+            EXPECT_NE(r.err.find("could not be used"), std::string::npos) << r.err;
+        }
+    }
+}
+
+TEST_F(CliReference, ABusyPortAndAMissingOneAreToldApart) {
+    serialPort held(port("cs2000"));
+    ASSERT_TRUE(held.open());
+    const struct {
+        std::string port;
+        const char *says;
+    } cases[] = {{port("cs2000"), "is in use by another program"},
+                 {port("cs2000") + "-gone", "no port at"}};
+    for (const auto &c : cases) {
+        for (const char *command : {"reference --model cs2000 --port ", "spectrum --port "}) {
+            const CliRun r = cli(std::string(command) + c.port);
+            EXPECT_EQ(r.code, 1) << command;
+            EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        }
+    }
 }
 
 TEST_F(CliReference, SpectrumAsJsonAndCsv) {
