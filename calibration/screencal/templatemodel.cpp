@@ -525,9 +525,12 @@ std::vector<PageModel> loadPages(const QByteArray &xml, int frameCount) {
             xml, [&wanted](int i) { return wanted.count(i) > 0; }, -1);
         if (!pass.run(rootIssues))
             return pages;
-        for (auto &p : pass.pages) {
-            if (p.first < frameCount)
-                pages[static_cast<std::size_t>(p.first)] = std::move(p.second);
+        for (int i : wanted) {
+            const auto it = pass.pages.find(i);
+            if (it != pass.pages.end())
+                pages[static_cast<std::size_t>(i)] = std::move(it->second);
+            else if (passes == 0) // no such frame, as far as the file goes
+                noteReaderError(pass.r, pages[static_cast<std::size_t>(i)].issues);
         }
         wanted = std::set<int>(pass.deferred.begin(), pass.deferred.end());
     }
