@@ -264,9 +264,9 @@ void CreateCal::on_pushSave_clicked() {
         return;
     }
     // A profile is for good: none from readings that cannot make one.
-    const QString why = profiles::patchSetProblem(m_runs->list(ProfileRuns::ReferenceRun),
-                                                  m_runs->list(ProfileRuns::TorvaRun),
-                                                  m_reference.measured());
+    const QString why =
+        profiles::patchSetProblem(m_runs->list(ProfileRuns::ReferenceRun),
+                                  m_runs->list(ProfileRuns::TorvaRun), m_reference.measured());
     if (!why.isEmpty()) {
         dialogs().critical(this, QLatin1String(savingTitle),
                            QStringLiteral("These measurements cannot make a profile: %1.\n"
