@@ -85,6 +85,11 @@ bool parseReference(const std::string &spec, sim::SimulatorOptions &o, std::stri
         *error = "serial number must be 1 to 16 printable characters without commas";
         return false;
     }
+    const std::string problem = sim::referenceSerialProblem(r.model, r.serial);
+    if (!problem.empty()) {
+        *error = problem;
+        return false;
+    }
     for (const sim::ReferenceConfig &other : o.references) {
         if (other.model == r.model) {
             *error = r.model + " given twice";

@@ -66,6 +66,8 @@ TEST(SimExecutable, RefusesBadOptionsAndAStateFileItCannotRead) {
     const std::vector<std::vector<std::string>> cases = {
         {"--colorimeter", "X-99"},
         {"--colorimeter", "T-4:SERIALTOOLONG"},
+        {"--reference", "CS-2000:10011234"}, // its serial numbers have seven digits
+        {"--reference", "CS-2000:ABC1234"},
         {"--dir"},
         {"--bogus"},
     };
