@@ -288,19 +288,32 @@ TEST_F(CS2000Transcript, SpectralBlocksArriveWholeAt9600BaudEvenWithAPauseInside
     EXPECT_EQ(writtenSince(), "MEAS,1\rMEDR,1,0,01\rMEDR,1,0,02\rMEDR,1,0,03\rMEDR,1,0,04\r");
 }
 
-TEST_F(CS2000Transcript, ACalculationErrorIsNeverAValue) {
+TEST_F(CS2000Transcript, ACalculationErrorOrAShortBlockIsNeverTakenAsValues) {
+    const struct {
+        std::string second, fourth; // blocks 2 and 4
+        const char *problem;
+        int nanAt; // the wavelength stored as NaN, or 0
+    } cases[] = {
+        {spectralReply(100, 75), spectralReply(101), "radiance at 1 wavelengths", 555},
+        {spectralReply(100), spectralReply(90), "fewer values than wavelengths for \"MEDR,1,0,04\"",
+         0},
+        {spectralReply(100), "ER20\r", "ER20", 0},
+    };
     const std::unique_ptr<CS2000> d = connect();
     ASSERT_TRUE(opened);
-    // Over USB the line is as fast as the instrument.
-    port->script(paced({{100, "OK00,002\r"}, {20, "OK00\r"}}, 115200));
-    port->script(paced({{5, spectralReply(100)}}, 115200));
-    port->script(paced({{5, spectralReply(100, 75)}}, 115200)); // 555 nm
-    port->script(paced({{5, spectralReply(100)}}, 115200));
-    port->script(paced({{5, spectralReply(101)}}, 115200));
-    const QList<double> s = d->spectrum();
-    EXPECT_EQ(d->spectrumErrorCode(), 0x8u);
-    EXPECT_TRUE(std::isnan(s[555]));
-    EXPECT_NE(d->lastProblem().indexOf("at 1 wavelengths"), -1) << d->lastProblem().toStdString();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.problem);
+        // Over USB the line is as fast as the instrument.
+        port->script(paced({{100, "OK00,002\r"}, {20, "OK00\r"}}, 115200));
+        port->script(paced({{5, spectralReply(100)}}, 115200));
+        port->script(paced({{5, c.second}}, 115200));
+        port->script(paced({{5, spectralReply(100)}}, 115200));
+        port->script(paced({{5, c.fourth}}, 115200));
+        const QList<double> s = d->spectrum();
+        EXPECT_EQ(d->spectrumErrorCode(), 0x8u);
+        EXPECT_NE(d->lastProblem().indexOf(c.problem), -1) << d->lastProblem().toStdString();
+        EXPECT_EQ(std::isnan(s[555]), c.nanAt == 555);
+    }
 }
 
 // The PR-650 after its remote-mode pulse: "S01,,,,,,,1" twice, "D110", then
