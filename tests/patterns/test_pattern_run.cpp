@@ -198,8 +198,8 @@ TEST_F(PatternRun, ThePatternManagerPicksTheGeneratorFromAScanAndRunsThroughIt) 
     QSignalSpy aborted(&manager, &QPatternManger::Aborted);
     manager.findChild<QDoubleSpinBox *>("doubleStableTime")->setValue(0.0);
     manager.start(&slow, QPatternManger::ReferenceRun);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return patch->format().startsWith("Measuring... 2"); },
-                                10000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return patch->format().startsWith("Measuring... 2"); }, 10000));
     EXPECT_EQ(patch->maximum(), 240000);
     ASSERT_TRUE(manager.abort());
     ASSERT_TRUE(QTest::qWaitFor([&] { return aborted.count() == 1; }, 10000));

@@ -74,7 +74,7 @@ QcReport sampleReport() {
         for (int col = 0; col < 3; ++col)
             r.colorMatrix(row, col) = m[row][col];
     r.referenceModel = "CS-2000";
-    r.referenceSerial = "1001234";
+    r.referenceSerial = "10011234";
     r.referenceProfileId = "0";
     r.referenceProfileName = "Factory Cal File";
     r.model = "TV-40";
