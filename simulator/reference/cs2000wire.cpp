@@ -2,6 +2,7 @@
 
 #include "measurement.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -27,7 +28,8 @@ std::string exponential(double v) {
         return "-9.9999e9";
     if (std::fabs(v) < 0.00005e-9)
         return "0.0000e-9";
-    int exponent = static_cast<int>(std::floor(std::log10(std::fabs(v))));
+    // One exponent digit: below 1e-9 the mantissa gives way instead ("0.0520e-9").
+    int exponent = std::max(-9, static_cast<int>(std::floor(std::log10(std::fabs(v)))));
     double mantissa = v / std::pow(10.0, exponent);
     if (std::fabs(std::round(mantissa * 1e4) / 1e4) >= 10.0) {
         mantissa /= 10.0;
@@ -49,20 +51,24 @@ std::string hexFloat(double v) {
     return buf;
 }
 
-std::string fixed4(double v) {
+namespace {
+// v in a printf format, or the instrument's text for a value it could not
+// calculate.
+std::string printed(double v, const char *format, const char *calculationError) {
     if (!std::isfinite(v))
-        return "-9.999";
+        return calculationError;
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%.4f", v);
+    std::snprintf(buf, sizeof buf, format, v);
     return buf;
+}
+} // namespace
+
+std::string fixed4(double v) {
+    return printed(v, "%.4f", "-9.999");
 }
 
 std::string signedFixed4(double v) {
-    if (!std::isfinite(v))
-        return "-9.9999";
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%+.4f", v);
-    return buf;
+    return printed(v, "%+.4f", "-9.9999");
 }
 
 std::string sixCharacters(double v) {
@@ -91,11 +97,7 @@ std::string sixCharacters(double v) {
 }
 
 std::string wholeNumber(double v) {
-    if (!std::isfinite(v))
-        return "-9999";
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.0f", v);
-    return buf;
+    return printed(v, "%.0f", "-9999");
 }
 
 std::vector<std::string> spectralBlock(const Spectrum &s, int block, bool hex) {

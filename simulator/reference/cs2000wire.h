@@ -18,8 +18,8 @@ std::string ok(const std::vector<std::string> &fields, const std::string &delimi
 // parameter out of range; "ER20" no data; "ER71" no sync signal.
 std::string error(int code, const std::string &delimiter);
 
-// "9.5050e+1"; "0.0000e-9" below 0.00005e-9; the calculation-error value
-// "-9.9999e9" for a value that is not finite.
+// "9.5050e+1"; below 1e-9 "0.0520e-9", and "0.0000e-9" below 0.00005e-9;
+// the calculation-error value "-9.9999e9" for a value that is not finite.
 std::string exponential(double v);
 // Big-endian IEEE single precision, "42BE1810"; "D1BA43B6" when not finite.
 std::string hexFloat(double v);

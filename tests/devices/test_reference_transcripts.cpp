@@ -140,6 +140,13 @@ TEST_F(CS2000Transcript, SyncIsWrittenOnlyWhenTheInstrumentHoldsAnother) {
     }
 }
 
+TEST_F(CS2000Transcript, AMeasurementLeftRunningIsCancelledOnConnecting) {
+    Script connection = cs2000Connection();
+    connection.insert(connection.begin(), {{"RMTS,1", "ER00\r"}, {"MEAS,0", "OK00\r"}});
+    const std::unique_ptr<CS2000> d = connect(connection);
+    EXPECT_TRUE(opened);
+}
+
 TEST_F(CS2000Transcript, ARefusedSyncSettingStopsTheConnection) {
     Script connection = {{"RMTS,1", "OK00\r"},
                          {"SCMR", "OK00,1,05000\r"},

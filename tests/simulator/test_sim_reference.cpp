@@ -6,6 +6,7 @@
 // cancel, hexadecimal data) with its channel and sync kept in its state file.
 #include "cmf.h"
 #include "cs2000sim.h"
+#include "cs2000wire.h"
 #include "ptyclient.h"
 #include "simulator.h"
 #include "spectrum.h"
@@ -81,6 +82,30 @@ TEST(SceneSpectrum, CsvIsResampledAndChecked) {
                          "400,1\n500,x\n", "400,1\n500,nan\n", ""};
     for (const char *text : bad)
         EXPECT_FALSE(sim::parseSpectrumCsv(text, s, &why)) << text;
+}
+
+// The simulated CS-2000's number formats against the document's forms and
+// its one worked value: the calculation error in hexadecimal.
+TEST(CS2000Numbers, InTheDocumentsForms) {
+    using namespace sim::cs2000wire;
+    const double none = std::nan("");
+    const struct {
+        std::string got, want;
+    } cases[] = {
+        {exponential(95.05), "9.5050e+1"},    {exponential(0.00123456), "1.2346e-3"},
+        {exponential(9.99996), "1.0000e+1"},  {exponential(5.2e-11), "0.0520e-9"},
+        {exponential(0), "0.0000e-9"},        {exponential(none), "-9.9999e9"},
+        {hexFloat(-9.999999e10), "D1BA43B6"}, {hexFloat(1.0), "3F800000"},
+        {hexFloat(none), "D1BA43B6"},         {sixCharacters(100), "100.00"},
+        {sixCharacters(1.23456), "1.2346"},   {sixCharacters(12345.6), "12346"},
+        {sixCharacters(123456), "123456"},    {sixCharacters(1234567), "1.23e+6"},
+        {sixCharacters(0.00001), "0.0000"},   {sixCharacters(none), "-9.9e9"},
+        {fixed4(0.31271), "0.3127"},          {fixed4(none), "-9.999"},
+        {signedFixed4(0.0032), "+0.0032"},    {signedFixed4(-0.0032), "-0.0032"},
+        {wholeNumber(6503.6), "6504"},        {wholeNumber(none), "-9999"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.got, c.want);
 }
 
 class ReferenceSims : public ::testing::Test {
