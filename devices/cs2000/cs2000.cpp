@@ -23,7 +23,7 @@ QString quoted(const QString &command) {
 // "RMTS,1". While measuring the instrument refuses every command but the
 // cancel with "ER00": a measurement another program left running (up to
 // four minutes) is cancelled, and remote mode asked for again.
-bool remoteOn(QChromaSerialPort &port) {
+bool enterRemoteMode(QChromaSerialPort &port) {
     QChromaSerialPort::Line reply = port.sendLine(cs2000::remoteOn);
     if (reply.complete() && cs2000::errorCode(reply.text) == 0) {
         port.sendLine(cs2000::cancelMeasurement);
@@ -91,7 +91,7 @@ bool CS2000::applySync() {
 
 void CS2000::updateInfo() {
     using namespace cs2000;
-    if (!::remoteOn(*m_port) || !applySync())
+    if (!enterRemoteMode(*m_port) || !applySync())
         return;
     // Each value is taken before its status is looked at.
     const struct {
@@ -298,7 +298,7 @@ bool CS2000Factory::probe(const QString &port, ConnectionInfo *info) {
     QChromaSerialPort line;
     if (!line.openPort(port) || !line.configure(cs2000::baud, 8, parity, 10000) || !line.isOpen())
         return false;
-    if (!remoteOn(line))
+    if (!enterRemoteMode(line))
         return false;
     const QChromaSerialPort::Line id = line.sendLine(cs2000::identify);
     cs2000::Identity identity;

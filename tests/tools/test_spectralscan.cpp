@@ -180,6 +180,8 @@ TEST_F(SpectralWindow, CountsDownTheAnnouncedTimeAndCancels) {
     EXPECT_TRUE(bar->format().endsWith(" s to go")) << bar->format().toStdString();
     auto *cancel = child<QPushButton>(window.get(), "pushCancel");
     ASSERT_TRUE(cancel->isVisible());
+    window->resize(900, 600);
+    saveShot(window->grab().toImage(), "spectral-scan-measuring");
     QTest::mouseClick(cancel, Qt::LeftButton);
     ASSERT_TRUE(done.wait(5000));
     EXPECT_FALSE(done.first().first().toBool());

@@ -4,6 +4,7 @@
 #include "chromagamutspec.h"
 #include "settings.h"
 #include "settingsfixture.h"
+#include "shotsaver.h"
 #include "theme.h"
 
 #include <QApplication>
@@ -92,6 +93,7 @@ TEST_F(SettingsDialog, CS2000SyncModeAndFrequency) {
         if (c.hz.isValid())
             s.setValue("cs2000SyncHz", c.hz);
         Settings dialog;
+        saveShot(dialog.grab().toImage(), "settings-dialog");
         auto *combo = child<QComboBox>(dialog, "comboCS2000Sync");
         EXPECT_EQ(combo->currentIndex(), c.index);
         EXPECT_EQ(child<QDoubleSpinBox>(dialog, "doubleCS2000SyncHz")->isEnabled(), c.hzEnabled);
