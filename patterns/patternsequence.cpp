@@ -62,11 +62,15 @@ bool PatternSequence::start(GenMeasure *device, int tag) {
     }
     emit progress(0, false);
     m_tag = tag;
-    if (m_device)
-        disconnect(m_device, &GenMeasure::measuringTime, this, &PatternSequence::measuring);
+    disconnect(m_announced);
     m_device = device;
-    if (device) // announced on the worker thread, shown on this one
-        connect(device, &GenMeasure::measuringTime, this, &PatternSequence::measuring);
+    // Announced on the worker thread, shown on this one; another window's
+    // measurement with the same instrument is not this run's.
+    if (device)
+        m_announced = connect(device, &GenMeasure::measuringTime, this, [this](int ms) {
+            if (m_running)
+                emit measuring(ms);
+        });
     selectColor(0, false);
     m_answer = patchcheck::NoAnswer;
     m_running = true;

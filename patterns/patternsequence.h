@@ -93,6 +93,7 @@ private:
     StablizeTimer m_worker;
     QPointer<GenPattern> m_generator;
     QPointer<GenMeasure> m_device;
+    QMetaObject::Connection m_announced; // the device's measuring time, relayed
     QList<QColor> m_colors;
     QColor m_color = Qt::white;
     int m_index = 0;
