@@ -29,6 +29,9 @@ constexpr uint32_t ProfileCheckFailed = 0x20000;
 constexpr uint32_t StoredValueTooLarge = 0x40000;
 constexpr uint32_t FlickerBadPacket = 0x80000;
 constexpr uint32_t FlickerBadResponseData = 0x100000;
+// A reference instrument measured but says the light was too low for its
+// full accuracy (the PR-650's quality code 18): the values are its own.
+constexpr uint32_t LowLight = 0x400000;
 constexpr uint32_t FlickerBufferNotFilled = 0x800000;
 constexpr uint32_t FlickerRangeChanged = 0x1000000;
 constexpr uint32_t NotAvailableOnModel = 0x2000000;

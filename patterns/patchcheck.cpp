@@ -31,6 +31,8 @@ const BitGroup describedGroups[] = {
     {0x80000, "The Flicker string from the Torva device was bad.\n"},
     {0x7, "The device has been unplugged\n"},
     {ErrorBits::PatternNotShown, "The pattern generator did not confirm the colour.\n"},
+    {ErrorBits::LowLight, "The reference instrument measured in low light; its reading is less "
+                          "accurate.\n"},
 };
 
 } // namespace
@@ -113,6 +115,8 @@ bool findProblem(const Measurement &m, Problem *problem) {
         p.text = QStringLiteral("There was an error durning measurement\n %1").arg(description);
         if (description.contains(QLatin1String("unplugged")))
             p.choices = {Abort};
+        else if (m.errorCode == ErrorBits::LowLight)
+            p.choices = {Abort, Retry, Ignore}; // a reading all the same: it may be kept
         else
             p.choices = {Abort, Retry};
     }

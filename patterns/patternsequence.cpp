@@ -20,6 +20,8 @@ PatternSequence::PatternSequence(QObject *parent) : QObject(parent) {
 
 PatternSequence::~PatternSequence() {
     m_worker.requestAbort();
+    if (m_device)
+        m_device->cancelMeasurement();
     // A worker blocked on a problem question is released when its pending
     // question is thrown away.
     disconnect(&m_worker, nullptr, this, nullptr);
@@ -60,7 +62,15 @@ bool PatternSequence::start(GenMeasure *device, int tag) {
     }
     emit progress(0, false);
     m_tag = tag;
+    disconnect(m_announced);
     m_device = device;
+    // Announced on the worker thread, shown on this one; another window's
+    // measurement with the same instrument is not this run's.
+    if (device)
+        m_announced = connect(device, &GenMeasure::measuringTime, this, [this](int ms) {
+            if (m_running)
+                emit measuring(ms);
+        });
     selectColor(0, false);
     m_answer = patchcheck::NoAnswer;
     m_running = true;
@@ -75,6 +85,8 @@ bool PatternSequence::abort() {
         return false;
     m_answer = patchcheck::Abort;
     m_worker.requestAbort();
+    if (m_device)
+        m_device->cancelMeasurement(); // a measurement of minutes ends now
     return true;
 }
 

@@ -68,9 +68,10 @@ void usage(FILE *out) {
                  "  --state FILE     keep the colorimeter's profiles and stored black level\n"
                  "                   in FILE across runs (created on the first change; a file\n"
                  "                   that cannot be read is refused, never replaced); the\n"
-                 "                   CS-2000 keeps its selected channel in FILE.cs2000\n"
+                 "                   CS-2000 keeps its channel and sync in FILE.cs2000\n"
                  "  --reference MODEL[:SERIAL]  add a reference instrument (repeatable):\n"
                  "                   CS-2000, PR-650 or BM-7, on DIR/cs2000, pr650, bm7\n"
+                 "                   (a CS-2000 serial number has 7 digits)\n"
                  "  --bm7-footlamberts  the BM-7 reports in foot-lamberts\n"
                  "  --pattern-generator SERIAL  a network pattern generator on loopback\n"
                  "                   (port TINTWELL_PATTERN_PORT, default 8888), driving\n"
@@ -97,6 +98,11 @@ bool parseReference(const std::string &spec, sim::SimulatorOptions &o, std::stri
                                        [](char c) { return c > ' ' && c < 127 && c != ','; });
     if ((colon != std::string::npos && r.serial.empty()) || r.serial.size() > 16 || !printable) {
         *error = "serial number must be 1 to 16 printable characters without commas";
+        return false;
+    }
+    const std::string problem = sim::referenceSerialProblem(r.model, r.serial);
+    if (!problem.empty()) {
+        *error = problem;
         return false;
     }
     for (const sim::ReferenceConfig &other : o.references) {

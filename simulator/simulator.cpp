@@ -1,6 +1,7 @@
 #include "simulator.h"
 
 #include "calibrationcontrols.h"
+#include "cs2000sim.h"
 #include "filecheck.h"
 #include "flickercontrols.h"
 #include "patterngencontrols.h"
@@ -291,6 +292,23 @@ void Simulator::addControls() {
             r->setNoise(s);
         return ControlResult::success("noise " + fmt(s));
     });
+
+    t.add("measure-error", "ERnn|off",
+          "the CS-2000 ends its measurements with error ERnn (ER10 over range, ER71 no sync, "
+          "ER83 angle...)",
+          [this](const Args &a) {
+              auto *cs = dynamic_cast<CS2000Sim *>(reference("cs2000"));
+              if (!cs)
+                  return ControlResult::failure("no CS-2000 on this bench");
+              int code = 0;
+              const std::string digits =
+                  a.size() == 1 && a[0].rfind("ER", 0) == 0 ? a[0].substr(2) : std::string();
+              if (a.size() != 1 ||
+                  (a[0] != "off" && (digits.size() != 2 || !parseInt(digits, code) || code < 1)))
+                  return ControlResult::failure("usage: measure-error ERnn|off (ER01 to ER99)");
+              cs->setMeasureError(code);
+              return ControlResult::success(code ? "measure-error " + a[0] : "measure-error off");
+          });
 
     addCalibrationControls(t, *colorimeter_);
     addFlickerControls(t, scene_, *colorimeter_);

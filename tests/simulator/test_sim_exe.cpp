@@ -72,6 +72,8 @@ TEST(SimExecutable, RefusesBadOptionsAndAStateFileItCannotRead) {
     } cases[] = {
         {{"--colorimeter", "X-99"}, "X-99"},
         {{"--colorimeter", "T-4:SERIALTOOLONG"}, "serial number"},
+        {{"--reference", "CS-2000:10011234"}, "CS-2000"}, // its serial numbers have seven digits
+        {{"--reference", "CS-2000:ABC1234"}, "CS-2000"},
         {{"--dir"}, "--dir"},
         {{"--bogus"}, "--bogus"},
         {{"--pattern-generator", "PG1", "--address", "127.0.0.300"}, "--address"},
