@@ -10,6 +10,7 @@
 #include "commands.h"
 #include "genmeasure.h"
 #include "genpattern.h"
+#include "outputpath.h"
 #include "patchrun.h"
 #include "reports.h"
 #include "saveheaders.h"
@@ -53,9 +54,14 @@ void printHelp() {
         "  --stable SECONDS stabilising time before each measurement (default 1)\n"
         "  --avg N          readings averaged per patch, 0 to 126 (default 8)\n\n"
         "Targets follow the current calibration standard, gamma and video range of the\n"
-        "settings. Exit codes: 0 done (or stopped), 1 no generator or instrument answered,\n"
+        "settings. Every output is checked before the run: one that cannot be written, or\n"
+        "that is the colour file itself, is refused.\n"
+        "Exit codes: 0 done (or stopped), 1 no generator or instrument answered,\n"
         "2 bad arguments, colour file or results file, 3 the run was aborted (generator or\n"
-        "instrument lost), 4 a results row or the report could not be written.\n");
+        "instrument lost), 4 a results row or the report could not be written, 5 the\n"
+        "readings may not be of the colours asked for (the generator did not confirm a\n"
+        "patch, whose row then carries the error, or two patches that cannot look alike\n"
+        "read alike). The last line on stderr says why.\n");
 }
 
 QList<bool> parseGroups(const std::string &list) {
@@ -150,6 +156,9 @@ std::unique_ptr<QApplication> reportApplication() {
 
 int run(const Options &o) {
     const QList<ColorPatch> patches = readColorFile(o.colors);
+    checkOutputPath(o.out, "--out", {o.colors, o.run.device});
+    if (!o.pdf.empty())
+        checkOutputPath(o.pdf, "--pdf", {o.colors, o.out, o.run.device});
     std::unique_ptr<QApplication> widgets;
     if (!o.pdf.empty())
         widgets = reportApplication();
@@ -164,17 +173,20 @@ int run(const Options &o) {
     QList<ColorPatch> measuredPatches;
     QList<Measurement> measured;
     bool writeFailed = false;
-    const int code = runPatches(
+    const RunOutcome outcome = runPatches(
         "batch", o.run, patches,
-        [&](int index, const Measurement &m, const QString &problem) {
+        [&](int index, const Measurement &m, const QString &problem, bool read) {
             if (!problem.isEmpty())
                 std::fprintf(stderr, "tintwell-cli batch: %s: %s\n",
                              patches.value(index).name.toUtf8().constData(),
                              problem.trimmed().toUtf8().constData());
-            if (m.errorCode & 0x7)
-                return; // the instrument was lost on this patch: no reading to keep
-            measuredPatches << patches.value(index);
-            measured << m;
+            if (!read)
+                return; // the run was lost on this patch: no reading to keep
+            // Its row carries the error; the report shows only what was shown.
+            if (!(m.errorCode & ErrorBits::PatternNotShown)) {
+                measuredPatches << patches.value(index);
+                measured << m;
+            }
             if (!results.append(patches.value(index).name, m) && !writeFailed) {
                 writeFailed = true;
                 std::fprintf(stderr, "tintwell-cli batch: cannot write to %s\n", o.out.c_str());
@@ -191,8 +203,14 @@ int run(const Options &o) {
     int reportCode = 0;
     if (!o.pdf.empty() && !measured.isEmpty())
         reportCode = writeReport(o, setup, measuredPatches, measured);
-    if (code)
-        return code;
+    // The reason comes last, where a reader of the log looks first.
+    if (!outcome.reason.empty())
+        std::fprintf(stderr, "tintwell-cli batch: %s\n", outcome.reason.c_str());
+    else if (writeFailed)
+        std::fprintf(stderr, "tintwell-cli batch: rows could not be written to %s\n",
+                     o.out.c_str());
+    if (outcome.code)
+        return outcome.code;
     return writeFailed ? 4 : reportCode;
 }
 

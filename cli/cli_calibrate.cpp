@@ -10,7 +10,9 @@
 #include "genpattern.h"
 #include "interruptguard.h"
 #include "measurementjson.h"
+#include "outputpath.h"
 #include "patternsequence.h"
+#include "profilecheck.h"
 #include "profilerules.h"
 #include "profileruns.h"
 #include "profilestore.h"
@@ -39,12 +41,13 @@ struct Options {
     double stable = 1.0;
     int averages = 8;
     bool havePassword = false;
+    bool overwrite = false; // a named profile in --slot may be replaced
 };
 
 void printHelp() {
     std::printf(
         "usage: tintwell-cli calibrate --reference PORT --colorimeter PORT --generator H\n"
-        "                              --name NAME [--slot N] [--report QC.csv]\n"
+        "                              --name NAME [--slot N [--overwrite]] [--report QC.csv]\n"
         "                              [--stable SECONDS] [--avg N] [--password P]\n\n"
         "Makes a colour profile for the colorimeter: the network pattern generator at H\n"
         "shows White, Red, Green and Blue; the reference instrument measures them, then the\n"
@@ -54,13 +57,20 @@ void printHelp() {
         "measurements each), maxXyError, maxYErrorPercent and verdict (\"PASS\" when every\n"
         "x and y is within 0.001 and every Y within 2 %% of the reference).\n\n"
         "Storing a profile changes the instrument's memory for good: the profile password\n"
-        "is taken from --password or read as one line from standard input.\n\n"
-        "  --report QC.csv   write the QC report (replaced only when complete)\n"
+        "is taken from --password or read as one line from standard input. Nothing is\n"
+        "stored from readings that cannot make a profile (a patch with a problem, a\n"
+        "display that did not change, primaries that are not a display's, instruments\n"
+        "that disagree, a degenerate correction): the command says why.\n\n"
+        "  --overwrite       replace the profile already in slot N (without it a slot\n"
+        "                    holding a named profile is refused before anything is measured)\n"
+        "  --report QC.csv   write the QC report (replaced only when complete; checked\n"
+        "                    before any instrument is touched)\n"
         "  --stable SECONDS  stabilising time before each measurement (default 1)\n"
         "  --avg N           readings averaged per patch, 0 to 126 (default 8)\n\n"
-        "Exit codes: 0 PASS, 1 no generator or instrument answered, 2 bad arguments or\n"
-        "wrong password, 3 instrument lost, run aborted or profile not stored,\n"
-        "4 verification did not pass.\n");
+        "Exit codes: 0 PASS, 1 no generator or instrument answered, 2 bad arguments, wrong\n"
+        "password, an unwritable report or a named slot without --overwrite, 3 instrument\n"
+        "lost, run aborted or profile not stored (after a failed store the slot is read\n"
+        "back and what it holds is said), 4 verification did not pass.\n");
 }
 
 Options parseOptions(const CliArgs &args) {
@@ -81,6 +91,8 @@ Options parseOptions(const CliArgs &args) {
         } else if (arg == "--password") {
             o.password = c.takeValue(arg);
             o.havePassword = true;
+        } else if (arg == "--overwrite") {
+            o.overwrite = true;
         } else if (arg == "--slot") {
             // Slot 0 is the factory calibration: never overwritten from here.
             o.slot = static_cast<int>(parseInteger(c.takeValue(arg), arg, 1, profiles::lastSlot));
@@ -91,6 +103,8 @@ Options parseOptions(const CliArgs &args) {
     }
     if (o.reference.empty() || o.colorimeter.empty() || o.generator.empty())
         throw CliError("--reference PORT, --colorimeter PORT and --generator H are required");
+    if (o.overwrite && o.slot < 0)
+        throw CliError("--overwrite needs --slot N");
     const QString name = QString::fromStdString(o.name).simplified();
     if (profiles::isBlankName(name))
         throw CliError("--name must not be blank");
@@ -113,6 +127,11 @@ std::string measurementList(const QVector<Measurement> &list) {
 
 std::string number(double v) {
     return std::isfinite(v) ? QString::number(v, 'g', 6).toStdString() : "null";
+}
+
+// The name of the profile in a slot of the colorimeter's list.
+QString slotName(const QStringList &list, int slot) {
+    return profiles::entryName(profiles::entryForSlot(list, slot));
 }
 
 class Chain {
@@ -193,21 +212,67 @@ private:
             end(3);
             return;
         }
+        const QString why = profiles::patchSetProblem(m_runs.list(ProfileRuns::ReferenceRun),
+                                                      m_runs.list(ProfileRuns::TorvaRun), true);
+        if (!why.isEmpty()) {
+            std::fprintf(stderr,
+                         "tintwell-cli calibrate: no profile was stored, the colorimeter is as "
+                         "it was: %s\n",
+                         why.toUtf8().constData());
+            end(3);
+            return;
+        }
+        const QString before = slotName(m_colorimeter->calFileList(), slot);
         const int result =
             profiles::storeProfile(m_colorimeter, slot, QString::fromStdString(m_o.name),
                                    m_runs.tristimulus(ProfileRuns::ReferenceRun),
                                    m_runs.tristimulus(ProfileRuns::TorvaRun), {}, false);
         if (result != 0) {
             std::fprintf(stderr,
-                         "tintwell-cli calibrate: the profile was not stored (code 0x%x); the "
-                         "colorimeter stays on profile %d\n",
-                         static_cast<unsigned>(result), m_colorimeter->calFileIndex());
+                         "tintwell-cli calibrate: storing into slot %d failed (code 0x%x); "
+                         "%s\n",
+                         slot, static_cast<unsigned>(result),
+                         slotAfterFailure(slot, before).c_str());
             end(3);
             return;
         }
         std::fprintf(stderr, "tintwell-cli calibrate: stored as %d: %s\n", slot, m_o.name.c_str());
         if (!startRun(ProfileRuns::VerifyRun))
             end(3);
+    }
+
+    // What the slot holds after a store failed part-way: the write may have
+    // reached the instrument even though its confirmation did not come back.
+    // Only a fresh connection reads the list as it is now.
+    std::string slotAfterFailure(int slot, const QString &before) {
+        const QString name = QString::fromStdString(m_o.name);
+        const QString port = m_colorimeter->portName();
+        m_colorimeter->close();
+        const std::unique_ptr<GenMeasure> fresh = identifyInstrument(port);
+        const auto quoted = [](const QString &n) {
+            return profiles::isBlankName(n) ? QStringLiteral("blank") : "'" + n + "'";
+        };
+        if (!fresh || fresh->deviceType() != TorvaDevice)
+            return QStringLiteral("the colorimeter cannot be read now, so slot %1 may hold the "
+                                  "new profile '%2' or still %3: read it with 'tintwell-cli "
+                                  "profiles --port %4' before using it")
+                .arg(slot)
+                .arg(name, quoted(before), port)
+                .toStdString();
+        const QString after = slotName(fresh->calFileList(), slot);
+        QString what;
+        if (after == name && before != name)
+            what = QStringLiteral("slot %1 holds the new profile '%2' all the same (it replaced "
+                                  "%3): verify it before using it")
+                       .arg(slot)
+                       .arg(name, quoted(before));
+        else if (after == before)
+            what = QStringLiteral("slot %1 still holds %2").arg(slot).arg(quoted(before));
+        else
+            what = QStringLiteral("slot %1 now holds %2").arg(slot).arg(quoted(after));
+        return (what +
+                QStringLiteral("; the colorimeter is on profile %1").arg(fresh->calFileIndex()))
+            .toStdString();
     }
 
     void finish() {
@@ -263,6 +328,8 @@ private:
 
 int run(const Options &given) {
     Options o = given;
+    if (!o.report.empty())
+        checkOutputPath(o.report, "--report", {o.reference, o.colorimeter});
     if (!o.havePassword) {
         if (::isatty(STDIN_FILENO))
             std::fprintf(stderr, "Profile password: ");
@@ -287,6 +354,12 @@ int run(const Options &given) {
     if (!colorimeter || colorimeter->deviceType() != TorvaDevice) {
         reportNoAnswer("calibrate", "colorimeter", o.colorimeter);
         return 1;
+    }
+    if (o.slot > 0) {
+        const QString held = slotName(colorimeter->calFileList(), o.slot);
+        if (!o.overwrite && !profiles::isBlankName(held))
+            throw CliError("slot " + std::to_string(o.slot) + " holds '" + held.toStdString() +
+                           "': give --overwrite to replace it");
     }
     std::fprintf(stderr, "tintwell-cli calibrate: reference %s %s, colorimeter %s %s\n",
                  reference->model().toUtf8().constData(),

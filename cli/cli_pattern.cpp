@@ -16,6 +16,9 @@
 
 namespace {
 
+// A command the generator refused or did not answer in time.
+constexpr int exitNotConfirmed = 5;
+
 struct Options {
     std::string host;
     std::string action;
@@ -49,9 +52,11 @@ void printHelp() {
         "  --host H          the generator's address (required but for discover)\n"
         "  --port N          command and discovery port (default TINTWELL_PATTERN_PORT\n"
         "                    or 8888)\n\n"
-        "Prints one JSON object: the generator's identity, or each command sent and the\n"
-        "reply it got. Exit codes: 0 done, 1 no generator answered, 2 bad arguments,\n"
-        "3 the generator was lost.\n");
+        "Prints one JSON object: the generator's identity, or each command sent with the\n"
+        "reply that answered it and its status: ok, refused (\"ERR\"), no reply (none within\n"
+        "1 s), late (its reply came while a later command waited) or lost.\n"
+        "Exit codes: 0 done, 1 no generator answered, 2 bad arguments, 3 the generator was\n"
+        "lost, 5 a command was refused or not answered in time.\n");
 }
 
 Options parseOptions(const CliArgs &args) {
@@ -83,12 +88,11 @@ Options parseOptions(const CliArgs &args) {
         throw CliError("give an action: discover, info, color, pattern, box or image");
     if (o.host.empty() && o.action != "discover")
         throw CliError("--host H is required");
+    const int largest = o.action == "color" ? 255 : 65535;
     for (double v : o.numbers) {
-        if (v != static_cast<int>(v) || v < 0 || v > 65535)
-            throw CliError(o.action + " takes whole numbers from 0 to 65535");
+        if (v != static_cast<int>(v) || v < 0 || v > largest)
+            throw CliError(o.action + " takes whole numbers from 0 to " + std::to_string(largest));
     }
-    if (o.action == "color" && (o.numbers[0] > 255 || o.numbers[1] > 255 || o.numbers[2] > 255))
-        throw CliError("color values are 0 to 255");
     return o;
 }
 
@@ -122,6 +126,53 @@ int discover() {
     return 0;
 }
 
+const char *statusText(TorvaPattern::Outcome outcome) {
+    switch (outcome) {
+    case TorvaPattern::Outcome::Confirmed:
+        return "ok";
+    case TorvaPattern::Outcome::Refused:
+        return "refused";
+    case TorvaPattern::Outcome::NoReply:
+        return "no reply";
+    case TorvaPattern::Outcome::Lost:
+        break;
+    }
+    return "lost";
+}
+
+// Each command with the reply that answered it: a reply that came after its
+// command gave up waiting is shown with that command, as late.
+std::string exchanges(TorvaPattern &g, const QList<QByteArray> &commands) {
+    struct Sent {
+        QByteArray command;
+        std::string status;
+        QString reply;
+        bool replied;
+    };
+    std::vector<Sent> sent;
+    for (const QByteArray &c : commands) {
+        const TorvaPattern::Exchange x = g.exchange(c);
+        const bool replied = x.outcome == TorvaPattern::Outcome::Confirmed ||
+                             x.outcome == TorvaPattern::Outcome::Refused;
+        sent.push_back({c, statusText(x.outcome), x.reply, replied});
+        for (const TorvaPattern::LateReply &late : g.takeLateReplies()) {
+            for (Sent &s : sent) {
+                if (!s.replied && s.command == late.command) {
+                    s = {s.command, "late", late.reply, true};
+                    break;
+                }
+            }
+        }
+    }
+    std::string out;
+    for (const Sent &s : sent)
+        out += (out.empty() ? "" : ",") + std::string("{\"command\":") +
+               jsonString(shortened(s.command)) + ",\"reply\":" +
+               (s.replied ? jsonString(s.reply.toLatin1().toStdString()) : std::string("null")) +
+               ",\"status\":" + jsonString(s.status) + "}";
+    return out;
+}
+
 int run(const Options &o) {
     const CliDeviceContext context;
     registerNetworkPatternFactory();
@@ -151,19 +202,20 @@ int run(const Options &o) {
                 throw CliError("cannot read an image from '" + o.file + "'");
             commands = {patternwire::sendImageCommand(image)};
         }
-        out += ",\"replies\":[";
-        for (int i = 0; i < commands.size(); ++i) {
-            const QString reply = g.command(commands.at(i));
-            out += (i ? "," : "") + std::string("{\"command\":") +
-                   jsonString(shortened(commands.at(i))) +
-                   ",\"reply\":" + jsonString(reply.toLatin1().toStdString()) + "}";
-        }
-        out += "]";
+        out += ",\"replies\":[" + exchanges(g, commands) + "]";
     }
     std::printf("%s}\n", out.c_str());
+    std::fflush(stdout);
+    const QString problem = g.takeCommandProblem();
     if (!g.isConnected()) {
-        std::fprintf(stderr, "tintwell-cli pattern: the generator closed the connection\n");
+        std::fprintf(stderr, "tintwell-cli pattern: %s\n",
+                     problem.isEmpty() ? "the generator closed the connection"
+                                       : problem.toUtf8().constData());
         return 3;
+    }
+    if (!problem.isEmpty()) {
+        std::fprintf(stderr, "tintwell-cli pattern: %s\n", problem.toUtf8().constData());
+        return exitNotConfirmed;
     }
     return 0;
 }

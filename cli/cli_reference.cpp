@@ -6,10 +6,12 @@
 #include "devicetypes.h"
 #include "interruptguard.h"
 #include "measurementjson.h"
+#include "referencewatch.h"
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -33,9 +35,13 @@ void printHelp() {
     std::printf("usage: tintwell-cli reference --port PATH --model cs2000|pr650|bm7 [--count N]\n\n"
                 "Connects to the reference instrument at PATH and takes N single measurements\n"
                 "(default 1), each as long as the instrument needs, printing one JSON object per\n"
-                "reading with the fields of `measure` (\"t\": ms since the first reading).\n\n"
+                "reading with the fields of `measure` (\"t\": ms since the first reading).\n"
+                "A measurement the instrument refuses is reported in its terms (a CS-2000\n"
+                "over its range says so); Ctrl-C cancels the measurement under way. On a\n"
+                "terminal the CS-2000's announced measuring time counts down on stderr.\n\n"
                 "Exit codes: 0 done, 1 no instrument answered, 2 bad arguments,\n"
-                "3 the instrument was lost or its reply could not be used.\n");
+                "3 the instrument was lost, refused the measurement or its reply could\n"
+                "not be used.\n");
 }
 
 Options parseOptions(const CliArgs &args) {
@@ -70,14 +76,20 @@ int run(const Options &o) {
     using Clock = std::chrono::steady_clock;
     CliDeviceContext qt;
     std::unique_ptr<GenMeasure> device = openInstrument("reference", o.kind, o.port);
-    if (!device)
+    if (!device) {
+        if (std::strcmp(o.kind, DeviceNames::cs2000) == 0)
+            explainCs2000LineSettings("reference");
         return 1;
+    }
     const InterruptGuard guard;
+    ReferenceWatch watch("reference", *device, guard);
     Clock::time_point first;
     for (long long i = 0; i < o.count && !guard.interrupted(); ++i) {
         const Measurement m = device->measure(1);
         const Clock::time_point at = Clock::now();
-        if (const int code = checkReading("reference", *device, m.errorCode))
+        if (guard.interrupted())
+            break; // cancelled: the readings so far stand
+        if (const int code = watch.check(m.errorCode))
             return code;
         if (i == 0)
             first = at;

@@ -30,8 +30,9 @@ void printHelp() {
         "it with the instrument on PORT (identified as a device scan would) and prints one\n"
         "JSON object per patch: index, name, red, green, blue, problem (null, or why the\n"
         "reading is doubtful) and every field of the measurement. Unstable readings are\n"
-        "reported with their problem; an instrument that is lost ends the run with a line\n"
-        "for that patch. Ctrl-C stops after printing the patches measured so far.\n\n"
+        "reported with their problem, and so is a patch the generator refused or did not\n"
+        "answer for; an instrument or generator that is lost ends the run with a line for\n"
+        "that patch. Ctrl-C stops after printing the patches measured so far.\n\n"
         "  --stable SECONDS  stabilising time before each measurement (default 1)\n"
         "  --avg N           readings averaged per patch, 1 to 126; 0 lets the instrument\n"
         "                    choose in low light (default 8)\n"
@@ -39,7 +40,9 @@ void printHelp() {
         "The generator's port follows TINTWELL_PATTERN_PORT (default 8888).\n"
         "Exit codes: 0 done (or stopped), 1 no generator or instrument answered,\n"
         "2 bad arguments or colour file, 3 the run was aborted (generator or\n"
-        "instrument lost).\n");
+        "instrument lost), 5 the readings may not be of the colours asked for (the\n"
+        "generator did not confirm a patch, or two patches that cannot look alike read\n"
+        "alike). The last line on stderr says why.\n");
 }
 
 Options parseOptions(const CliArgs &args) {
@@ -96,10 +99,14 @@ int run(const Options &o) {
     const QList<ColorPatch> patches = readColorFile(o.colors);
     const CliDeviceContext context;
     Printer printer(patches, o.csv);
-    return runPatches("sequence", o.run, patches,
-                      [&](int index, const Measurement &m, const QString &problem) {
-                          printer.patch(index, m, problem);
-                      });
+    const RunOutcome outcome =
+        runPatches("sequence", o.run, patches,
+                   [&](int index, const Measurement &m, const QString &problem, bool) {
+                       printer.patch(index, m, problem);
+                   });
+    if (!outcome.reason.empty())
+        std::fprintf(stderr, "tintwell-cli sequence: %s\n", outcome.reason.c_str());
+    return outcome.code;
 }
 
 } // namespace

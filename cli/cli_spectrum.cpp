@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "devicetypes.h"
 #include "measurementjson.h"
+#include "referencewatch.h"
 
 #include <cstdio>
 
@@ -24,8 +25,9 @@ void printSpectrumHelp() {
         "Measures once with the CS-2000 at PATH and prints its spectral radiance from\n"
         "380 to 780 nm (401 values, W/(sr m² nm)) as JSON {\"nm\": [...], \"value\": [...]},\n"
         "or with --csv as \"nm,value\" lines after that header.\n\n"
-        "Exit codes: 0 done, 1 no CS-2000 answered, 2 bad arguments, 3 the instrument\n"
-        "was lost or delivered fewer values than wavelengths (nothing is printed).\n");
+        "Ctrl-C cancels the measurement. Exit codes: 0 done, 1 no CS-2000 answered,\n"
+        "2 bad arguments, 3 the instrument was lost, refused the measurement, or\n"
+        "delivered fewer values than wavelengths (nothing is printed).\n");
 }
 
 SpectrumOptions parseSpectrumOptions(const CliArgs &args) {
@@ -48,10 +50,16 @@ SpectrumOptions parseSpectrumOptions(const CliArgs &args) {
 int runSpectrum(const SpectrumOptions &o) {
     CliDeviceContext qt;
     std::unique_ptr<GenMeasure> device = openInstrument("spectrum", DeviceNames::cs2000, o.port);
-    if (!device)
+    if (!device) {
+        explainCs2000LineSettings("spectrum");
         return 1;
+    }
+    const InterruptGuard guard;
+    ReferenceWatch watch("spectrum", *device, guard);
     const QList<double> values = device->spectrum();
-    if (const int code = checkReading("spectrum", *device, device->spectrumErrorCode()))
+    if (guard.interrupted())
+        return 0; // cancelled: nothing to print
+    if (const int code = watch.check(device->spectrumErrorCode()))
         return code;
     if (o.csv) {
         std::printf("nm,value\n");

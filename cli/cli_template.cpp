@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -126,14 +127,20 @@ int run(const Options &o) {
     const TemplateTree tree = loadTemplateTree(bytes);
     for (const TemplateIssue &i : tree.issues)
         if (i.fatal)
-            throw CliError(o.file + ": " + i.text().toStdString());
+            throw CliError(o.file + ": " + i.text().toStdString() +
+                           "; a template cut short is refused here, nothing is listed");
     warn(tree.issues, QString());
+    int frames = 0;
+    for (const TemplateHeader &header : tree.headers)
+        for (const TemplatePage &page : header.pages)
+            frames = std::max(frames, page.frameIndex + 1);
+    const std::vector<PageModel> pages = loadPages(bytes, frames);
     std::string out = "{\"name\":" + jsonString(tree.name) + ",\"headers\":[";
     for (int h = 0; h < tree.headers.size(); ++h) {
         const TemplateHeader &header = tree.headers[h];
         out += (h ? ",{\"name\":" : "{\"name\":") + jsonString(header.name) + ",\"pages\":[";
         for (int p = 0; p < header.pages.size(); ++p) {
-            const PageModel page = loadPage(bytes, header.pages[p].frameIndex);
+            const PageModel &page = pages[static_cast<std::size_t>(header.pages[p].frameIndex)];
             warn(page.issues, header.pages[p].name);
             out += (p ? ",{\"name\":" : "{\"name\":") + jsonString(header.pages[p].name) +
                    ",\"run\":" + runJson(page, o) + "}";

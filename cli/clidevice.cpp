@@ -34,9 +34,11 @@ CliDeviceContext::CliDeviceContext() {
 CliDeviceContext::~CliDeviceContext() = default;
 
 void reportNoAnswer(const char *command, const char *what, const std::string &port) {
-    const std::string denied = portPermissionProblem(port);
-    if (!denied.empty())
-        std::fprintf(stderr, "tintwell-cli %s: %s\n", command, denied.c_str());
+    // A port that will not open says why, as the colorimeter's does; only a
+    // port that opens and stays silent is "no answer".
+    const std::string cannotOpen = portOpenProblem(port);
+    if (!cannotOpen.empty())
+        std::fprintf(stderr, "tintwell-cli %s: %s\n", command, cannotOpen.c_str());
     else
         std::fprintf(stderr, "tintwell-cli %s: no %s answered at %s\n", command, what,
                      port.c_str());

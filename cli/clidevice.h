@@ -20,8 +20,9 @@ private:
     std::unique_ptr<QCoreApplication> m_app;
 };
 
-// Why nothing could be used at port, on stderr: the permission problem when
-// this account may not open it, else "<command>: no <what> answered at <port>".
+// Why nothing could be used at port, on stderr: why the port will not open
+// (missing, in use by another program, no permission), else
+// "<command>: no <what> answered at <port>".
 void reportNoAnswer(const char *command, const char *what, const std::string &port);
 
 // The device of the factory named `kind` (one of DeviceNames) opened on

@@ -14,24 +14,34 @@ struct FailureText {
 };
 
 const FailureText failureTexts[] = {
-    {Failure::NoSuchPort, "no port at %s"},
-    {Failure::PortBusy, "%s is in use by another program"},
-    {Failure::CannotOpen, "%s cannot be opened (no permission, or not a serial port)"},
     {Failure::NoAnswer, "no colorimeter answered at %s: nothing came back"},
     {Failure::NotIdentified,
      "no colorimeter answered at %s: what came back did not identify a colorimeter"},
     {Failure::LostWhileConnecting, "the colorimeter at %s stopped answering while connecting"},
 };
 
+// The port itself would not open: said the same way for every instrument.
+OpenFailure openFailureOf(Failure f) {
+    switch (f) {
+    case Failure::NoSuchPort:
+        return OpenFailure::NoSuchPort;
+    case Failure::PortBusy:
+        return OpenFailure::Busy;
+    case Failure::CannotOpen:
+        return OpenFailure::Refused;
+    default:
+        return OpenFailure::None;
+    }
+}
+
 } // namespace
 
 bool connectColorimeter(TClmtr &clmtr, const char *command, const std::string &port) {
     if (clmtr.connect(port))
         return true;
-    const std::string denied =
-        clmtr.connectFailure() == Failure::CannotOpen ? portPermissionProblem(port) : std::string();
-    if (!denied.empty()) {
-        std::fprintf(stderr, "tintwell-cli %s: %s\n", command, denied.c_str());
+    const std::string cannotOpen = openFailureText(openFailureOf(clmtr.connectFailure()), port);
+    if (!cannotOpen.empty()) {
+        std::fprintf(stderr, "tintwell-cli %s: %s\n", command, cannotOpen.c_str());
         return false;
     }
     const char *format = "no colorimeter answered at %s";

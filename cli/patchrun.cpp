@@ -25,16 +25,50 @@ bool takePatchRunOption(ArgCursor &c, const std::string &arg, PatchRunOptions &o
     return takeSequenceOption(c, arg, options.stable, options.averages);
 }
 
-int runPatches(const char *command, const PatchRunOptions &o, const QList<ColorPatch> &patches,
-               const PatchSink &sink, const RunStarted &started) {
+namespace {
+
+QString lastLine(const QString &text) {
+    return text.trimmed().split(QLatin1Char('\n')).last().trimmed();
+}
+
+// Why the readings of a completed run are not of what was asked for; empty
+// when they are.
+std::string doubtAboutTheRun(const QList<ColorPatch> &patches, const QList<int> &read,
+                             const QList<Measurement> &readings, int notConfirmed) {
+    if (notConfirmed > 0)
+        return "the generator did not confirm " + std::to_string(notConfirmed) + " of " +
+               std::to_string(patches.size()) + " patches: their readings may be of another colour";
+    QList<QColor> colors;
+    for (int index : read)
+        colors << patches.value(index).color;
+    int a = -1, b = -1;
+    if (!patchcheck::unchangedDisplay(colors, readings, &a, &b))
+        return {};
+    const Measurement &m = readings.at(a);
+    return QStringLiteral("the display did not change: '%1' and '%2' read alike (X %3, Y %4, "
+                          "Z %5 cd/m²), so the generator is not driving what the instrument "
+                          "sees")
+        .arg(patches.value(read.at(a)).name, patches.value(read.at(b)).name)
+        .arg(m.bigX, 0, 'g', 4)
+        .arg(m.bigY, 0, 'g', 4)
+        .arg(m.bigZ, 0, 'g', 4)
+        .toStdString();
+}
+
+} // namespace
+
+RunOutcome runPatches(const char *command, const PatchRunOptions &o,
+                      const QList<ColorPatch> &patches, const PatchSink &sink,
+                      const RunStarted &started) {
+    RunOutcome outcome;
     const std::unique_ptr<GenDevice> generator = openPatternGenerator(command, o.generator);
     if (!generator)
-        return 1;
+        return {1, {}};
     auto *pattern = static_cast<GenPattern *>(generator.get());
     std::unique_ptr<GenMeasure> instrument = identifyInstrument(QString::fromStdString(o.device));
     if (!instrument) {
         reportNoAnswer(command, "instrument", o.device);
-        return 1;
+        return {1, {}};
     }
     std::fprintf(stderr, "tintwell-cli %s: %s %s on %s, generator %s at %s\n", command,
                  instrument->model().toUtf8().constData(),
@@ -53,32 +87,39 @@ int runPatches(const char *command, const PatchRunOptions &o, const QList<ColorP
     sequence.setAverages(o.averages);
 
     QString problem; // of the current patch
-    int exitCode = 0;
     bool interrupted = false;
+    int notConfirmed = 0;
+    QList<int> read; // patches with a reading, in order
+    QList<Measurement> readings;
     sequence.setProblemHandler([&](const patchcheck::Problem &p) {
         problem = p.text;
         if (p.choices.contains(patchcheck::Ignore) || p.choices.contains(patchcheck::Retry))
             return patchcheck::Ignore; // reported with its problem, never dropped
-        // Only Abort is offered: the instrument is gone. The patch still gets its line.
+        // Only Abort is offered: the instrument or the generator is gone. The
+        // patch still gets its line.
         Measurement lost;
         lost.errorCode = p.error;
-        sink(sequence.currentIndex(), lost, problem);
-        exitCode = 3;
+        sink(sequence.currentIndex(), lost, problem, false);
+        outcome.code = 3;
+        outcome.reason = "the run was aborted at '" +
+                         patches.value(sequence.currentIndex()).name.toStdString() +
+                         "': " + lastLine(problem).toStdString();
         return patchcheck::Abort;
     });
     QObject::connect(&sequence, &PatternSequence::Measured,
                      [&](const Measurement &m, int, int index) {
-                         sink(index, m, problem);
+                         if (m.errorCode & ErrorBits::PatternNotShown)
+                             ++notConfirmed;
+                         read << index;
+                         readings << m;
+                         sink(index, m, problem, true);
                          problem.clear();
                      });
     QObject::connect(&sequence, &PatternSequence::finished, QCoreApplication::instance(),
                      &QCoreApplication::quit);
     QObject::connect(&sequence, &PatternSequence::Aborted, QCoreApplication::instance(), [&](int) {
-        if (!interrupted && exitCode == 0) {
-            std::fprintf(stderr, "tintwell-cli %s: the run was aborted (generator lost)\n",
-                         command);
-            exitCode = 3;
-        }
+        if (!interrupted && outcome.code == 0)
+            outcome = {3, "the run was aborted: the generator was lost"};
         QCoreApplication::quit();
     });
 
@@ -93,7 +134,12 @@ int runPatches(const char *command, const PatchRunOptions &o, const QList<ColorP
     });
     poll.start(20);
     if (!sequence.start(instrument.get(), 0))
-        return 1;
+        return {1, {}};
     QCoreApplication::exec();
-    return exitCode;
+    if (outcome.code == 0) {
+        outcome.reason = doubtAboutTheRun(patches, read, readings, notConfirmed);
+        if (!outcome.reason.empty())
+            outcome.code = exitNotShown;
+    }
+    return outcome;
 }

@@ -29,15 +29,26 @@ struct PatchRunOptions {
 bool takePatchRunOption(ArgCursor &c, const std::string &arg, PatchRunOptions &options);
 
 // Called for every patch measured (problem empty when the reading is
-// sound), and for the patch an instrument was lost on (its errorCode set).
-using PatchSink = std::function<void(int index, const Measurement &m, const QString &problem)>;
+// sound), and for the patch the run was lost on: an instrument or the
+// generator gone, read false (the record then holds only its errorCode).
+using PatchSink =
+    std::function<void(int index, const Measurement &m, const QString &problem, bool read)>;
 
 // Told the opened devices before the first patch.
 using RunStarted = std::function<void(GenMeasure &instrument, GenPattern &generator)>;
 
-// Needs the command's Qt application. Returns the exit code: 0 done or
-// stopped by an interrupt, 1 nothing answered, 3 aborted (generator or
-// instrument lost).
-int runPatches(const char *command, const PatchRunOptions &options,
-               const QList<ColorPatch> &patches, const PatchSink &sink,
-               const RunStarted &started = nullptr);
+// Exit code 5: every patch was measured, but what the instrument saw may not
+// be what was asked for: the generator did not confirm a patch, or the
+// display did not change between patches that cannot look alike.
+constexpr int exitNotShown = 5;
+
+struct RunOutcome {
+    int code = 0;       // 0 done or stopped by an interrupt, 1 nothing answered,
+                        // 3 aborted (generator or instrument lost), exitNotShown
+    std::string reason; // why it is not 0, for the last line on stderr
+};
+
+// Needs the command's Qt application.
+RunOutcome runPatches(const char *command, const PatchRunOptions &options,
+                      const QList<ColorPatch> &patches, const PatchSink &sink,
+                      const RunStarted &started = nullptr);

@@ -1,5 +1,7 @@
 #include "portaccess.h"
 
+#include "serialport.h"
+
 #ifndef _WIN32
 #include <cerrno>
 #include <grp.h>
@@ -64,4 +66,29 @@ std::string portAccessAdvice(const std::string &path, const PortAccess &a) {
 
 std::string portPermissionProblem(const std::string &path) {
     return portAccessAdvice(path, portAccess(path));
+}
+
+std::string openFailureText(OpenFailure failure, const std::string &path) {
+    switch (failure) {
+    case OpenFailure::None:
+        return std::string();
+    case OpenFailure::NoSuchPort:
+        return "no port at " + path;
+    case OpenFailure::Busy:
+        return path + " is in use by another program";
+    case OpenFailure::Refused:
+        break;
+    }
+    const std::string denied = portPermissionProblem(path);
+    return denied.empty() ? path + " cannot be opened (no permission, or not a serial port)"
+                          : denied;
+}
+
+std::string portOpenProblem(const std::string &path) {
+    serialPort probe(path);
+    if (probe.open()) {
+        probe.close();
+        return std::string();
+    }
+    return openFailureText(probe.openFailure(), path);
 }

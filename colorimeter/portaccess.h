@@ -4,6 +4,8 @@
 // not open to every account; a user who was never told so sees only "not
 // found", so every place that opens a port asks here first.
 
+#include "seriallink.h"
+
 #include <string>
 
 // What the system says about one port and this account.
@@ -23,3 +25,12 @@ std::string portAccessAdvice(const std::string &path, const PortAccess &access);
 
 // Both together: the sentence to show, or "" when nothing stands in the way.
 std::string portPermissionProblem(const std::string &path);
+
+// Why a port could not be opened, in words: "no port at P", "P is in use by
+// another program", the permission advice, or "P cannot be opened (no
+// permission, or not a serial port)"; empty for OpenFailure::None.
+std::string openFailureText(OpenFailure failure, const std::string &path);
+
+// Opens the port once and closes it again: the text above, or "" when it
+// opens (so whatever did not answer there, the port itself is fine).
+std::string portOpenProblem(const std::string &path);

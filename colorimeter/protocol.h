@@ -3,6 +3,8 @@
 // framing, number formats, identification, range byte and status letters.
 // No I/O here; the transaction and the device class sit on top.
 
+#include "measurement.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -90,7 +92,7 @@ bool parseReadingReply(const std::string &reply, RawReading &out);
 
 // cd/m² per channel: far beyond the top range's full scale, so a value past it
 // (or not finite) came from a damaged reply, not from the instrument.
-constexpr double readingLimit = 1e6;
+constexpr double readingLimit = Readings::limit;
 enum class ReadingCheck { Ok, TooShort, WrongEcho, BadValue };
 // A reply to command ("N4" or "N5") is a reading only when it holds 15 bytes,
 // starts with that echo and carries three finite values within

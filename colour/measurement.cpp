@@ -127,6 +127,11 @@ const GamutSpec &Measurement::defaultSpec() {
     return spec;
 }
 
+bool Readings::plausible(double X, double Y, double Z) {
+    // Written so that NaN fails too.
+    return std::fabs(X) <= limit && std::fabs(Y) <= limit && std::fabs(Z) <= limit;
+}
+
 Measurement Measurement::fromXYZ(double X, double Y, double Z, const GamutSpec &spec) {
     // Copying a default record skips deriving the default gamut's matrices
     // again for every reading; the gamut is replaced right away anyway.

@@ -29,6 +29,9 @@ constexpr uint32_t ProfileCheckFailed = 0x20000;
 constexpr uint32_t StoredValueTooLarge = 0x40000;
 constexpr uint32_t FlickerBadPacket = 0x80000;
 constexpr uint32_t FlickerBadResponseData = 0x100000;
+// A reference instrument measured but says the light was too low for its
+// full accuracy (the PR-650's quality code 18): the values are its own.
+constexpr uint32_t LowLight = 0x400000;
 constexpr uint32_t FlickerBufferNotFilled = 0x800000;
 constexpr uint32_t FlickerRangeChanged = 0x1000000;
 constexpr uint32_t NotAvailableOnModel = 0x2000000;
@@ -38,7 +41,17 @@ constexpr uint32_t StatusXB = 0x10000000;
 // A reply failed its check (wrong echo, impossible values) and was not used: a
 // communication error.
 constexpr uint32_t BadReply = 0x20000000;
+// The pattern generator did not confirm the patch this reading was taken of
+// (refused, did not answer in time, or was lost): what it saw is unknown.
+constexpr uint32_t PatternNotShown = 0x40000000;
 } // namespace ErrorBits
+
+// Readings no instrument makes: beyond this on any channel (cd/m²), or not
+// finite, a value came from a damaged reply and is never reported.
+namespace Readings {
+constexpr double limit = 1e6; // cd/m²
+bool plausible(double X, double Y, double Z);
+} // namespace Readings
 
 struct Measurement {
     double x = 0, y = 0;

@@ -118,3 +118,9 @@ QList<double> GenMeasure::spectrum() {
 quint32 GenMeasure::spectrumErrorCode() {
     return 0x2000000; // not available on this kind of device
 }
+
+QString GenMeasure::lastProblem() {
+    return QString();
+}
+
+void GenMeasure::cancelMeasurement() {}

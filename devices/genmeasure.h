@@ -85,11 +85,22 @@ public:
     // from the instrument, 0x2 when it did not answer, 0x8 when a reply held
     // fewer values than wavelengths (those stay 0). 0x2000000 here: no spectra.
     virtual quint32 spectrumErrorCode();
+    // What the instrument said about the last measure() or spectrum(), in
+    // words for the operator (the error it reported, a time-out, low light);
+    // empty when there is nothing to add. Read on the thread that measured.
+    virtual QString lastProblem();
+    // Asks a measure() or spectrum() running on another thread to stop as
+    // soon as the instrument allows; callable from any thread. Devices that
+    // cannot be interrupted ignore it.
+    virtual void cancelMeasurement();
 
 signals:
     void measured(const Measurement &m);
     void flickered(const Flicker &f);
     void calfileChanged();
+    // The instrument announced how long the measurement under way will
+    // still take (ms). Emitted on the measuring thread.
+    void measuringTime(int ms);
 
 protected:
     GamutSpec m_gamutSpec = GamutSpec::standardSpec(2, 100.0);

@@ -46,6 +46,7 @@ void GenMeasurePntWrapper::relayFrom(GenMeasure *d) {
     connect(d, &GenMeasure::measured, this, &GenMeasure::measured);
     connect(d, &GenMeasure::flickered, this, &GenMeasure::flickered);
     connect(d, &GenMeasure::calfileChanged, this, &GenMeasure::calfileChanged);
+    connect(d, &GenMeasure::measuringTime, this, &GenMeasure::measuringTime);
 }
 
 // Each operation: the device's answer, or the neutral value without one.
@@ -217,4 +218,10 @@ QList<double> GenMeasurePntWrapper::spectrum() {
 }
 quint32 GenMeasurePntWrapper::spectrumErrorCode() {
     FORWARD(spectrumErrorCode(), 1u); // no device: as if its port were not open
+}
+QString GenMeasurePntWrapper::lastProblem() {
+    FORWARD(lastProblem(), noText);
+}
+void GenMeasurePntWrapper::cancelMeasurement() {
+    FORWARD_VOID(cancelMeasurement());
 }

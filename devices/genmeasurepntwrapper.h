@@ -76,6 +76,8 @@ public:
     BlackMatrix calibrateBlack() override;
     QList<double> spectrum() override;
     quint32 spectrumErrorCode() override;
+    QString lastProblem() override;
+    void cancelMeasurement() override;
 
 private:
     void relayFrom(GenMeasure *device);

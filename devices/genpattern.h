@@ -28,6 +28,10 @@ public:
     // shows it.
     virtual void showProgress(int totalMs, int elapsedMs, int patchIndex,
                               const QList<QColor> &patches) = 0;
+    // Why a command since the last call may not have been carried out
+    // (refused, unanswered, the connection lost), and forgets it; empty when
+    // every one was confirmed. A generator that cannot tell confirms all.
+    virtual QString takeCommandProblem() { return QString(); }
 
 signals:
     void infoChanged();

@@ -14,6 +14,11 @@ using Clock = std::chrono::steady_clock;
 // taken as complete after this much silence (an instrument without a line
 // end, or one whose line end was lost).
 constexpr auto quietGap = std::chrono::milliseconds(25);
+// How often a waiting reply asks whether it is still wanted.
+constexpr int cancelPollMs = 25;
+// Far longer than any reply of these instruments (a spectral block is about
+// 1 kB): a line that grows past it without ending is not a reply.
+constexpr std::size_t longestLine = 16384;
 
 int msUntil(Clock::time_point t) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(t - Clock::now());
@@ -55,15 +60,60 @@ bool QChromaSerialPort::setRts(int mode) {
     return m_link->setRts(mode);
 }
 
+void QChromaSerialPort::writeCommand(const QString &command) {
+    m_pending.clear();
+    m_link->readAvailable(); // whatever an earlier exchange left behind
+    const QByteArray bytes = command.toLatin1() + '\r';
+    m_link->write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QChromaSerialPort::Line QChromaSerialPort::sendLine(const QString &command, int timeoutMs,
+                                                    const CancelCheck &cancelled) {
+    if (!m_link->isOpen())
+        return {Line::PortLost, QString()};
+    writeCommand(command);
+    return awaitLine(timeoutMs, cancelled);
+}
+
+QChromaSerialPort::Line QChromaSerialPort::awaitLine(int timeoutMs, const CancelCheck &cancelled) {
+    if (!m_link->isOpen())
+        return {Line::PortLost, QString()};
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::string buffer = m_pending + m_link->readAvailable();
+    m_pending.clear();
+    auto text = [](const std::string &bytes) {
+        return QString::fromLatin1(bytes.data(), static_cast<int>(bytes.size()));
+    };
+    for (;;) {
+        const std::size_t start = buffer.find_first_not_of("\r\n");
+        buffer.erase(0, start == std::string::npos ? buffer.size() : start);
+        const std::size_t end = buffer.find_first_of("\r\n");
+        if (end != std::string::npos) {
+            m_pending = buffer.substr(end + 1);
+            buffer.resize(end);
+            return {Line::Complete, text(buffer)};
+        }
+        if (!m_link->isOpen())
+            return {Line::PortLost, text(buffer)};
+        if (buffer.size() > longestLine)
+            return {Line::NoReply, text(buffer.substr(0, 64))};
+        if (cancelled && cancelled()) {
+            m_pending = buffer; // the rest of this reply may still come
+            return {Line::Cancelled, text(buffer)};
+        }
+        const int left = msUntil(deadline);
+        if (left <= 0)
+            return {Line::NoReply, text(buffer)};
+        m_link->waitReadable(cancelled ? std::min(left, cancelPollMs) : left);
+        buffer += m_link->readAvailable();
+    }
+}
+
 QString QChromaSerialPort::sendCommand(const QString &command, int minLength, int timeoutSeconds) {
     if (!m_link->isOpen())
         return QString();
-    if (!command.isEmpty()) {
-        m_pending.clear();
-        m_link->readAvailable(); // whatever an earlier exchange left behind
-        const QByteArray bytes = command.toLatin1() + '\r';
-        m_link->write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    }
+    if (!command.isEmpty())
+        writeCommand(command);
     if (minLength <= 0)
         return QString();
 

@@ -5,6 +5,7 @@
 namespace {
 constexpr int dataBits = 8;
 constexpr int lineTimeoutValue = 10000;
+constexpr quint32 unusable = 0x8; // a reply that could not be used
 } // namespace
 
 ReferenceInstrument::ReferenceInstrument(std::unique_ptr<SerialLink> link, QObject *parent)
@@ -42,6 +43,14 @@ bool ReferenceInstrument::openLine(const QString &port, int baud, char parity) {
         return false;
     }
     return true;
+}
+
+Measurement ReferenceInstrument::reading(double X, double Y, double Z, const GamutSpec &spec) {
+    if (Readings::plausible(X, Y, Z))
+        return Measurement::fromXYZ(X, Y, Z, spec);
+    Measurement refused;
+    refused.errorCode = unusable | ErrorBits::BadReply;
+    return refused;
 }
 
 bool ReferenceInstrument::finishOpen(bool identified) {

@@ -38,6 +38,10 @@ protected:
     bool finishOpen(bool identified);
     // The driver's own fields back to their values after construction.
     virtual void forget() {}
+    // What every driver makes of the X, Y, Z (cd/m²) it decoded: the reading,
+    // or, for values no instrument reports (not finite, beyond ±1e6 cd/m²),
+    // an unusable reply (0x8 with ErrorBits::BadReply) that is never shown.
+    static Measurement reading(double X, double Y, double Z, const GamutSpec &spec);
 
     QChromaSerialPort *m_port;
 

@@ -1,9 +1,8 @@
 #pragma once
-// One command of a reference instrument with what its reply needs: the
-// shortest reply that counts and the time it may take.
+// One command of a reference instrument whose replies end with a line end,
+// with the time its reply may take.
 
 struct SerialCommand {
     const char *text;
-    int minLength;      // characters; a shorter reply is no reply
-    int timeoutSeconds; // s
+    int timeoutMs; // ms until the whole reply, line end included, must be in
 };

@@ -1,6 +1,7 @@
 // Any reply to a spectral data request: the block is stored within its own
-// wavelengths, the count of stored values is honest, and the spectrum keeps
-// its 781 entries.
+// wavelengths, the counts of stored values and of calculation errors are
+// honest (NaN exactly where the instrument could not calculate), and the
+// spectrum keeps its 781 entries.
 #include "cs2000protocol.h"
 
 #include <cmath>
@@ -15,13 +16,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     QList<double> spectrum;
     for (int i = 0; i < cs2000::spectrumSize; ++i)
         spectrum.append(0.0);
-    const int stored = cs2000::storeSpectralBlock(reply, block, spectrum);
-    if (stored < 0 || stored > block.count || spectrum.size() != cs2000::spectrumSize)
+    const cs2000::BlockResult r = cs2000::storeSpectralBlock(reply, block, spectrum);
+    if (r.stored < 0 || r.calculationErrors < 0 || r.stored + r.calculationErrors > block.count ||
+        spectrum.size() != cs2000::spectrumSize)
         __builtin_trap();
+    int nans = 0;
     for (int nm = 0; nm < cs2000::spectrumSize; ++nm) {
         const bool inBlock = nm >= block.firstNm && nm < block.firstNm + block.count;
-        if (!std::isfinite(spectrum[nm]) || (!inBlock && spectrum[nm] != 0.0))
+        if (std::isnan(spectrum[nm])) {
+            ++nans;
+            if (!inBlock)
+                __builtin_trap();
+        } else if (!std::isfinite(spectrum[nm]) || (!inBlock && spectrum[nm] != 0.0)) {
             __builtin_trap();
+        }
     }
+    if (nans != r.calculationErrors)
+        __builtin_trap();
     return 0;
 }

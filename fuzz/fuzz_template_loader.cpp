@@ -1,7 +1,8 @@
 // A screen-calibration template from anywhere: the page tree, every page
 // found again by its place, built into widgets, and its patch lists in
 // every mode and range. Whatever the bytes, a listed page is found again
-// with its name, and every patch lies within the video range, once.
+// with its name (alone as among all pages read at once), and every patch
+// lies within the video range, once.
 #include "pagebuilder.h"
 #include "patchlist.h"
 #include "templatemodel.h"
@@ -10,6 +11,7 @@
 #include <QGridLayout>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -61,6 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         __builtin_trap();
     if (tree.headers.size() + tree.pageCount() > maxTreeEntries)
         __builtin_trap();
+    int frames = 0;
+    for (const TemplateHeader &h : tree.headers)
+        for (const TemplatePage &p : h.pages)
+            frames = std::max(frames, p.frameIndex + 1);
+    // Every page in one reading is each page read on its own.
+    const std::vector<PageModel> all = loadPages(xml, frames);
     int built = 0;
     for (const TemplateHeader &h : tree.headers)
         for (const TemplatePage &p : h.pages) {
@@ -68,6 +76,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                 return 0;
             const PageModel page = loadPage(xml, p.frameIndex);
             if (!page.found || page.name != p.name)
+                __builtin_trap();
+            const PageModel &once = all[static_cast<std::size_t>(p.frameIndex)];
+            if (once.name != page.name || once.elements.size() != page.elements.size() ||
+                once.issues.size() != page.issues.size() || bool(once.run) != bool(page.run))
                 __builtin_trap();
             if (int(page.elements.size()) > maxPageElements)
                 __builtin_trap();

@@ -1,6 +1,8 @@
 #include "patchcheck.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace patchcheck {
 
@@ -28,6 +30,9 @@ const BitGroup describedGroups[] = {
             "measurement.\n"},
     {0x80000, "The Flicker string from the Torva device was bad.\n"},
     {0x7, "The device has been unplugged\n"},
+    {ErrorBits::PatternNotShown, "The pattern generator did not confirm the colour.\n"},
+    {ErrorBits::LowLight, "The reference instrument measured in low light; its reading is less "
+                          "accurate.\n"},
 };
 
 } // namespace
@@ -53,6 +58,33 @@ QString errorDescription(uint32_t error) {
         text +=
             QStringLiteral("There was an error with the measurement. Error code: %1\n").arg(left);
     return text;
+}
+
+bool unchangedDisplay(const QList<QColor> &colors, const QList<Measurement> &readings, int *first,
+                      int *second) {
+    auto distinct = [](const QColor &a, const QColor &b) {
+        return std::abs(a.red() - b.red()) >= distinctColourStep ||
+               std::abs(a.green() - b.green()) >= distinctColourStep ||
+               std::abs(a.blue() - b.blue()) >= distinctColourStep;
+    };
+    auto close = [](double a, double b) {
+        return std::fabs(a - b) <=
+               std::max(alikeFloor, alikeFraction * std::max(std::fabs(a), std::fabs(b)));
+    };
+    const int n = std::min(colors.size(), readings.size());
+    for (int i = 0; i < n; ++i) {
+        const Measurement &a = readings.at(i);
+        for (int j = i + 1; j < n; ++j) {
+            const Measurement &b = readings.at(j);
+            if (distinct(colors.at(i), colors.at(j)) && close(a.bigX, b.bigX) &&
+                close(a.bigY, b.bigY) && close(a.bigZ, b.bigZ)) {
+                *first = i;
+                *second = j;
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 bool findProblem(const Measurement &m, Problem *problem) {
@@ -83,6 +115,8 @@ bool findProblem(const Measurement &m, Problem *problem) {
         p.text = QStringLiteral("There was an error durning measurement\n %1").arg(description);
         if (description.contains(QLatin1String("unplugged")))
             p.choices = {Abort};
+        else if (m.errorCode == ErrorBits::LowLight)
+            p.choices = {Abort, Retry, Ignore}; // a reading all the same: it may be kept
         else
             p.choices = {Abort, Retry};
     }

@@ -5,6 +5,7 @@
 
 #include "measurement.h"
 
+#include <QColor>
 #include <QList>
 #include <QString>
 
@@ -48,5 +49,19 @@ bool findProblem(const Measurement &m, Problem *problem);
 
 // The operator-facing description of the error bits, one line per group.
 QString errorDescription(uint32_t error);
+
+// Patches whose colours differ by at least this much in a channel (code
+// values, of 255) can never read alike on a display that shows them.
+constexpr int distinctColourStep = 128;
+// Readings within this fraction of each other (or this close, cd/m²) on X,
+// Y and Z read alike.
+constexpr double alikeFraction = 0.01;
+constexpr double alikeFloor = 0.005;
+
+// The first two patches (indices into both lists) whose colours plainly
+// differ yet whose readings are alike: the display did not follow the
+// generator. False when there are none.
+bool unchangedDisplay(const QList<QColor> &colors, const QList<Measurement> &readings, int *first,
+                      int *second);
 
 } // namespace patchcheck

@@ -20,6 +20,8 @@ PatternSequence::PatternSequence(QObject *parent) : QObject(parent) {
 
 PatternSequence::~PatternSequence() {
     m_worker.requestAbort();
+    if (m_device)
+        m_device->cancelMeasurement();
     // A worker blocked on a problem question is released when its pending
     // question is thrown away.
     disconnect(&m_worker, nullptr, this, nullptr);
@@ -60,7 +62,15 @@ bool PatternSequence::start(GenMeasure *device, int tag) {
     }
     emit progress(0, false);
     m_tag = tag;
+    disconnect(m_announced);
     m_device = device;
+    // Announced on the worker thread, shown on this one; another window's
+    // measurement with the same instrument is not this run's.
+    if (device)
+        m_announced = connect(device, &GenMeasure::measuringTime, this, [this](int ms) {
+            if (m_running)
+                emit measuring(ms);
+        });
     selectColor(0, false);
     m_answer = patchcheck::NoAnswer;
     m_running = true;
@@ -75,6 +85,8 @@ bool PatternSequence::abort() {
         return false;
     m_answer = patchcheck::Abort;
     m_worker.requestAbort();
+    if (m_device)
+        m_device->cancelMeasurement(); // a measurement of minutes ends now
     return true;
 }
 
@@ -84,6 +96,8 @@ void PatternSequence::launchPatch() {
     job.stableSeconds = m_stableSeconds;
     job.averages = m_averages;
     job.maxAverage = m_maxAverage;
+    job.patternProblem = m_shownProblem;
+    job.generatorLost = m_generatorLost;
     m_worker.startPatch(job);
 }
 
@@ -98,12 +112,24 @@ void PatternSequence::selectColor(int index, bool onlyWhenIdle) {
 
 void PatternSequence::showColor(const QColor &color) {
     m_color = color;
+    m_shownProblem.clear();
+    m_generatorLost = false;
     if (generatorConnected()) {
-        GenPattern *g = m_generator; // may announce its loss during the first command
+        // It may announce its loss during the first command, and its owner
+        // may let it go then.
+        const QPointer<GenPattern> g = m_generator.data();
+        g->takeCommandProblem(); // what came before is not this patch's
         g->setColor(color);
         if (m_generator)
             g->setPattern(patchPattern);
+        if (g)
+            m_shownProblem = g->takeCommandProblem();
+        m_generatorLost = !g || !m_generator || !g->isConnected();
+    } else {
+        m_generatorLost = true;
     }
+    if (m_generatorLost && m_shownProblem.isEmpty())
+        m_shownProblem = QStringLiteral("the pattern generator is gone");
     emit changedColor();
 }
 

@@ -50,7 +50,8 @@ public:
     // False without colours, or (generatorMissing() emitted) without a
     // generator.
     bool start(GenMeasure *device, int tag);
-    // Stops a running patch; the run ends with Aborted. False when idle.
+    // Stops a running patch, cancelling a measurement under way when the
+    // instrument allows; the run ends with Aborted. False when idle.
     bool abort();
     bool isRunning() const { return m_running; }
     int currentIndex() const { return m_index; }
@@ -70,6 +71,9 @@ signals:
     // Stabilising progress of the current patch; finished at the end of a run.
     void progress(int elapsedMs, bool finished);
     void busy();
+    // The instrument announced how long its measurement of the current
+    // patch will take (ms).
+    void measuring(int ms);
     // A run needed a generator and none was selected.
     void generatorMissing();
     // A patch is about to be shown and measured (the window may step aside).
@@ -89,6 +93,7 @@ private:
     StablizeTimer m_worker;
     QPointer<GenPattern> m_generator;
     QPointer<GenMeasure> m_device;
+    QMetaObject::Connection m_announced; // the device's measuring time, relayed
     QList<QColor> m_colors;
     QColor m_color = Qt::white;
     int m_index = 0;
@@ -100,4 +105,7 @@ private:
     int m_maxAverage = 32;
     bool m_running = false;
     ProblemHandler m_handler;
+    // What the generator said about the colour shown last.
+    QString m_shownProblem;
+    bool m_generatorLost = false;
 };

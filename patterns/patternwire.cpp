@@ -111,30 +111,35 @@ QByteArray sendImageCommand(const QImage &image) {
     return sendImageCommand(png);
 }
 
-ReplyReader::State ReplyReader::feed(const QByteArray &bytes) {
-    if (m_state != Waiting)
-        return m_state;
-    const int room = maxReplyLength - m_buffer.size();
-    if (bytes.size() > room) {
-        m_buffer += bytes.left(room);
-        m_state = Overflow;
-        return m_state;
+bool ReplyStream::feed(const QByteArray &bytes) {
+    if (m_taken > 0) {
+        m_buffer.remove(0, m_taken);
+        m_taken = 0;
     }
     m_buffer += bytes;
-    if (m_buffer.endsWith(terminator))
-        m_state = Complete;
-    return m_state;
+    // Only the unterminated tail is limited: complete replies are taken out
+    // as they arrive, so a long train of short ones is no flood.
+    const int end = m_buffer.lastIndexOf(terminator);
+    const int tail = end < 0 ? m_buffer.size() : m_buffer.size() - end - 2;
+    if (tail > maxReplyLength || m_buffer.size() > 4 * maxReplyLength) {
+        clear();
+        return false;
+    }
+    return true;
 }
 
-QString ReplyReader::text() const {
-    QByteArray b = m_buffer;
-    b.replace(terminator, "");
-    return QString::fromLatin1(b);
+bool ReplyStream::next(QString *reply) {
+    const int end = m_buffer.indexOf(terminator, m_taken);
+    if (end < 0)
+        return false;
+    *reply = QString::fromLatin1(m_buffer.mid(m_taken, end - m_taken));
+    m_taken = end + 2;
+    return true;
 }
 
-void ReplyReader::reset() {
+void ReplyStream::clear() {
     m_buffer.clear();
-    m_state = Waiting;
+    m_taken = 0;
 }
 
 } // namespace patternwire

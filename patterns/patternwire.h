@@ -61,22 +61,23 @@ QByteArray setCheckerBoardCommand(int columns, int rows);
 QByteArray sendImageCommand(const QByteArray &png);
 QByteArray sendImageCommand(const QImage &image);
 
-// Collects the bytes of one reply until it ends with "::".
-class ReplyReader {
+// Cuts what a connection delivers into its "::"-terminated replies, in the
+// order they arrive, so that each can be matched to the command it answers
+// (a reply that comes late belongs to an earlier command, not the next one).
+class ReplyStream {
 public:
-    enum State { Waiting, Complete, Overflow };
-
-    // Appends what arrived; a reply that grows past maxReplyLength is cut
-    // there and reported as Overflow.
-    State feed(const QByteArray &bytes);
-    State state() const { return m_state; }
-    // The reply as Latin-1 with every "::" removed (incomplete when cut).
-    QString text() const;
-    void reset();
+    // Appends what arrived. False, with everything dropped, when the bytes
+    // that have no terminator yet grow past maxReplyLength: a flood.
+    bool feed(const QByteArray &bytes);
+    // Takes the oldest complete reply, without its terminator, as Latin-1.
+    bool next(QString *reply);
+    // Bytes of a reply still waiting for its terminator.
+    int partialLength() const { return m_buffer.size() - m_taken; }
+    void clear();
 
 private:
     QByteArray m_buffer;
-    State m_state = Waiting;
+    int m_taken = 0; // bytes at the front already handed out
 };
 
 } // namespace patternwire

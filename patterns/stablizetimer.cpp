@@ -41,6 +41,14 @@ void StablizeTimer::run() {
             m_job.device->moveToThread(m_home);
         m_moved = false;
     };
+    if (m_job.generatorLost) {
+        // The patch was never shown: no reading could be of it.
+        giveBack();
+        result.errorCode = ErrorBits::PatternNotShown;
+        reportProblem(result);
+        emit patchDone(result, m_abort);
+        return;
+    }
     for (qint64 elapsed = timer.elapsed(); elapsed < stableMs; elapsed = timer.elapsed()) {
         if (m_abort) {
             giveBack();
@@ -68,9 +76,19 @@ void StablizeTimer::run() {
     }
     giveBack();
     result.errorCode = patchcheck::relevantBits(result.errorCode);
-
-    patchcheck::Problem problem;
-    if (!m_abort && patchcheck::findProblem(result, &problem))
-        emit messBox(problem);
+    if (!m_job.patternProblem.isEmpty())
+        result.errorCode |= ErrorBits::PatternNotShown;
+    reportProblem(result);
     emit patchDone(result, m_abort);
+}
+
+void StablizeTimer::reportProblem(const Measurement &result) {
+    patchcheck::Problem problem;
+    if (m_abort || !patchcheck::findProblem(result, &problem))
+        return;
+    if (!m_job.patternProblem.isEmpty())
+        problem.text += m_job.patternProblem + QLatin1Char('\n');
+    if (m_job.generatorLost)
+        problem.choices = {patchcheck::Abort}; // showing it again needs a generator
+    emit messBox(problem);
 }

@@ -24,6 +24,10 @@ public:
         double stableSeconds = 0;
         int averages = 0;   // passed to measure(); 0 = the device's own averaging
         int maxAverage = 1; // the device's averaging limit during the measurement
+        // Why the generator may not be showing the patch (empty: it confirmed
+        // it); with generatorLost it cannot, and nothing is measured.
+        QString patternProblem;
+        bool generatorLost = false;
     };
 
     explicit StablizeTimer(QObject *parent = nullptr);
@@ -47,6 +51,9 @@ protected:
     void run() override;
 
 private:
+    // Asks about the result's problem, if it has one, and waits for the answer.
+    void reportProblem(const Measurement &result);
+
     Job m_job;
     QThread *m_home = nullptr; // where a moved device goes back to
     bool m_moved = false;

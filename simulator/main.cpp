@@ -10,9 +10,11 @@
 // output, then reads commands from standard input, answering each with one
 // line ("ok ..." or "error ..."). Ends when standard input closes or on
 // SIGINT/SIGTERM, removing its port links.
+#include "filecheck.h"
 #include "simulator.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -27,6 +29,18 @@
 namespace {
 
 int signalPipe[2] = {-1, -1};
+// The longest command line read; a light spectrum is given by file name.
+constexpr std::size_t maxLineBytes = 64 * 1024;
+
+// A command that fails inside (out of memory, say) answers "error", and the
+// simulator goes on, so its port links are always removed at the end.
+std::string execute(sim::Simulator &simulator, const std::string &line) {
+    try {
+        return simulator.execute(line);
+    } catch (const std::exception &e) {
+        return std::string("error ") + e.what();
+    }
+}
 
 void onSignal(int) {
     char c = 1;
@@ -54,9 +68,10 @@ void usage(FILE *out) {
                  "  --state FILE     keep the colorimeter's profiles and stored black level\n"
                  "                   in FILE across runs (created on the first change; a file\n"
                  "                   that cannot be read is refused, never replaced); the\n"
-                 "                   CS-2000 keeps its selected channel in FILE.cs2000\n"
+                 "                   CS-2000 keeps its channel and sync in FILE.cs2000\n"
                  "  --reference MODEL[:SERIAL]  add a reference instrument (repeatable):\n"
                  "                   CS-2000, PR-650 or BM-7, on DIR/cs2000, pr650, bm7\n"
+                 "                   (a CS-2000 serial number has 7 digits)\n"
                  "  --bm7-footlamberts  the BM-7 reports in foot-lamberts\n"
                  "  --pattern-generator SERIAL  a network pattern generator on loopback\n"
                  "                   (port TINTWELL_PATTERN_PORT, default 8888), driving\n"
@@ -83,6 +98,11 @@ bool parseReference(const std::string &spec, sim::SimulatorOptions &o, std::stri
                                        [](char c) { return c > ' ' && c < 127 && c != ','; });
     if ((colon != std::string::npos && r.serial.empty()) || r.serial.size() > 16 || !printable) {
         *error = "serial number must be 1 to 16 printable characters without commas";
+        return false;
+    }
+    const std::string problem = sim::referenceSerialProblem(r.model, r.serial);
+    if (!problem.empty()) {
+        *error = problem;
         return false;
     }
     for (const sim::ReferenceConfig &other : o.references) {
@@ -139,6 +159,10 @@ bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o, std::string *err
         } else if (a == "--state") {
             if (!value(o.colorimeter.stateFile))
                 return false;
+            if (!sim::isRegularOrAbsent(o.colorimeter.stateFile)) {
+                *error = "--state must name a regular file, not '" + o.colorimeter.stateFile + "'";
+                return false;
+            }
         } else if (a == "--firmware") {
             std::string age;
             if (!value(age))
@@ -156,9 +180,12 @@ bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o, std::string *err
             }
             o.withPatternGenerator = true;
         } else if (a == "--address") {
+            in_addr parsed{};
             if (!value(o.patternGenerator.address) ||
+                ::inet_pton(AF_INET, o.patternGenerator.address.c_str(), &parsed) != 1 ||
                 o.patternGenerator.address.compare(0, 4, "127.") != 0) {
-                *error = "--address must be a loopback address (127.0.0.N)";
+                *error = "--address must be a loopback address (127.0.0.N), not '" +
+                         o.patternGenerator.address + "'";
                 return false;
             }
         } else if (a == "--width" || a == "--height") {
@@ -201,6 +228,10 @@ bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o, std::string *err
         r.footLamberts = bm7FootLamberts;
         if (!o.colorimeter.stateFile.empty())
             r.stateFile = o.colorimeter.stateFile + "." + sim::referencePortName(r.model);
+        if (!sim::isRegularOrAbsent(r.stateFile)) {
+            *error = "--state: " + r.stateFile + " is not a regular file";
+            return false;
+        }
     }
     return true;
 }
@@ -258,6 +289,7 @@ int main(int argc, char **argv) {
 
     std::string pending;
     bool running = true;
+    bool overlong = false; // inside a line past maxLineBytes
     while (running) {
         pollfd p[2] = {{STDIN_FILENO, POLLIN, 0}, {signalPipe[0], POLLIN, 0}};
         if (::poll(p, 2, -1) < 0) {
@@ -276,11 +308,17 @@ int main(int argc, char **argv) {
                 continue;
             break; // standard input closed
         }
+        const std::size_t before = pending.size();
         pending.append(buf, static_cast<std::size_t>(n));
-        std::size_t nl;
-        while ((nl = pending.find('\n')) != std::string::npos) {
+        std::size_t nl, from = before; // only the new bytes can end a line
+        while ((nl = pending.find('\n', from)) != std::string::npos) {
             std::string line = pending.substr(0, nl);
             pending.erase(0, nl + 1);
+            from = 0;
+            if (overlong) { // the end of a line already refused
+                overlong = false;
+                continue;
+            }
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
             if (line.find_first_not_of(" \t") == std::string::npos)
@@ -290,8 +328,16 @@ int main(int argc, char **argv) {
                 running = false;
                 break;
             }
-            std::printf("%s\n", simulator.execute(line).c_str());
+            std::printf("%s\n", execute(simulator, line).c_str());
             std::fflush(stdout);
+        }
+        if (pending.size() > maxLineBytes) {
+            // No command is this long: the rest of the line is skipped unread.
+            pending.clear();
+            if (!overlong)
+                std::printf("error line longer than %zu bytes ignored\n", maxLineBytes);
+            std::fflush(stdout);
+            overlong = true;
         }
     }
     simulator.stop();

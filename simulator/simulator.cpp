@@ -1,6 +1,8 @@
 #include "simulator.h"
 
 #include "calibrationcontrols.h"
+#include "cs2000sim.h"
+#include "filecheck.h"
 #include "flickercontrols.h"
 #include "patterngencontrols.h"
 
@@ -8,8 +10,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,16 +29,16 @@ bool makeDirs(const std::string &path) {
     return true;
 }
 
+// A measured spectrum at 1 nm from 380 to 780 nm is a few kilobytes.
+constexpr std::size_t maxSpectrumBytes = 1024 * 1024;
+
 // "light spectrum FILE": a measured spectrum becomes the light.
 ControlResult loadSpectrum(Scene &scene, const std::string &path) {
-    std::ifstream in(path);
-    if (!in)
-        return ControlResult::failure("cannot read " + path);
-    std::stringstream text;
-    text << in.rdbuf();
+    std::string text, why;
+    if (!readSmallFile(path, maxSpectrumBytes, &text, &why))
+        return ControlResult::failure(path + ": " + why);
     Spectrum s;
-    std::string why;
-    if (!parseSpectrumCsv(text.str(), s, &why) || !scene.setSpectrum(s))
+    if (!parseSpectrumCsv(text, s, &why) || !scene.setSpectrum(s))
         return ControlResult::failure(path + ": " + why);
     const Tristimulus l = scene.light();
     char buf[96];
@@ -292,6 +292,23 @@ void Simulator::addControls() {
             r->setNoise(s);
         return ControlResult::success("noise " + fmt(s));
     });
+
+    t.add("measure-error", "ERnn|off",
+          "the CS-2000 ends its measurements with error ERnn (ER10 over range, ER71 no sync, "
+          "ER83 angle...)",
+          [this](const Args &a) {
+              auto *cs = dynamic_cast<CS2000Sim *>(reference("cs2000"));
+              if (!cs)
+                  return ControlResult::failure("no CS-2000 on this bench");
+              int code = 0;
+              const std::string digits =
+                  a.size() == 1 && a[0].rfind("ER", 0) == 0 ? a[0].substr(2) : std::string();
+              if (a.size() != 1 ||
+                  (a[0] != "off" && (digits.size() != 2 || !parseInt(digits, code) || code < 1)))
+                  return ControlResult::failure("usage: measure-error ERnn|off (ER01 to ER99)");
+              cs->setMeasureError(code);
+              return ControlResult::success(code ? "measure-error " + a[0] : "measure-error off");
+          });
 
     addCalibrationControls(t, *colorimeter_);
     addFlickerControls(t, scene_, *colorimeter_);

@@ -3,15 +3,17 @@
 
 With --fast the simulated instrument answers at once and spends no
 measuring time, so what a measurement takes is the driver's own overhead:
-four exchanges (start, end of measurement, XYZ) and the reply collection.
+the two-step start and end of the measurement, the XYZ request, and the
+reply framing.
 Runs `tintwell-cli reference --count N` and takes the time between
 consecutive readings; prints the median of each run and of all runs.
 
     bench/reference/cs2000_measure.py [--build DIR] [--count N] [--runs R] [--real]
 
-With --real the simulator keeps instrument time (800 ms of measuring at the
-default 100 cd/m², replies paced at 9600 baud) and the measuring time is
-subtracted, leaving the wire time of the replies plus the driver's overhead.
+With --real the simulator keeps instrument time (at the default 100 cd/m² a
+1.2 s pre-measurement and the 3 s measuring time it announces, replies paced
+at 9600 baud) and that instrument time is subtracted, leaving the wire time
+of the replies plus the driver's overhead.
 """
 import argparse
 import json
@@ -22,7 +24,7 @@ import sys
 import tempfile
 
 
-MEASURING_MS = 800.0  # the simulated CS-2000 at 100 cd/m²
+MEASURING_MS = 1200.0 + 3000.0  # the simulated CS-2000 at 100 cd/m²: pre-measurement, measuring
 
 
 def run_once(bin_dir, count, env, real):

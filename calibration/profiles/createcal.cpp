@@ -8,6 +8,7 @@
 #include "genmeasure.h"
 #include "genpattern.h"
 #include "patternsequence.h"
+#include "profilecheck.h"
 #include "profilerules.h"
 #include "profileverify.h"
 #include "qportmenu.h"
@@ -260,6 +261,17 @@ void CreateCal::on_pushSave_clicked() {
     if (!m_runs->complete(ProfileRuns::TorvaRun)) {
         dialogs().critical(this, QLatin1String(savingTitle),
                            QStringLiteral("No TColorimeter measurement taken"));
+        return;
+    }
+    // A profile is for good: none from readings that cannot make one.
+    const QString why =
+        profiles::patchSetProblem(m_runs->list(ProfileRuns::ReferenceRun),
+                                  m_runs->list(ProfileRuns::TorvaRun), m_reference.measured());
+    if (!why.isEmpty()) {
+        dialogs().critical(this, QLatin1String(savingTitle),
+                           QStringLiteral("These measurements cannot make a profile: %1.\n"
+                                          "Nothing was stored.")
+                               .arg(why));
         return;
     }
     const QString text = ui->comboSaveName->currentText();

@@ -10,6 +10,8 @@ namespace profiles {
 
 namespace {
 
+const char *const gamutModel = "Gamut Color"; // the reference built from a standard
+
 QString colorKey(int index, char channel) {
     return QStringLiteral("ref_%1_%2").arg(index).arg(QLatin1Char(channel));
 }
@@ -56,11 +58,15 @@ StoredReference loadReference(QSettings &settings) {
     return ref;
 }
 
+bool StoredReference::measured() const {
+    return model != QLatin1String(gamutModel);
+}
+
 StoredReference gamutReference(const GamutSpec &spec, const QString &standardName,
                                const QDateTime &when) {
     StoredReference ref;
     ref.time = when;
-    ref.model = QStringLiteral("Gamut Color");
+    ref.model = QLatin1String(gamutModel);
     ref.profileId = QString::number(spec.standard);
     ref.profileName = standardName;
     ref.colors = {Measurement::fromxyY(spec.whiteX, spec.whiteY, spec.whiteBigY),

@@ -20,6 +20,8 @@ struct StoredReference {
     QString profileId, profileName;
     QVector<Measurement> colors; // White, Red, Green, Blue; empty when none
     bool complete() const;
+    // Read by an instrument, not built from a gamut standard.
+    bool measured() const;
 };
 
 void saveReference(QSettings &settings, const StoredReference &ref);

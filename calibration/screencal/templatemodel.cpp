@@ -3,6 +3,11 @@
 #include <QStringList>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
+
 namespace screencal {
 
 namespace {
@@ -159,27 +164,68 @@ bool readPlace(const QXmlStreamAttributes &a, GridPlace *place, QString *why) {
            gridNumber(a, "rowSpan", 1, 1, maxGridSpan, &place->rowSpan, why);
 }
 
+// One reading of the file that builds the pages of the frames asked for.
+// Frames are numbered as the page tree numbers them: every <frame> start
+// tag in document order, at any depth, so a frame hidden inside another
+// page's skipped content is still a page of its own.
+class PagePass {
+public:
+    PagePass(const QByteArray &xml, const std::function<bool(int)> &wanted, int stopAfter)
+        : r(xml), wanted_(wanted), stopAfter_(stopAfter) {}
+
+    // Reads the whole file (or up to frame stopAfter); false when it is no
+    // template, with the fatal issue in rootIssues.
+    bool run(QList<TemplateIssue> &rootIssues);
+
+    // The current element (a start tag) and everything in it; frames inside
+    // it are read as pages when wanted.
+    void skipCurrent();
+    void skipContent();
+    // Counts a <frame> that a page reads as one of its tabs: that frame's
+    // own page needs another pass.
+    void frameAsTab() {
+        const int index = frames_++;
+        if (wanted_(index))
+            deferred.push_back(index);
+    }
+    bool stopped() const;
+
+    QXmlStreamReader r;
+    std::map<int, PageModel> pages; // read in this pass
+    std::vector<int> deferred;
+
+private:
+    void readFrame(int index);
+
+    std::function<bool(int)> wanted_;
+    int stopAfter_;
+    int frames_ = 0;
+    std::set<int> open_; // pages whose end tag has not come
+};
+
 class PageReader {
 public:
-    PageReader(QXmlStreamReader &r, PageModel &page) : r_(r), page_(page) {}
+    PageReader(PagePass &pass, PageModel &page) : pass_(pass), r_(pass.r), page_(page) {}
 
-    // Reads the children of the current element up to its end.
-    void readChildren(std::vector<PageElement> &out, int tabDepth) {
-        while (!r_.atEnd()) {
+    // Reads the children of the current element up to its end; false when
+    // the file ended (or the pass stopped) first.
+    bool readChildren(std::vector<PageElement> &out, int tabDepth) {
+        while (!r_.atEnd() && !pass_.stopped()) {
             const auto token = r_.readNext();
             if (token == QXmlStreamReader::EndElement)
-                return;
+                return true;
             if (token != QXmlStreamReader::StartElement)
                 continue;
             if (++count_ > maxPageElements) {
                 if (count_ == maxPageElements + 1)
                     issue(QStringLiteral("more than %1 elements on one page; the rest is skipped")
                               .arg(maxPageElements));
-                r_.skipCurrentElement();
+                pass_.skipCurrent();
                 continue;
             }
             readElement(out, tabDepth);
         }
+        return false;
     }
 
 private:
@@ -190,7 +236,7 @@ private:
         issue(object.isEmpty() ? QStringLiteral("<%1> skipped: %2").arg(r_.name(), why)
                                : QStringLiteral("<%1 object=\"%2\"> skipped: %3")
                                      .arg(r_.name(), object.left(40), why));
-        r_.skipCurrentElement();
+        pass_.skipContent();
     }
 
     void readElement(std::vector<PageElement> &out, int tabDepth) {
@@ -198,7 +244,7 @@ private:
         const QXmlStreamAttributes a = r_.attributes();
         if (name == QLatin1String("cali")) {
             readCali(a, tabDepth);
-            r_.skipCurrentElement();
+            pass_.skipContent();
             return;
         }
         PageElement e;
@@ -211,7 +257,7 @@ private:
             e.kind = PageElement::TabBox;
         else {
             issue(QStringLiteral("unknown element <%1> ignored").arg(name));
-            r_.skipCurrentElement();
+            pass_.skipCurrent();
             return;
         }
         QString why;
@@ -229,18 +275,20 @@ private:
                 return skip(QStringLiteral("tab boxes nested deeper than %1").arg(maxTabDepth));
             readTabs(e, tabDepth);
         } else {
-            r_.skipCurrentElement();
+            pass_.skipContent();
         }
         out.push_back(std::move(e));
     }
 
     void readTabs(PageElement &box, int tabDepth) {
-        while (!r_.atEnd()) {
+        while (!r_.atEnd() && !pass_.stopped()) {
             const auto token = r_.readNext();
             if (token == QXmlStreamReader::EndElement)
                 return;
             if (token != QXmlStreamReader::StartElement)
                 continue;
+            if (r_.name() == QLatin1String("frame"))
+                pass_.frameAsTab();
             PageTab tab;
             tab.name = r_.attributes().value(QLatin1String("name")).toString();
             readChildren(tab.children, tabDepth + 1);
@@ -269,10 +317,59 @@ private:
         page_.run = run;
     }
 
+    PagePass &pass_;
     QXmlStreamReader &r_;
     PageModel &page_;
     int count_ = 0;
 };
+
+bool PagePass::stopped() const {
+    return stopAfter_ >= 0 && pages.count(stopAfter_) && !open_.count(stopAfter_);
+}
+
+void PagePass::readFrame(int index) {
+    if (!wanted_(index))
+        return skipContent();
+    PageModel &page = pages[index];
+    page.found = true;
+    page.name = r.attributes().value(QLatin1String("name")).toString();
+    open_.insert(index);
+    if (PageReader(*this, page).readChildren(page.elements, 0))
+        open_.erase(index);
+}
+
+void PagePass::skipCurrent() {
+    if (r.name() == QLatin1String("frame"))
+        return readFrame(frames_++);
+    skipContent();
+}
+
+void PagePass::skipContent() {
+    for (int depth = 1; depth > 0 && !r.atEnd() && !stopped();) {
+        const auto token = r.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            if (r.name() == QLatin1String("frame"))
+                readFrame(frames_++); // consumed whole
+            else
+                ++depth;
+        } else if (token == QXmlStreamReader::EndElement) {
+            --depth;
+        }
+    }
+}
+
+bool PagePass::run(QList<TemplateIssue> &rootIssues) {
+    if (!readRoot(r, rootIssues, nullptr))
+        return false;
+    while (!r.atEnd() && !stopped()) {
+        if (r.readNext() == QXmlStreamReader::StartElement && r.name() == QLatin1String("frame"))
+            readFrame(frames_++);
+    }
+    // A file that breaks off inside a page leaves that page cut short.
+    for (int index : open_)
+        noteReaderError(r, pages[index].issues);
+    return true;
+}
 
 } // namespace
 
@@ -358,7 +455,7 @@ TemplateTree loadTemplateTree(const QByteArray &xml) {
             continue;
         if (++depth > maxElementDepth) {
             note(t.issues, r.lineNumber(),
-                 QStringLiteral("elements nested deeper than %1; the rest is ignored")
+                 QStringLiteral("elements nested deeper than %1: the page tree ends here")
                      .arg(maxElementDepth),
                  true);
             return t;
@@ -382,7 +479,7 @@ TemplateTree loadTemplateTree(const QByteArray &xml) {
         }
         if (++entries > maxTreeEntries) {
             note(t.issues, line,
-                 QStringLiteral("more than %1 headers and pages; the rest is ignored")
+                 QStringLiteral("more than %1 headers and pages: the page tree ends here")
                      .arg(maxTreeEntries),
                  true);
             return t;
@@ -400,22 +497,44 @@ PageModel loadPage(const QByteArray &xml, int frameIndex) {
     PageModel page;
     if (frameIndex < 0 || tooBig(xml, page.issues))
         return page;
-    QXmlStreamReader r(xml);
-    if (!readRoot(r, page.issues, nullptr))
+    PagePass pass(
+        xml, [frameIndex](int i) { return i == frameIndex; }, frameIndex);
+    if (!pass.run(page.issues))
         return page;
-    int frames = 0;
-    while (!r.atEnd()) {
-        if (r.readNext() != QXmlStreamReader::StartElement || r.name() != QLatin1String("frame"))
-            continue;
-        if (frames++ != frameIndex)
-            continue;
-        page.found = true;
-        page.name = r.attributes().value(QLatin1String("name")).toString();
-        PageReader(r, page).readChildren(page.elements, 0);
-        break;
+    const auto it = pass.pages.find(frameIndex);
+    if (it == pass.pages.end()) {
+        noteReaderError(pass.r, page.issues);
+        return page;
     }
-    noteReaderError(r, page.issues);
-    return page;
+    return it->second;
+}
+
+std::vector<PageModel> loadPages(const QByteArray &xml, int frameCount) {
+    std::vector<PageModel> pages(static_cast<std::size_t>(std::max(0, frameCount)));
+    QList<TemplateIssue> rootIssues;
+    if (pages.empty() || tooBig(xml, rootIssues))
+        return pages;
+    // Most files take one pass. A frame that another page reads as one of
+    // its tabs is read again as its own page in a further pass; each pass
+    // goes one such nesting deeper.
+    std::set<int> wanted;
+    for (int i = 0; i < frameCount; ++i)
+        wanted.insert(i);
+    for (int passes = 0; !wanted.empty() && passes < maxElementDepth; ++passes) {
+        PagePass pass(
+            xml, [&wanted](int i) { return wanted.count(i) > 0; }, -1);
+        if (!pass.run(rootIssues))
+            return pages;
+        for (int i : wanted) {
+            const auto it = pass.pages.find(i);
+            if (it != pass.pages.end())
+                pages[static_cast<std::size_t>(i)] = std::move(it->second);
+            else if (passes == 0) // no such frame, as far as the file goes
+                noteReaderError(pass.r, pages[static_cast<std::size_t>(i)].issues);
+        }
+        wanted = std::set<int>(pass.deferred.begin(), pass.deferred.end());
+    }
+    return pages;
 }
 
 } // namespace screencal

@@ -129,6 +129,10 @@ struct PageModel {
 
 // Reads frame number frameIndex (counted over every frame of the file).
 PageModel loadPage(const QByteArray &xml, int frameIndex);
+// Frames 0 to frameCount - 1 at once, as loadPage reads each, in time
+// linear in the file (a page each from loadPage would read it again each
+// time).
+std::vector<PageModel> loadPages(const QByteArray &xml, int frameCount);
 
 // Item kinds the window knows; others are skipped with an issue.
 bool isKnownObject(const QString &object);

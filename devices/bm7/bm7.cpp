@@ -43,7 +43,7 @@ Measurement BM7::measure(int) {
         m.errorCode |= error;
         return m;
     }
-    return Measurement::fromXYZ(xyz[0], xyz[1], xyz[2], m_gamutSpec);
+    return reading(xyz[0], xyz[1], xyz[2], m_gamutSpec);
 }
 
 GenDevice *BM7Factory::create(const QString &port) {

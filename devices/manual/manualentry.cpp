@@ -44,7 +44,8 @@ void ManualEntry::on_pushAccept_clicked() {
             Y = footLambertsToNits(Y);
         m_result = Measurement::fromxyY(x, y, Y, GamutSpec::standardSpec(2, 100.0));
         m_result.errorCode &= ~colourFacts;
-        if (m_result.errorCode == 0) {
+        if (m_result.errorCode == 0 &&
+            Readings::plausible(m_result.bigX, m_result.bigY, m_result.bigZ)) {
             done(1);
             return;
         }

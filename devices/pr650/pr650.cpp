@@ -31,24 +31,53 @@ void PR650::updateInfo() {
     QThread::msleep(pulseMs);
     m_port->setRts(1);
     QThread::msleep(pulseMs);
-    m_port->sendCommand(pr650::remoteMode); // answered before remote mode is on
-    if (!pr650::isOk(m_port->sendCommand(pr650::remoteMode)))
+    ask(pr650::remoteMode); // answered before remote mode is on
+    if (!pr650::isOk(ask(pr650::remoteMode)))
         return;
-    m_serialNumber = pr650::text(m_port->sendCommand(pr650::readSerialNumber));
-    m_model = pr650::text(m_port->sendCommand(pr650::readModel));
+    // The serial number identifies the instrument; "D111" names the model
+    // only on some of them, and only then is its answer taken.
+    const QString serial = pr650::serialNumber(ask(pr650::readSerialNumber));
+    if (serial.isEmpty())
+        return;
+    const QString model = pr650::model(ask(pr650::readModel));
+    m_serialNumber = serial;
+    m_model = model.isEmpty() ? QString::fromLatin1(pr650::modelWithoutName) : model;
     m_manufacturer = QStringLiteral("Photo Research");
 }
 
+QString PR650::ask(const pr650::Command &c) {
+    const QChromaSerialPort::Line reply = m_port->sendLine(c);
+    return reply.complete() ? reply.text : QString();
+}
+
 Measurement PR650::measure(int) {
+    m_problem.clear();
     Measurement m;
-    const QString reply = m_port->sendCommand(pr650::measureXYZ);
+    const QChromaSerialPort::Line reply = m_port->sendLine(pr650::measureXYZ);
     double xyz[3];
-    if (reply.isEmpty())
+    if (!reply.complete()) {
         m.errorCode |= 0x2;
-    else if (!pr650::parseXYZ(reply, xyz))
+        m_problem = QStringLiteral("The PR-650 did not answer \"M2\" within %1 s.")
+                        .arg(pr650::measureXYZ.timeoutMs / 1000);
+        return m;
+    }
+    switch (pr650::parseXYZ(reply.text, xyz)) {
+    case pr650::Reading::Unusable:
         m.errorCode |= 0x8;
-    else
-        m = Measurement::fromXYZ(xyz[0], xyz[1], xyz[2], GamutSpec::standardSpec(2, 100.0));
+        m_problem = QStringLiteral("The PR-650's reply to \"M2\" could not be used (\"%1\").")
+                        .arg(reply.text.left(32));
+        break;
+    case pr650::Reading::LowLight:
+        // The instrument's own reading, kept, with the remark it made.
+        m = reading(xyz[0], xyz[1], xyz[2], GamutSpec::standardSpec(2, 100.0));
+        m.errorCode |= ErrorBits::LowLight;
+        m_problem = QStringLiteral("The PR-650 measured in low light (quality code 18): the "
+                                   "reading is less accurate.");
+        break;
+    case pr650::Reading::Usable:
+        m = reading(xyz[0], xyz[1], xyz[2], GamutSpec::standardSpec(2, 100.0));
+        break;
+    }
     return m;
 }
 

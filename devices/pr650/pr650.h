@@ -4,6 +4,7 @@
 // pr650protocol.h.
 
 #include "genfactory.h"
+#include "pr650protocol.h"
 #include "referenceinstrument.h"
 
 class PR650 : public ReferenceInstrument {
@@ -19,7 +20,15 @@ public:
     void updateInfo() override;
     // Blocks for the measuring time (up to 30 s); the argument is ignored.
     // The record is computed against the built-in standard 2, white Y 100.
+    // A low-light reading is kept, with ErrorBits::LowLight.
     Measurement measure(int averages) override;
+    QString lastProblem() override { return m_problem; }
+
+private:
+    // The reply text of a command, empty when no complete reply came.
+    QString ask(const pr650::Command &c);
+
+    QString m_problem;
 };
 
 class PR650Factory : public GenFactory {

@@ -7,6 +7,7 @@
 #include "genfactory.h"
 #include "genmeasure.h"
 #include "genpattern.h"
+#include "measuringcountdown.h"
 #include "patternsequence.h"
 #include "pcpatterngen.h"
 #include "portmanager.h"
@@ -64,7 +65,7 @@ QString highlightBorder() {
 
 QPatternManger::QPatternManger(QWidget *parent)
     : QWidget(parent), ui(new Ui::QPatternManger), m_sequence(new PatternSequence(this)),
-      m_ports(PortManager::instance()) {
+      m_countdown(new MeasuringCountdown(this)), m_ports(PortManager::instance()) {
     ui->setupUi(this);
     QSettings &s = appSettings();
 
@@ -123,6 +124,8 @@ QPatternManger::QPatternManger(QWidget *parent)
     connect(m_sequence, &PatternSequence::progress, this, &QPatternManger::showProgress);
     connect(m_sequence, &PatternSequence::busy, this,
             [this] { ui->progressPatch->setRange(0, 0); });
+    connect(m_sequence, &PatternSequence::measuring, this,
+            [this](int ms) { m_countdown->start(ui->progressPatch, ms); });
     connect(m_sequence, &PatternSequence::generatorMissing, this, [this] {
         warnNoGenerator(this);
         deselectGenerator();
@@ -214,6 +217,7 @@ bool QPatternManger::isRunning() const {
 }
 
 patchcheck::Answer QPatternManger::askOperator(const patchcheck::Problem &p) {
+    m_countdown->stop(); // the measurement is over
     comeBack();
     QMessageBox::StandardButtons buttons;
     for (patchcheck::Answer a : p.choices) {
@@ -232,6 +236,7 @@ patchcheck::Answer QPatternManger::askOperator(const patchcheck::Problem &p) {
 }
 
 void QPatternManger::showProgress(int elapsedMs, bool finished) {
+    m_countdown->stop(); // a new patch, or the end of the run
     const int count = m_sequence->colors().size();
     const int patchMs = static_cast<int>(m_sequence->stableTime() * 1000);
     ui->progressPatch->setRange(0, patchMs);

@@ -18,6 +18,7 @@
 class GenDevice;
 class GenMeasure;
 class GenPattern;
+class MeasuringCountdown;
 class PatternSequence;
 class PortManager;
 class QColorWidget;
@@ -104,6 +105,7 @@ private:
 
     Ui::QPatternManger *ui;
     PatternSequence *m_sequence;
+    MeasuringCountdown *m_countdown;
     PortManager *m_ports;
     QPointer<GenPattern> m_generator;
     ConnectionInfo m_pending;

@@ -79,6 +79,8 @@ bool NonVolatileMemory::load(std::string *error) {
             return true; // not there yet: created on the first change
         return fail(std::strerror(errno));
     }
+    if (!S_ISREG(st.st_mode)) // a FIFO would hang the read, a device never end it
+        return fail("not a regular file");
     std::ifstream in(stateFile_, std::ios::binary);
     if (!in) // there, but not ours to read: still not ours to replace
         return fail(std::string("cannot be read (") + std::strerror(errno) + ")");

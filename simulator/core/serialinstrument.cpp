@@ -172,6 +172,18 @@ void SerialInstrument::run() {
     }
 }
 
+void SerialInstrument::discardInput() {
+    input_.clear();
+    if (!pty_.exists())
+        return;
+    char buf[512];
+    pollfd p{pty_.masterFd(), POLLIN, 0};
+    while (::poll(&p, 1, 0) > 0 && (p.revents & POLLIN)) {
+        if (::read(pty_.masterFd(), buf, sizeof buf) <= 0)
+            break;
+    }
+}
+
 std::size_t SerialInstrument::frameLength(const std::string &input) const {
     std::size_t cr = input.find('\r');
     return cr == std::string::npos ? 0 : cr + 1;

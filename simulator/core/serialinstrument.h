@@ -77,6 +77,9 @@ protected:
     Wait waitOrWake(Clock::time_point t);
     // ms of instrument time as wall time under the time scale.
     Clock::duration scaled(double ms) const;
+    // From handle(): drops every byte received and not yet handled, as an
+    // instrument does that reads no commands while it is busy.
+    void discardInput();
 
     // --- Streamed output (a sample stream sent without being asked) ---
     // While streaming, the I/O thread calls streamOutput() once the time it

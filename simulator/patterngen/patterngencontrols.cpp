@@ -27,6 +27,35 @@ void addPatternControls(ControlTable &t, PatternGenSim *generator, DisplaySim &d
               }
               return ControlResult::success(out);
           });
+    if (!generator)
+        return;
+    t.add("generator", "refuse|silence|output on|off | answer N|all | close TEXT|off | late MS|off",
+          "the pattern generator misbehaves: refuses, hangs, answers but leaves the display "
+          "alone (output off), falls silent after N more commands, hangs up on a command "
+          "starting TEXT, answers all but getInfo MS late",
+          [generator](const Args &a) {
+              const char *usage = "usage: generator refuse|silence|output on|off | answer "
+                                  "N|all | close TEXT|off | late MS|off";
+              PatternFaults f = generator->faults();
+              bool on = false;
+              int n = 0;
+              if (a.size() != 2)
+                  return ControlResult::failure(usage);
+              if ((a[0] == "refuse" || a[0] == "silence" || a[0] == "output") &&
+                  parseOnOff(a[1], on))
+                  (a[0] == "refuse" ? f.refuse : a[0] == "silence" ? f.silent : f.output) = on;
+              else if (a[0] == "answer" && (a[1] == "all" || (parseInt(a[1], n) && n >= 0)))
+                  f.answerLeft = a[1] == "all" ? -1 : n;
+              else if (a[0] == "close")
+                  f.closeOn = a[1] == "off" ? std::string() : a[1];
+              else if (a[0] == "late" &&
+                       (a[1] == "off" || (parseInt(a[1], n) && n >= 0 && n <= 600000)))
+                  f.lateMs = a[1] == "off" ? 0 : n;
+              else
+                  return ControlResult::failure(usage);
+              generator->setFaults(f);
+              return ControlResult::success("generator " + a[0] + " " + a[1]);
+          });
 }
 
 } // namespace sim

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -65,12 +67,19 @@ bool sendAll(int fd, const std::string &bytes) {
     return true;
 }
 
-struct Client {
-    int fd;
-    std::string pending;
-};
+bool startsWith(const std::string &s, const std::string &prefix) {
+    return s.compare(0, prefix.size(), prefix) == 0;
+}
 
 } // namespace
+
+struct PatternGenSim::Client {
+    using Clock = std::chrono::steady_clock;
+    int fd;
+    std::string pending;
+    std::deque<std::pair<Clock::time_point, std::string>> replies; // due in this order
+    bool hangUp = false;
+};
 
 PatternGenSim::PatternGenSim(PatternGenConfig config) : config_(std::move(config)) {
     state_.width = config_.width;
@@ -88,6 +97,16 @@ PatternGenSim::~PatternGenSim() {
 void PatternGenSim::setListener(Listener listener) {
     std::lock_guard<std::mutex> lock(lock_);
     listener_ = std::move(listener);
+}
+
+void PatternGenSim::setFaults(const PatternFaults &faults) {
+    std::lock_guard<std::mutex> lock(lock_);
+    faults_ = faults;
+}
+
+PatternFaults PatternGenSim::faults() const {
+    std::lock_guard<std::mutex> lock(lock_);
+    return faults_;
 }
 
 PatternState PatternGenSim::state() const {
@@ -137,15 +156,62 @@ void PatternGenSim::stop() {
     closeFd(wake_[1]);
 }
 
+void PatternGenSim::serve(Client &c, const std::string &command) {
+    PatternFaults f;
+    bool answer = false;
+    {
+        std::lock_guard<std::mutex> lock(lock_);
+        f = faults_;
+        answer = !f.silent && f.answerLeft != 0;
+        if (answer && faults_.answerLeft > 0)
+            --faults_.answerLeft;
+    }
+    ++commands_;
+    if (!answer)
+        return; // a hung box: the command is lost, nothing changes
+    if (!f.closeOn.empty() && startsWith(command, f.closeOn)) {
+        c.hangUp = true;
+        return;
+    }
+    std::string reply = "ERR::";
+    std::size_t length = 0;
+    const bool known = scanCommand(command, &length) == CommandScan::Complete;
+    if (known && !(f.refuse && !startsWith(command, "getInfo"))) {
+        bool changed = false;
+        PatternState shown;
+        Listener listener;
+        {
+            std::lock_guard<std::mutex> lock(lock_);
+            reply = applyCommand(command, config_.serial, state_, &changed);
+            shown = state_;
+            listener = listener_;
+        }
+        if (changed && listener && f.output)
+            listener(shown);
+    }
+    // Identification stays prompt, so a late box is still found and opened.
+    const int lateMs = startsWith(command, "getInfo") ? 0 : f.lateMs;
+    c.replies.emplace_back(Client::Clock::now() + std::chrono::milliseconds(lateMs), reply);
+}
+
 void PatternGenSim::run() {
+    using Clock = Client::Clock;
     std::vector<Client> clients;
     std::vector<char> buf(readChunk);
     const std::string info = patternInfoLine(config_.serial, config_.width, config_.height);
     for (;;) {
         std::vector<pollfd> p = {{wake_[0], POLLIN, 0}, {udp_, POLLIN, 0}, {listen_, POLLIN, 0}};
-        for (const Client &c : clients)
+        int timeoutMs = -1; // until a late reply falls due
+        for (const Client &c : clients) {
             p.push_back({c.fd, POLLIN, 0});
-        if (::poll(p.data(), p.size(), -1) < 0) {
+            if (c.replies.empty())
+                continue;
+            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(c.replies.front().first -
+                                                                           Clock::now());
+            const int ms = static_cast<int>(std::max<long long>(0, wait.count()));
+            timeoutMs = timeoutMs < 0 ? ms : std::min(timeoutMs, ms);
+        }
+        if (::poll(p.data(), p.size(), timeoutMs) < 0) {
             if (errno == EINTR)
                 continue;
             break;
@@ -169,7 +235,7 @@ void PatternGenSim::run() {
             } else if (fd >= 0) {
                 const int one = 1;
                 ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-                clients.push_back({fd, {}});
+                clients.push_back({fd, {}, {}, false});
             }
         }
         for (std::size_t i = 3; i < p.size(); ++i) {
@@ -177,36 +243,28 @@ void PatternGenSim::run() {
                 continue;
             Client &c = clients[i - 3];
             const ssize_t n = ::recv(c.fd, buf.data(), buf.size(), 0);
-            bool keep = n > 0 || (n < 0 && errno == EINTR);
+            c.hangUp = !(n > 0 || (n < 0 && errno == EINTR));
             if (n > 0)
                 c.pending.append(buf.data(), static_cast<std::size_t>(n));
-            while (keep && !c.pending.empty()) {
+            while (!c.hangUp && !c.pending.empty()) {
                 std::size_t length = 0;
                 const CommandScan scan = scanCommand(c.pending, &length);
                 if (scan == CommandScan::Incomplete)
                     break;
-                std::string reply = "ERR::";
-                if (scan == CommandScan::Complete) {
-                    bool changed = false;
-                    PatternState shown;
-                    Listener listener;
-                    {
-                        std::lock_guard<std::mutex> lock(lock_);
-                        reply = applyCommand(c.pending.substr(0, length), config_.serial, state_,
-                                             &changed);
-                        shown = state_;
-                        listener = listener_;
-                    }
-                    if (changed && listener)
-                        listener(shown);
-                    c.pending.erase(0, length);
-                } else {
-                    c.pending.clear();
-                }
-                ++commands_;
-                keep = sendAll(c.fd, reply);
+                if (scan == CommandScan::Invalid)
+                    length = c.pending.size(); // not a command we know: drop the buffer
+                const std::string command = c.pending.substr(0, length);
+                c.pending.erase(0, length);
+                serve(c, command);
             }
-            if (!keep) {
+        }
+        const Clock::time_point now = Clock::now();
+        for (Client &c : clients) {
+            while (!c.hangUp && !c.replies.empty() && c.replies.front().first <= now) {
+                c.hangUp = !sendAll(c.fd, c.replies.front().second);
+                c.replies.pop_front();
+            }
+            if (c.hangUp) {
                 ::close(c.fd);
                 c.fd = -1;
             }

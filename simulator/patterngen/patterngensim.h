@@ -2,7 +2,8 @@
 // A simulated network pattern generator: answers "getInfo" discovery
 // datagrams and serves the TCP commands on one loopback address, so that
 // several can run side by side and a scan sees each. Every change of what it
-// shows goes to a listener (the simulated display).
+// shows goes to a listener (the simulated display). On demand it misbehaves
+// as a faulty box would: refuses, falls silent, hangs up or answers late.
 
 #include "patternstate.h"
 
@@ -24,6 +25,16 @@ struct PatternGenConfig {
     int height = 1080;
 };
 
+// How the generator misbehaves; the default serves every command at once.
+struct PatternFaults {
+    bool refuse = false;  // "ERR::" to every command but "getInfo", nothing shown
+    bool silent = false;  // commands are neither shown nor answered
+    long answerLeft = -1; // commands still served before it falls silent (-1 all)
+    std::string closeOn;  // hang up on a command starting with this (empty: never)
+    int lateMs = 0;       // every reply but getInfo's this much after its command
+    bool output = true;   // false: all is answered, but the display no longer follows
+};
+
 class PatternGenSim {
 public:
     using Listener = std::function<void(const PatternState &)>;
@@ -43,15 +54,22 @@ public:
     const PatternGenConfig &config() const { return config_; }
     std::string endpoint() const { return config_.address + ":" + std::to_string(config_.port); }
     PatternState state() const;
-    // Commands served so far (discovery answers not counted).
+    // Commands received so far (discovery answers not counted).
     long commandCount() const { return commands_; }
+    // In force from the next command received.
+    void setFaults(const PatternFaults &faults);
+    PatternFaults faults() const;
 
 private:
+    struct Client;
     void run();
+    // One complete command from a client: what it shows and what it answers.
+    void serve(Client &c, const std::string &command);
 
     PatternGenConfig config_;
     mutable std::mutex lock_;
     PatternState state_;
+    PatternFaults faults_;
     Listener listener_;
     int udp_ = -1;      // receives discovery broadcasts
     int udpReply_ = -1; // answers from our own address

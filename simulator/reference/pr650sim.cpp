@@ -1,6 +1,7 @@
 #include "pr650sim.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -19,12 +20,22 @@ double PR650Sim::measuringMs(double Y) {
 
 std::string PR650Sim::measurementReply(const Tristimulus &t) {
     char buf[96];
-    std::snprintf(buf, sizeof buf, "0000,0,%.4E,%.4E,%.4E\r\n", t.X, t.Y, t.Z);
+    std::snprintf(buf, sizeof buf, "%04d,0,%.4E,%.4E,%.4E\r\n", t.Y < lowLightLimit ? 18 : 0, t.X,
+                  t.Y, t.Z);
     return buf;
 }
 
+std::size_t PR650Sim::frameLength(const std::string &input) const {
+    const std::size_t end = input.find_first_of("\r\n");
+    return end == std::string::npos ? 0 : end + 1;
+}
+
 std::string PR650Sim::handle(const std::string &frame) {
-    const std::string command = frame.substr(0, frame.size() - 1);
+    std::string command = frame.substr(0, frame.size() - 1);
+    if (command.empty())
+        return {}; // the second half of a CR LF
+    std::transform(command.begin(), command.end(), command.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     if (!remote_) {
         if (command.rfind("S01", 0) != 0)
             return {}; // local mode: the keypad is in charge

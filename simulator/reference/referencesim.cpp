@@ -12,6 +12,8 @@ struct ModelEntry {
     const char *model;
     const char *portName;
     std::unique_ptr<ReferenceSim> (*make)(Scene &, const std::string &, const ReferenceConfig &);
+    bool (*serialOk)(const std::string &); // null: any the command line takes
+    const char *serialRule;
 };
 
 template <typename Sim>
@@ -21,9 +23,9 @@ std::unique_ptr<ReferenceSim> make(Scene &scene, const std::string &link,
 }
 
 const ModelEntry models[] = {
-    {"CS-2000", "cs2000", make<CS2000Sim>},
-    {"PR-650", "pr650", make<PR650Sim>},
-    {"BM-7", "bm7", make<BM7Sim>},
+    {"CS-2000", "cs2000", make<CS2000Sim>, &CS2000Sim::validSerial, "7 digits"},
+    {"PR-650", "pr650", make<PR650Sim>, nullptr, nullptr},
+    {"BM-7", "bm7", make<BM7Sim>, nullptr, nullptr},
 };
 
 } // namespace
@@ -42,6 +44,14 @@ std::string referencePortName(const std::string &model) {
     for (const ModelEntry &m : models) {
         if (model == m.model)
             return m.portName;
+    }
+    return {};
+}
+
+std::string referenceSerialProblem(const std::string &model, const std::string &serial) {
+    for (const ModelEntry &m : models) {
+        if (model == m.model && m.serialOk && !serial.empty() && !m.serialOk(serial))
+            return model + " serial number must be " + m.serialRule + ", not '" + serial + "'";
     }
     return {};
 }

@@ -28,6 +28,9 @@ struct ReferenceConfig {
 const std::vector<std::string> &referenceModels();
 // The port link's name for a model: "cs2000", "pr650", "bm7"; empty if unknown.
 std::string referencePortName(const std::string &model);
+// Why the model cannot have this serial number (the CS-2000's has seven
+// digits); empty when it can, or when none is given.
+std::string referenceSerialProblem(const std::string &model, const std::string &serial);
 
 class ReferenceSim : public SerialInstrument {
 public:
@@ -35,7 +38,8 @@ public:
     const ReferenceConfig &config() const { return config_; }
     const std::string &serial() const { return config_.serial; }
     void setNoise(double scale) { noise_ = scale; }
-    // Empty unless the instrument's state file could not be read.
+    // Empty unless the instrument's state file could not be read or its
+    // configuration names something it cannot be (a serial number).
     virtual std::string stateError() const { return {}; }
 
 protected:

@@ -63,7 +63,7 @@ TEST(MainWindowReference, ConnectsASimulatedCS2000FromItsMenu) {
         return all;
     };
     ASSERT_TRUE(
-        waitUntil([&] { return statusText().contains("Reference: CS-2000 10011234"); }, 20000))
+        waitUntil([&] { return statusText().contains("Reference: CS-2000 1001234"); }, 20000))
         << statusText().toStdString();
     EXPECT_EQ(window.referenceMenu()->device()->model(), "CS-2000");
     const QByteArray shot = qgetenv("TINTWELL_TEST_SCREENSHOT");

@@ -66,7 +66,10 @@ TEST_F(CliPattern, DiscoversAndDrivesTheGenerator) {
 
     ASSERT_EQ(cli({"pattern", "--host", "127.0.0.3", "box", "1", "2", "30", "40"}), 0);
     EXPECT_EQ(bench_->patternGenerator()->state().boxW, 30);
-    EXPECT_EQ(cli({"pattern", "--host", "127.0.0.3", "color", "0", "300", "0"}), 2);
+    for (const char *value : {"300", "-1"}) { // one range, one message
+        EXPECT_EQ(cli({"pattern", "--host", "127.0.0.3", "color", "0", value, "0"}), 2);
+        EXPECT_NE(stderr_.find("whole numbers from 0 to 255"), std::string::npos) << stderr_;
+    }
     EXPECT_EQ(cli({"pattern", "color", "1", "2", "3"}), 2); // no host
     EXPECT_EQ(cli({"pattern", "--host", "127.0.0.9", "info"}), 1);
 }

@@ -3,6 +3,7 @@
 // user sees when the instrument is missing or lost.
 #include "childprocess.h"
 #include "referencebench.h"
+#include "serialport.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>
@@ -70,12 +71,58 @@ TEST_F(CliReference, ExitCodesForArgumentsMissingAndLostInstruments) {
     bench->execute("silence on cs2000");
     EXPECT_EQ(cli("reference --port " + port("cs2000") + " --model cs2000").code, 1);
     bench->execute("silence off cs2000");
-    bench->execute("truncate 800 cs2000"); // spectral blocks lose their last values
-    const CliRun cut = cli("spectrum --port " + port("cs2000"));
-    bench->execute("truncate off cs2000");
-    EXPECT_EQ(cut.code, 3);
-    EXPECT_TRUE(cut.lines.empty());
-    EXPECT_NE(cut.err.find("could not be used"), std::string::npos) << cut.err;
+    bench->execute("measure-error ER83"); // the angle selector moved while measuring
+    const CliRun moved = cli("spectrum --port " + port("cs2000"));
+    bench->execute("measure-error off");
+    EXPECT_EQ(moved.code, 3);
+    EXPECT_TRUE(moved.lines.empty());
+    EXPECT_NE(moved.err.find("ER83"), std::string::npos) << moved.err;
+}
+
+TEST_F(CliReference, AnOverRangeMeasurementIsReportedAsSuch) {
+    for (const char *how : {"light xyY 0.3127 0.329 8000", "measure-error ER10"}) {
+        SCOPED_TRACE(how);
+        bench->execute("light xyY 0.3127 0.329 100");
+        bench->execute(how);
+        const CliRun r = cli("reference --port " + port("cs2000") + " --model cs2000");
+        bench->execute("measure-error off");
+        EXPECT_EQ(r.code, 3);
+        EXPECT_TRUE(r.lines.empty());
+        EXPECT_NE(r.err.find("ER10: over its measuring range: the light is too bright"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_EQ(r.err.find("stopped answering"), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(CliReference, NoInstrumentIsBelievedBeyondAMillionCandelas) {
+    for (const char *light : {"light XYZ 1e300 1e300 1e300", "light XYZ 5e7 5e7 5e7"}) {
+        ASSERT_EQ(bench->execute(light).substr(0, 2), "ok");
+        for (const char *model : {"cs2000", "pr650", "bm7"}) {
+            SCOPED_TRACE(std::string(model) + ", " + light);
+            const CliRun r = cli("reference --port " + port(model) + " --model " + model);
+            EXPECT_EQ(r.code, 3) << r.err;
+            EXPECT_TRUE(r.lines.empty()) << r.lines.front();
+            EXPECT_NE(r.err.find("could not be used"), std::string::npos) << r.err;
+        }
+    }
+}
+
+TEST_F(CliReference, ABusyPortAndAMissingOneAreToldApart) {
+    serialPort held(port("cs2000"));
+    ASSERT_TRUE(held.open());
+    const struct {
+        std::string port;
+        const char *says;
+    } cases[] = {{port("cs2000"), "is in use by another program"},
+                 {port("cs2000") + "-gone", "no port at"}};
+    for (const auto &c : cases) {
+        for (const char *command : {"reference --model cs2000 --port ", "spectrum --port "}) {
+            const CliRun r = cli(std::string(command) + c.port);
+            EXPECT_EQ(r.code, 1) << command;
+            EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        }
+    }
 }
 
 TEST_F(CliReference, SpectrumAsJsonAndCsv) {
@@ -122,7 +169,7 @@ TEST_F(CliReference, PortsListsWhatAScanFinds) {
     for (const std::string &l : all.lines)
         text += l + "\n";
     const std::vector<std::string> wanted = {
-        "{\"type\":\"CS-2000\",\"model\":\"CS-2000\",\"serialNumber\":\"10011234\",\"port\":\"" +
+        "{\"type\":\"CS-2000\",\"model\":\"CS-2000\",\"serialNumber\":\"1001234\",\"port\":\"" +
             port("cs2000") + "\",\"status\":\"found\"}",
         "{\"type\":\"PR-650\",\"model\":\"PR-650\",\"serialNumber\":\"60951234\"",
         "{\"type\":\"BM7\",\"model\":\"BM-7\",\"serialNumber\":\"unknown\"",

@@ -75,17 +75,21 @@ TEST(Wrapper, NeutralWithoutADeviceThenForwardsToTheDeviceHeldAtCallTime) {
     w.setDeviceAddress(&variable);
     EXPECT_EQ(w.deviceType(), NoDevice);
     EXPECT_EQ(w.measure(1).errorCode, 1u);
+    EXPECT_EQ(w.lastProblem(), "");
     w.setRange(3); // setters without a device are harmless
     w.startMeasuring();
+    w.cancelMeasurement();
 
     FakeMeter meter;
     variable = &meter; // no refresh needed for calls
     EXPECT_EQ(w.model(), "FM-1");
     EXPECT_EQ(w.measure(6).avgCount, 6);
+    EXPECT_EQ(w.lastProblem(), "FM-1 remark");
     w.setRange(2);
     w.startMeasuring();
+    w.cancelMeasurement();
     w.close();
-    EXPECT_EQ(meter.calls, QStringList({"range 2", "start", "close"}));
+    EXPECT_EQ(meter.calls, QStringList({"range 2", "start", "cancel", "close"}));
 }
 
 TEST(Wrapper, RelaysTheCurrentDevicesSignalsOnceAndNoOtherDevices) {
@@ -96,6 +100,7 @@ TEST(Wrapper, RelaysTheCurrentDevicesSignalsOnceAndNoOtherDevices) {
     QSignalSpy closed(&w, &GenDevice::closed);
     QSignalSpy measured(&w, &GenMeasure::measured);
     QSignalSpy flickered(&w, &GenMeasure::flickered);
+    QSignalSpy announced(&w, &GenMeasure::measuringTime);
     w.refresh(); // no device: announces closed()
     EXPECT_EQ(closed.count(), 1);
 
@@ -105,7 +110,10 @@ TEST(Wrapper, RelaysTheCurrentDevicesSignalsOnceAndNoOtherDevices) {
     const Measurement m = Measurement::fromxyY(0.3, 0.3, 5);
     emit first.measured(m);
     emit first.flickered(Flicker());
+    emit first.measuringTime(12000);
     ASSERT_EQ(measured.count(), 1);
+    ASSERT_EQ(announced.count(), 1);
+    EXPECT_EQ(announced.at(0).at(0).toInt(), 12000);
     EXPECT_DOUBLE_EQ(measured.at(0).at(0).value<Measurement>().bigY, 5.0);
     EXPECT_EQ(flickered.count(), 1);
 

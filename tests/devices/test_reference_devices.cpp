@@ -48,7 +48,7 @@ struct ModelCase {
     int roles;
 };
 const ModelCase modelCases[] = {
-    {DeviceNames::cs2000, "cs2000", CS2000Device, "CS-2000", "10011234", "Konica Minolta",
+    {DeviceNames::cs2000, "cs2000", CS2000Device, "CS-2000", "1001234", "Konica Minolta",
      RoleReference | RoleSpectral},
     {DeviceNames::pr650, "pr650", PR650Device, "PR-650", "60951234", "Photo Research",
      RoleReference},
@@ -166,16 +166,19 @@ TEST_F(ReferenceBench, CS2000SpectrumIntegratesToItsXYZ) {
 TEST_F(ReferenceBench, FaultsShowInTheResult) {
     CS2000 d;
     ASSERT_TRUE(d.open(port("cs2000")));
-    bench->execute("truncate 800 cs2000"); // every spectral block cut short
+    bench->execute("measure-error ER83"); // the angle selector moved while measuring
     const QList<double> s = d.spectrum();
     EXPECT_EQ(s.size(), 781);
     EXPECT_EQ(d.spectrumErrorCode(), 0x8u);
-    EXPECT_EQ(s[780], 0.0);
-    bench->execute("truncate off cs2000");
+    EXPECT_EQ(s[555], 0.0);
+    EXPECT_NE(d.lastProblem().indexOf("ER83"), -1);
 
-    bench->execute("silence on cs2000");
-    EXPECT_EQ(d.measure(1).errorCode, 0x8u | 0x2u); // after the 10 s the start may take
-    bench->execute("silence off cs2000");
+    bench->execute("measure-error ER10");
+    EXPECT_EQ(d.measure(1).errorCode, 0x8u); // code 8 alone: it may be retried
+    EXPECT_NE(d.lastProblem().indexOf("ER10: over its measuring range"), -1);
+    bench->execute("measure-error off");
+    EXPECT_EQ(d.measure(1).errorCode & 0xFu, 0u);
+    EXPECT_EQ(d.lastProblem(), "");
 
     PR650 p;
     ASSERT_TRUE(p.open(port("pr650")));

@@ -1,6 +1,7 @@
 // Whole runs through the simulated bench: the network generator drives the
 // simulated display, whose light the simulated colorimeter measures; the
 // sequence logic in between is the one the window and the command line use.
+#include "announcingmeter.h"
 #include "cs2000.h"
 #include "displaybench.h"
 #include "displaymodel.h"
@@ -190,4 +191,18 @@ TEST_F(PatternRun, ThePatternManagerPicksTheGeneratorFromAScanAndRunsThroughIt) 
     EXPECT_EQ(run->format(), "Patch 3/3");
     EXPECT_TRUE(combo->isEnabled());
     EXPECT_EQ(QSettings().value("stableTime").toDouble(), 1.0);
+
+    // An instrument that announces minutes: the patch bar counts them down,
+    // and Abort cancels the measurement itself.
+    AnnouncingMeter slow;
+    QSignalSpy aborted(&manager, &QPatternManger::Aborted);
+    manager.findChild<QDoubleSpinBox *>("doubleStableTime")->setValue(0.0);
+    manager.start(&slow, QPatternManger::ReferenceRun);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return patch->format().startsWith("Measuring... 2"); }, 10000));
+    EXPECT_EQ(patch->maximum(), 240000);
+    ASSERT_TRUE(manager.abort());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return aborted.count() == 1; }, 10000));
+    EXPECT_TRUE(slow.cancelled);
+    EXPECT_FALSE(patch->format().startsWith("Measuring")) << patch->format().toStdString();
 }

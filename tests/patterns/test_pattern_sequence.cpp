@@ -1,5 +1,6 @@
 // The sequence run logic without widgets: scripted readings, a recording
 // generator and a scripted operator.
+#include "announcingmeter.h"
 #include "fakemeter.h"
 #include "genmeasure.h"
 #include "genpattern.h"
@@ -178,6 +179,19 @@ TEST_F(Sequence, AbortWhileStabilisingStopsAtOnce) {
     EXPECT_TRUE(meter.averagesAsked.isEmpty());
     EXPECT_FALSE(seq.abort()); // nothing left to stop
     EXPECT_EQ(meter.thread(), QCoreApplication::instance()->thread());
+}
+
+TEST_F(Sequence, AbortWhileAnInstrumentMeasuresForMinutesCancelsTheMeasurement) {
+    AnnouncingMeter slow;
+    QSignalSpy announced(&seq, &PatternSequence::measuring);
+    QSignalSpy aborted(&seq, &PatternSequence::Aborted);
+    ASSERT_TRUE(seq.start(&slow, 0));
+    ASSERT_TRUE(announced.wait(5000));
+    EXPECT_EQ(announced.first().first().toInt(), 240000);
+    ASSERT_TRUE(seq.abort());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return aborted.count() == 1; }, 5000));
+    EXPECT_TRUE(slow.cancelled);
+    EXPECT_TRUE(measured.isEmpty());
 }
 
 TEST_F(Sequence, AGeneratorThatGoesAwayEndsTheRunAtTheNextPatch) {

@@ -63,18 +63,29 @@ TEST(SimExecutable, TerminationSignalRemovesTheLinks) {
 }
 
 TEST(SimExecutable, RefusesBadOptionsAndAStateFileItCannotRead) {
-    const std::vector<std::vector<std::string>> cases = {
-        {"--colorimeter", "X-99"},
-        {"--colorimeter", "T-4:SERIALTOOLONG"},
-        {"--dir"},
-        {"--bogus"},
+    TempDir tmp;
+    const std::string fifo = tmp.file("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::vector<std::string> args;
+        const char *says;
+    } cases[] = {
+        {{"--colorimeter", "X-99"}, "X-99"},
+        {{"--colorimeter", "T-4:SERIALTOOLONG"}, "serial number"},
+        {{"--reference", "CS-2000:10011234"}, "CS-2000"}, // its serial numbers have seven digits
+        {{"--reference", "CS-2000:ABC1234"}, "CS-2000"},
+        {{"--dir"}, "--dir"},
+        {{"--bogus"}, "--bogus"},
+        {{"--pattern-generator", "PG1", "--address", "127.0.0.300"}, "--address"},
+        {{"--state", fifo}, "--state"}, // reading it would wait for a writer for ever
     };
-    for (auto args : cases) {
+    for (const auto &c : cases) {
+        std::vector<std::string> args = c.args;
         args.insert(args.begin(), "tintwell-sim");
         ChildProcess p(args);
-        EXPECT_EQ(p.wait(), 2) << args[1];
+        EXPECT_EQ(p.wait(5000), 2) << c.says;
+        EXPECT_NE(p.err().find(c.says), std::string::npos) << p.err();
     }
-    TempDir tmp;
     const std::string state = tmp.file("state");
     std::ofstream(state) << "my notes\n";
     ChildProcess p({"tintwell-sim", "--dir", tmp.file("ports"), "--state", state});
@@ -82,4 +93,21 @@ TEST(SimExecutable, RefusesBadOptionsAndAStateFileItCannotRead) {
     EXPECT_NE(p.err().find("not a colorimeter state file"), std::string::npos) << p.err();
     std::ifstream in(state);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "my notes\n");
+}
+
+TEST(SimExecutable, FilesAndLinesTooLargeAreRefusedWithoutReadingThemOut) {
+    TempDir tmp;
+    ChildProcess p({"tintwell-sim", "--dir", tmp.path(), "--fast"});
+    ASSERT_EQ(p.readLine(), "colorimeter " + tmp.file("colorimeter"));
+    ASSERT_EQ(p.readLine(), "ready");
+    EXPECT_EQ(p.ask("light spectrum /dev/zero"), "error /dev/zero: not a regular file");
+    const std::string big = tmp.write("big.csv", std::string(2 << 20, '\n'));
+    EXPECT_EQ(p.ask("light spectrum " + big), "error " + big + ": larger than 1024 KiB");
+    // A line of 8 MiB is skipped as it arrives, and the next is answered.
+    p.send(std::string(8 << 20, 'x'));
+    EXPECT_EQ(p.ask("").rfind("error line longer than", 0), 0u);
+    EXPECT_EQ(p.ask("light XYZ 1 2 3"), "ok XYZ 1 2 3");
+    p.closeInput();
+    EXPECT_EQ(p.wait(), 0);
+    EXPECT_FALSE(exists(tmp.file("colorimeter")));
 }

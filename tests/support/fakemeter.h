@@ -113,6 +113,8 @@ public:
     BlackMatrix thermalCorrection() override { return black(3.0); }
     BlackMatrix calibrateBlack() override { return black(4.0); }
     QList<double> spectrum() override { return QList<double>{1.0, 2.0, 3.0}; }
+    QString lastProblem() override { return QStringLiteral("FM-1 remark"); }
+    void cancelMeasurement() override { calls << "cancel"; }
 
     static matrix filled(int r, int c, double v) {
         matrix m(r, c);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <deque>
 #include <map>
 #include <memory>
@@ -128,6 +129,33 @@ private:
     bool opened_ = false;
     int waits_ = 0;
 };
+
+// One reply as a serial line delivers it: afterMs of silence (after the
+// command, or after the part before), then the bytes one by one at the
+// line's rate (10 bits a byte), gathered into 1 ms lots.
+struct PacedPart {
+    int afterMs;
+    std::string bytes;
+};
+inline std::vector<FakePort::Chunk> paced(const std::vector<PacedPart> &parts, int baud = 9600) {
+    std::vector<FakePort::Chunk> chunks;
+    const double byteMs = 10000.0 / baud;
+    double t = 0;  // ms since the command
+    long last = 0; // ms of the last chunk
+    for (const PacedPart &part : parts) {
+        t += part.afterMs;
+        for (char c : part.bytes) {
+            t += byteMs;
+            const long ms = static_cast<long>(std::ceil(t));
+            if (chunks.empty() || ms != last) {
+                chunks.push_back({static_cast<int>(ms - last), std::string()});
+                last = ms;
+            }
+            chunks.back().bytes += c;
+        }
+    }
+    return chunks;
+}
 
 // The "D7" reply: the named slots (1 to 96), every other slot blank.
 inline std::string profileListReply(const std::map<int, std::string> &names = {}) {

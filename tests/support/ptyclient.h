@@ -43,6 +43,27 @@ public:
         }
         return out;
     }
+    // Reads until what arrived ends with `end` (a reply's delimiter), ms
+    // passed or the far side hung up.
+    std::string receiveUntil(const std::string &end, int ms) {
+        std::string out;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        pollfd p{fd_, POLLIN, 0};
+        char c;
+        while ((out.size() < end.size() || out.compare(out.size() - end.size(), end.size(), end)) &&
+               std::chrono::steady_clock::now() < until && ::poll(&p, 1, 10) >= 0 &&
+               !(p.revents & (POLLHUP | POLLERR))) {
+            if (::read(fd_, &c, 1) == 1)
+                out += c;
+        }
+        return out;
+    }
+    // Sends command + delimiter and reads the reply up to the same delimiter.
+    std::string ask(const std::string &command, const std::string &delimiter = "\r",
+                    int ms = 3000) {
+        send(command + delimiter);
+        return receiveUntil(delimiter, ms);
+    }
     std::string transact(const std::string &command, std::size_t n, int ms = 3000) {
         send(command + "\r");
         return receive(n, ms);

@@ -2,6 +2,7 @@
 // used, as plain functions; the window scanning the simulated CS-2000 on a
 // worker thread (responsive meanwhile), a zero spectrum that draws an empty
 // axis, short and failed spectra shown as errors, and a save that fails.
+#include "announcingmeter.h"
 #include "fakemeter.h"
 #include "filebytes.h"
 #include "tempdir.h"
@@ -166,6 +167,33 @@ TEST_F(SpectralWindow, StaysResponsiveAndSaysAScanIsUnderWay) {
     EXPECT_FALSE(child<QPushButton>(window.get(), "pushScan")->isEnabled());
     ASSERT_TRUE(done.wait(5000));
     EXPECT_FALSE(child<QProgressBar>(window.get(), "progressScan")->isVisible());
+}
+
+TEST_F(SpectralWindow, CountsDownTheAnnouncedTimeAndCancels) {
+    AnnouncingMeter device;
+    QSignalSpy done(window.get(), &SpectralScan::scanFinished);
+    window->show();
+    window->scanWith(&device);
+    auto *bar = child<QProgressBar>(window.get(), "progressScan");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->format().startsWith("Measuring... 2"); }, 5000));
+    EXPECT_EQ(bar->maximum(), 240000);
+    EXPECT_TRUE(bar->format().endsWith(" s to go")) << bar->format().toStdString();
+    auto *cancel = child<QPushButton>(window.get(), "pushCancel");
+    ASSERT_TRUE(cancel->isVisible());
+    window->resize(900, 600);
+    saveShot(window->grab().toImage(), "spectral-scan-measuring");
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    ASSERT_TRUE(done.wait(5000));
+    EXPECT_FALSE(done.first().first().toBool());
+    // The instrument's own account, not a guess from the error bits.
+    EXPECT_EQ(dialogs.last().text, "The measurement was cancelled.");
+    EXPECT_FALSE(cancel->isVisible());
+
+    // Closing the window in the middle of a scan cancels it, and returns.
+    window->scanWith(&device);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return device.waiting.load(); }, 5000));
+    window.reset();
+    EXPECT_TRUE(device.cancelled);
 }
 
 TEST_F(SpectralWindow, AZeroSpectrumDrawsAnEmptyAxis) {

@@ -5,6 +5,7 @@
 #include "devicetypes.h"
 #include "dialogs.h"
 #include "genmeasure.h"
+#include "measuringcountdown.h"
 #include "qgraphbox.h"
 #include "qportmenu.h"
 #include "reportpainter.h"
@@ -21,7 +22,8 @@ const char *const scanTitle = "Spectral Scan";
 } // namespace
 
 SpectralScan::SpectralScan(QWidget *parent)
-    : QMemoryMainWindow(QStringLiteral("spectralscan"), parent), ui(new Ui::SpectralScan) {
+    : QMemoryMainWindow(QStringLiteral("spectralscan"), parent), ui(new Ui::SpectralScan),
+      m_countdown(new MeasuringCountdown(this)) {
     ui->setupUi(this);
     m_menu = new QPortMenu(QStringLiteral("Spectroradiometer"), ui->menubar);
     m_menu->setEnabledMask(RoleSpectral);
@@ -32,6 +34,7 @@ SpectralScan::SpectralScan(QWidget *parent)
     connect(m_device, &GenDevice::closed, this, &SpectralScan::spectroradiometerClosed);
     connect(&m_watcher, &QFutureWatcher<Result>::finished, this, &SpectralScan::scanDone);
     ui->progressScan->setVisible(false);
+    ui->pushCancel->setVisible(false);
     setUpGraph();
     spectroradiometerClosed();
     if (m_menu->currentDevice())
@@ -39,7 +42,10 @@ SpectralScan::SpectralScan(QWidget *parent)
 }
 
 SpectralScan::~SpectralScan() {
-    // The device is in use by the worker until the scan returns.
+    // The device is in use by the worker until the scan returns, which a
+    // cancel makes as soon as the instrument takes it.
+    if (isScanning() && m_scanning)
+        m_scanning->cancelMeasurement();
     m_watcher.waitForFinished();
     if (m_device)
         disconnect(m_device, nullptr, this, nullptr);
@@ -95,22 +101,47 @@ void SpectralScan::scanWith(GenMeasure *device) {
         QStringLiteral("%1 : %2").arg(device->model().trimmed(), device->serialNumber());
     ui->pushScan->setEnabled(false);
     m_menu->setEnabled(false); // the device may not close under the worker
+    ui->progressScan->setRange(0, 0);
+    ui->progressScan->setTextVisible(false);
     ui->progressScan->setVisible(true);
+    ui->pushCancel->setEnabled(true);
+    ui->pushCancel->setVisible(true);
     ui->labelStatus->setText(QStringLiteral("Scanning... the instrument is measuring."));
+    m_scanning = device;
+    // Announced on the worker thread, counted down on this one.
+    connect(device, &GenMeasure::measuringTime, this,
+            [this](int ms) { m_countdown->start(ui->progressScan, ms); });
     m_watcher.setFuture(QtConcurrent::run([device] {
         Result r;
         r.values = device->spectrum();
         r.error = device->spectrumErrorCode();
+        r.problem = device->lastProblem();
         return r;
     }));
 }
 
+void SpectralScan::on_pushCancel_clicked() {
+    if (!isScanning() || !m_scanning)
+        return;
+    m_scanning->cancelMeasurement();
+    ui->pushCancel->setEnabled(false);
+    ui->labelStatus->setText(QStringLiteral("Cancelling... the instrument stops once it takes "
+                                            "commands again."));
+}
+
 void SpectralScan::scanDone() {
     const Result r = m_watcher.result();
+    m_countdown->stop();
+    if (m_scanning)
+        disconnect(m_scanning, &GenMeasure::measuringTime, this, nullptr);
+    m_scanning = nullptr;
     ui->progressScan->setVisible(false);
+    ui->pushCancel->setVisible(false);
     m_menu->setEnabled(true);
     ui->pushScan->setEnabled(m_menu->currentDevice() != nullptr);
-    const QString why = spectrum::problem(r.values, r.error);
+    QString why = spectrum::problem(r.values, r.error);
+    if (!why.isEmpty() && !r.problem.isEmpty())
+        why = r.problem; // the instrument's own words say more
     if (!why.isEmpty()) {
         // Nothing of a failed scan is plotted or saved as if it were light.
         m_spectrum.clear();

@@ -30,6 +30,14 @@ void Settings::loadControls() {
     ui->checkPR650->setChecked(m_settings.value("checkPR650", false).toBool());
     ui->checkCS2000->setChecked(m_settings.value("checkCS2000", false).toBool());
     ui->checkBM7->setChecked(m_settings.value("checkBM7", false).toBool());
+    // Combo index = sync mode + 1 (mode -1 leaves the instrument's own);
+    // unknown modes show the default, internal sync.
+    const int syncMode = m_settings.value("cs2000SyncMode", 1).toInt();
+    ui->comboCS2000Sync->setCurrentIndex(syncMode >= -1 && syncMode <= 2 ? syncMode + 1 : 2);
+    ui->doubleCS2000SyncHz->setValue(m_settings.value("cs2000SyncHz", 60.0).toDouble());
+    ui->doubleCS2000SyncHz->setEnabled(ui->comboCS2000Sync->currentIndex() == 2);
+    connect(ui->comboCS2000Sync, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            [this](int index) { ui->doubleCS2000SyncHz->setEnabled(index == 2); });
     ui->checkTorvaPatternGenerator->setChecked(
         m_settings.value("checkTorvaPatternGenerator", false).toBool());
 
@@ -56,6 +64,8 @@ QVector<QPair<QString, QVariant>> Settings::valuesToStore() const {
         {"checkPR650", ui->checkPR650->isChecked()},
         {"checkCS2000", ui->checkCS2000->isChecked()},
         {"checkBM7", ui->checkBM7->isChecked()},
+        {"cs2000SyncMode", ui->comboCS2000Sync->currentIndex() - 1},
+        {"cs2000SyncHz", ui->doubleCS2000SyncHz->value()},
         {"checkTorvaPatternGenerator", ui->checkTorvaPatternGenerator->isChecked()},
         {"torvaSpeed", ui->comboSpeed->currentIndex()},
         {"torvaMaxAvg", ui->spinMaxAvg->value()},

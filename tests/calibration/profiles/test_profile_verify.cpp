@@ -1,4 +1,5 @@
 // Verdicts on a new profile and the QC report that documents it.
+#include "profilecheck.h"
 #include "profileverify.h"
 #include "qcreport.h"
 #include "tempdir.h"
@@ -90,6 +91,42 @@ QcReport sampleReport() {
 }
 
 } // namespace
+
+TEST(ProfileInputs, OnlyReadingsOfADisplaysPrimariesMakeAProfile) {
+    const QVector<Measurement> good = patches();
+    QVector<Measurement> oneWhite = {good[0], good[0], good[0], good[0]};
+    QVector<Measurement> cutWhite = good; // a reply that lost its last digits: Z 1.09, not 109
+    cutWhite[0] = Measurement::fromXYZ(95.04, 100, 1.09);
+    QVector<Measurement> flagged = good;
+    flagged[1].errorCode = ErrorBits::PatternNotShown;
+    QVector<Measurement> impossible = good;
+    impossible[2] = Measurement::fromXYZ(5e7, 5e7, 5e7);
+    QVector<Measurement> dim;
+    for (const Measurement &m : good)
+        dim << Measurement::fromXYZ(m.bigX / 25, m.bigY / 25, m.bigZ / 25);
+    const struct {
+        QVector<Measurement> reference, measured;
+        bool referenceMeasured;
+        const char *why; // empty: a profile can be made
+    } cases[] = {
+        {good, patches(0, 0.005, 0.003, 3), true, ""},
+        {patches(1, -0.06), good, false, ""}, // a standard need not match the display
+        {oneWhite, good, true, "reference read White and Red as the same colour"},
+        {good, cutWhite, true, "colorimeter's White"},
+        {cutWhite, cutWhite, true, "White (x 0.4846, y 0.5099) is not a mixture"},
+        {good, flagged, true, "Red reading has a problem"},
+        {impossible, good, true, "Green reading (X 5e+07"},
+        {good, patches(1, -0.07), true, "disagree on Red"},
+        {good, dim, false, "degenerate"},
+    };
+    for (const auto &c : cases) {
+        const QString why = patchSetProblem(c.reference, c.measured, c.referenceMeasured);
+        if (*c.why == 0)
+            EXPECT_TRUE(why.isEmpty()) << why.toStdString();
+        else
+            EXPECT_TRUE(why.contains(c.why)) << c.why << ": " << why.toStdString();
+    }
+}
 
 TEST(QcReport, MatchesTheGoldenFileAndIsWrittenWholeOrNotAtAll) {
     const QcReport r = sampleReport();

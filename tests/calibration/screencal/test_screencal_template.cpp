@@ -243,3 +243,53 @@ TEST(TemplateHostile, RefusedOrBoundedWithAMessage) {
     EXPECT_EQ(depth, maxTabDepth);
     EXPECT_TRUE(issuesText(tabbed.issues).contains("tab boxes nested deeper than 4"));
 }
+
+namespace {
+
+// Everything a page holds, as text, tabs and their children included.
+QString describe(const std::vector<PageElement> &elements) {
+    QString out;
+    for (const PageElement &e : elements) {
+        out += QStringLiteral("[%1 %2 %3").arg(e.kind).arg(e.line).arg(e.object());
+        for (const PageTab &t : e.tabs)
+            out += " {" + t.name + ":" + describe(t.children) + "}";
+        out += "]";
+    }
+    return out;
+}
+
+QString describe(const PageModel &p) {
+    return QStringLiteral("%1 %2 %3 run %4/%5 | %6")
+        .arg(p.found)
+        .arg(p.name, describe(p.elements))
+        .arg(p.run ? p.run->kind : -1)
+        .arg(p.run ? p.run->mask : 0)
+        .arg(issuesText(p.issues));
+}
+
+} // namespace
+
+// Every page at once reads as each page read on its own, however the
+// frames hide in one another: in a page's skipped content, as its tabs, cut
+// short by the end of the file.
+TEST(TemplatePage, AllPagesAtOnceReadAsEachPageAlone) {
+    const QByteArray nested = screenCalXml(R"(<header name="h">
+<frame name="outer"><cali caliFor="postCali" colorFor="red"/>
+  <item object="Label" text="a"><frame name="in item"><item object="Print"/></frame></item>
+  <frame name="child"><cali caliFor="preCali" colorFor="white"/></frame>
+  <tabBox><frame name="as tab"><item object="Label"/><tabBox><frame name="deeper">
+    <item object="Print"/></frame></tabBox></frame><tab name="t2"/></tabBox>
+  <bogus><frame name="in unknown"/></bogus>
+</frame>
+<frame name="last"><item object="Label" text="z"/></frame></header>)");
+    QByteArray cut = onePageXml("<item object=\"Label\"/><frame name=\"inner\"><item ");
+    for (const QByteArray &xml : {nested, cut}) {
+        const int frames = xml.count("<frame");
+        const std::vector<PageModel> pages = loadPages(xml, frames + 1);
+        ASSERT_EQ(int(pages.size()), frames + 1);
+        for (int i = 0; i <= frames; ++i)
+            EXPECT_EQ(describe(pages[i]).toStdString(), describe(loadPage(xml, i)).toStdString())
+                << "frame " << i;
+    }
+    EXPECT_EQ(loadPages(nested, 7)[4].name, "deeper");
+}

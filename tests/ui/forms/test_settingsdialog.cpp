@@ -4,12 +4,14 @@
 #include "chromagamutspec.h"
 #include "settings.h"
 #include "settingsfixture.h"
+#include "shotsaver.h"
 #include "theme.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -47,7 +49,7 @@ TEST_F(SettingsDialog, TextsAsTheUserSeesThem) {
     const QString expected =
         "Settings|Torva Device:|Enable Devices to Connect:|Significant:|"
         "Theme:|Display Units in:|Gamut Spec:|Color Speed:|Max Avg Count|"
-        "Current:|BM7|PR650|CS-2000|Torva Pattern Generator\n(Requrires "
+        "Current:|BM7|PR650|CS-2000|CS-2000 Sync:|Torva Pattern Generator\n(Requrires "
         "Network)|3 Digits|4 Digits|Day|Night|Foot-Lamberts|Nits (1 cd/m2) |Edit";
     for (const QString &text : expected.split('|'))
         EXPECT_TRUE(seen.contains(text)) << text.toStdString();
@@ -72,6 +74,36 @@ TEST_F(SettingsDialog, ControlsShowStoredValuesAndFallBacks) {
     EXPECT_EQ(s.value("Theme", "unset").toString(), ""); // and the next start applies no sheet
 }
 
+TEST_F(SettingsDialog, CS2000SyncModeAndFrequency) {
+    const struct {
+        QVariant mode, hz; // stored; invalid: not stored
+        int index;         // shown
+        bool hzEnabled;
+        int storedMode; // after OK
+    } cases[] = {
+        {{}, {}, 2, true, 1}, // never set: internal sync at 60 Hz, as connections did
+        {-1, {}, 0, false, -1},  {2, {}, 3, false, 2}, {7, {}, 2, true, 1}, // unknown: the default
+        {1, 143.86, 2, true, 1},
+    };
+    for (const auto &c : cases) {
+        clearSettings();
+        QSettings s;
+        if (c.mode.isValid())
+            s.setValue("cs2000SyncMode", c.mode);
+        if (c.hz.isValid())
+            s.setValue("cs2000SyncHz", c.hz);
+        Settings dialog;
+        saveShot(dialog.grab().toImage(), "settings-dialog");
+        auto *combo = child<QComboBox>(dialog, "comboCS2000Sync");
+        EXPECT_EQ(combo->currentIndex(), c.index);
+        EXPECT_EQ(child<QDoubleSpinBox>(dialog, "doubleCS2000SyncHz")->isEnabled(), c.hzEnabled);
+        click(dialog, QDialogButtonBox::Ok);
+        EXPECT_EQ(s.value("cs2000SyncMode").toInt(), c.storedMode);
+        EXPECT_DOUBLE_EQ(s.value("cs2000SyncHz").toDouble(),
+                         c.hz.isValid() ? c.hz.toDouble() : 60.0);
+    }
+}
+
 TEST_F(SettingsDialog, AcceptanceWritesInOrderAppliesTheThemeThenNotifies) {
     QApplication::setStyle("Fusion");
     Settings dialog;
@@ -82,9 +114,9 @@ TEST_F(SettingsDialog, AcceptanceWritesInOrderAppliesTheThemeThenNotifies) {
     QStringList keys;
     for (const auto &v : dialog.valuesToStore())
         keys << v.first;
-    EXPECT_EQ(keys,
-              QStringList({"isNits", "sigFigs", "checkPR650", "checkCS2000", "checkBM7",
-                           "checkTorvaPatternGenerator", "torvaSpeed", "torvaMaxAvg", "Theme"}));
+    EXPECT_EQ(keys, QStringList({"isNits", "sigFigs", "checkPR650", "checkCS2000", "checkBM7",
+                                 "cs2000SyncMode", "cs2000SyncHz", "checkTorvaPatternGenerator",
+                                 "torvaSpeed", "torvaMaxAvg", "Theme"}));
     int notified = 0;
     QString sheetWhenNotified;
     QObject::connect(&dialog, &Settings::updateSettings, [&] {
