@@ -88,6 +88,20 @@ protected:
                                              referenceWhite.bigZ, spec));
     }
 
+    // The window's reference and colorimeter runs, each to its end.
+    void measureBothInWindow(CreateCal &window, QSignalSpy &finished) {
+        window.resize(1400, 800);
+        window.show();
+        window.referenceMenu()->setConnectedTo(reference_.get());
+        window.torvaMenu()->setConnectedTo(colorimeter_.get());
+        window.patternManager()->sequence()->setGenerator(generator());
+        window.patternManager()->sequence()->setStableTime(profileBenchStableSeconds);
+        window.findChild<QPushButton *>("pushRefMeasure")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
+        window.findChild<QPushButton *>("pushTorvaMeasure")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 30000);
+    }
+
     TempDir tmp_;
     std::string dir_ = tmp_.path();
     int port_ = 0;
@@ -104,18 +118,8 @@ protected:
 TEST_F(ProfileBench, TheWindowsChainPassesAndBringsWhiteOntoTheReference) {
     ScriptedDialogs dialogs;
     CreateCal window(nullptr, nullptr);
-    window.resize(1400, 800);
-    window.show();
-    window.referenceMenu()->setConnectedTo(reference_.get());
-    window.torvaMenu()->setConnectedTo(colorimeter_.get());
-    window.patternManager()->sequence()->setGenerator(generator());
-    window.patternManager()->sequence()->setStableTime(profileBenchStableSeconds);
     QSignalSpy finished(window.runs(), &ProfileRuns::runFinished);
-
-    window.findChild<QPushButton *>("pushRefMeasure")->click();
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
-    window.findChild<QPushButton *>("pushTorvaMeasure")->click();
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 30000);
+    measureBothInWindow(window, finished);
     EXPECT_EQ(colorimeter_->calFileIndex(), 0); // measured on the factory profile
 
     // Black check with the lens covered.
@@ -165,6 +169,32 @@ TEST_F(ProfileBench, TheWindowsChainPassesAndBringsWhiteOntoTheReference) {
     CreateCal again(nullptr, nullptr);
     ASSERT_TRUE(again.runs()->complete(ProfileRuns::ReferenceRun));
     EXPECT_NEAR(again.runs()->list(ProfileRuns::ReferenceRun).at(0).bigY, white.bigY, 1e-9);
+}
+
+TEST_F(ProfileBench, TheWindowsVerificationFailsOnAnotherTechnology) {
+    ScriptedDialogs dialogs;
+    CreateCal window(nullptr, nullptr);
+    QSignalSpy finished(window.runs(), &ProfileRuns::runFinished);
+    measureBothInWindow(window, finished);
+    // A cold-cathode LCD with the same primaries and white takes the white-LED
+    // LCD's place: the reference still holds, the profile does not.
+    EXPECT_EQ(bench_->execute("display ccfl-lcd").rfind("ok ccfl-lcd", 0), 0u);
+    window.findChild<QPushButton *>("pushSave")->click();
+    auto *save = window.findChild<SaveCal *>();
+    ASSERT_NE(save, nullptr);
+    save->findChild<QSpinBox *>("spinSlot")->setValue(8);
+    save->findChild<QLineEdit *>("lineName")->setText("White LED");
+    answerPassword("pangolin");
+    save->findChild<QPushButton *>("pushSave")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 3, 30000);
+
+    EXPECT_TRUE(window.findChild<QLabel *>("labelVerdict")
+                    ->text()
+                    .endsWith("NOT SO GOOD, past 0.001 or 2% limit"));
+    const ScriptedDialogs::Shown box = dialogs.last();
+    EXPECT_EQ(box.title, "Verifying Calibration");
+    EXPECT_EQ(box.text, "Calibration verification failed. Measured error exceeds acceptable "
+                        "tolerances.\n");
 }
 
 TEST_F(ProfileBench, DriftAndDegenerateSetsFailAndTheProfileSurvivesARestart) {
