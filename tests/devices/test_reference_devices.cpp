@@ -231,9 +231,9 @@ TEST_F(ReferenceBench, TheCS2000ReadsTheLightAndTheColorimeterItsFilteredView) {
     const sim::Tristimulus t = bench->scene().light();
     const sim::Tristimulus f = sim::ColorimeterSim::factoryReading(light);
     const double truth[3] = {t.X, t.Y, t.Z}, filtered[3] = {f.X, f.Y, f.Z};
-    const double reference[3] = {r.bigX, r.bigY, r.bigZ}, read[3] = {c.bigX, c.bigY, c.bigZ};
+    const double measured[3] = {r.bigX, r.bigY, r.bigZ}, read[3] = {c.bigX, c.bigY, c.bigZ};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_NEAR(reference[i], truth[i], 0.002 * truth[i]) << i;
+        EXPECT_NEAR(measured[i], truth[i], 0.002 * truth[i]) << i;
         EXPECT_NEAR(read[i], filtered[i], 0.002 * filtered[i]) << i;
     }
     const double sum = c.bigX + c.bigY + c.bigZ, refSum = r.bigX + r.bigY + r.bigZ;

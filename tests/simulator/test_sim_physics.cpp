@@ -133,21 +133,37 @@ TEST(SimPhysics, TunedDisplaysLandOnTheirPrimaries) {
     }
 }
 
-TEST(SimPhysics, ColorimeterRepeatabilityFallsWithLight) {
-    TempDir dir;
-    sim::SimulatorOptions o;
-    o.dir = dir.path();
-    o.colorimeter.timeScale = 0;
-    sim::Simulator bench(o);
-    std::string error;
-    ASSERT_TRUE(bench.start(&error)) << error;
-    PtyClient c(dir.file("colorimeter"));
+// The colorimeter on its pseudo-terminal, answering at once, with its
+// ordinary noise unless told otherwise.
+class ColorimeterBench : public ::testing::Test {
+protected:
+    void start(double noise = 1) {
+        sim::SimulatorOptions o;
+        o.dir = dir_.path();
+        o.colorimeter.timeScale = 0;
+        o.colorimeter.noise = noise;
+        bench_ = std::make_unique<sim::Simulator>(o);
+        std::string error;
+        ASSERT_TRUE(bench_->start(&error)) << error;
+        client_ = std::make_unique<PtyClient>(dir_.file("colorimeter"));
+    }
+    clmtr::RawReading reading() {
+        clmtr::RawReading r;
+        EXPECT_TRUE(clmtr::parseReadingReply(client_->transact("N5", 15), r));
+        return r;
+    }
+    TempDir dir_;
+    std::unique_ptr<sim::Simulator> bench_;
+    std::unique_ptr<PtyClient> client_;
+};
+
+TEST_F(ColorimeterBench, RepeatabilityFallsWithLight) {
+    start();
     auto spread = [&](double Y) {
-        bench.scene().setxyY(0.3127, 0.329, Y);
+        bench_->scene().setxyY(0.3127, 0.329, Y);
         std::vector<double> x;
         for (int i = 0; i < 60; ++i) {
-            clmtr::RawReading r;
-            EXPECT_TRUE(clmtr::parseReadingReply(c.transact("N5", 15), r));
+            const clmtr::RawReading r = reading();
             x.push_back(r.x / (r.x + r.y + r.z));
         }
         return standardDeviation(x);
@@ -159,6 +175,19 @@ TEST(SimPhysics, ColorimeterRepeatabilityFallsWithLight) {
     EXPECT_GT(bright, 0.00005);
     EXPECT_LT(bright, 0.0005);
     EXPECT_GT(dim, 8 * bright);
+}
+
+TEST_F(ColorimeterBench, AColdInstrumentReadsOffUntilItWarmsUp) {
+    start(0);
+    bench_->scene().setxyY(0.3127, 0.329, 100);
+    const clmtr::RawReading warm = reading();
+    EXPECT_EQ(bench_->execute("warmup 2 3600"), "ok warmup 2 % settling over 3600 s");
+    const clmtr::RawReading cold = reading();
+    EXPECT_NEAR(cold.x / warm.x, 1.02, 0.001); // X by the percentage, Z the other way
+    EXPECT_NEAR(cold.z / warm.z, 0.98, 0.001);
+    EXPECT_EQ(bench_->execute("warmup 2 0").rfind("error usage: warmup", 0), 0u);
+    EXPECT_EQ(bench_->execute("warmup off"), "ok warmup off");
+    EXPECT_NEAR(reading().x, warm.x, 1e-3);
 }
 
 TEST(SimPhysics, ReferenceRepeatabilityFallsWithLightAndNoNoiseMeansNone) {

@@ -102,6 +102,18 @@ protected:
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 30000);
     }
 
+    // "Create and Store Profile" into a slot under a name, with the password;
+    // the verification run follows.
+    void storeInWindow(CreateCal &window, int slot, const QString &name) {
+        window.findChild<QPushButton *>("pushSave")->click();
+        auto *save = window.findChild<SaveCal *>();
+        ASSERT_NE(save, nullptr);
+        save->findChild<QSpinBox *>("spinSlot")->setValue(slot);
+        save->findChild<QLineEdit *>("lineName")->setText(name);
+        answerPassword("pangolin");
+        save->findChild<QPushButton *>("pushSave")->click();
+    }
+
     TempDir tmp_;
     std::string dir_ = tmp_.path();
     int port_ = 0;
@@ -134,13 +146,7 @@ TEST_F(ProfileBench, TheWindowsChainPassesAndBringsWhiteOntoTheReference) {
     // the verification run and, after a pass, the QC report.
     const QString report = QString::fromStdString(tmp_.file("qc.csv"));
     dialogs.queueFileName(report);
-    window.findChild<QPushButton *>("pushSave")->click();
-    auto *save = window.findChild<SaveCal *>();
-    ASSERT_NE(save, nullptr);
-    save->findChild<QSpinBox *>("spinSlot")->setValue(7);
-    save->findChild<QLineEdit *>("lineName")->setText("  Bench   709 ");
-    answerPassword("pangolin");
-    save->findChild<QPushButton *>("pushSave")->click();
+    storeInWindow(window, 7, "  Bench   709 ");
     EXPECT_EQ(colorimeter_->calFileIndex(), 7);
     EXPECT_EQ(colorimeter_->calFileName(), "Bench 709");
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 3, 30000);
@@ -179,13 +185,7 @@ TEST_F(ProfileBench, TheWindowsVerificationFailsOnAnotherTechnology) {
     // A cold-cathode LCD with the same primaries and white takes the white-LED
     // LCD's place: the reference still holds, the profile does not.
     EXPECT_EQ(bench_->execute("display ccfl-lcd").rfind("ok ccfl-lcd", 0), 0u);
-    window.findChild<QPushButton *>("pushSave")->click();
-    auto *save = window.findChild<SaveCal *>();
-    ASSERT_NE(save, nullptr);
-    save->findChild<QSpinBox *>("spinSlot")->setValue(8);
-    save->findChild<QLineEdit *>("lineName")->setText("White LED");
-    answerPassword("pangolin");
-    save->findChild<QPushButton *>("pushSave")->click();
+    storeInWindow(window, 8, "White LED");
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 3, 30000);
 
     EXPECT_TRUE(window.findChild<QLabel *>("labelVerdict")
