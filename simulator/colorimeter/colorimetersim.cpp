@@ -230,6 +230,10 @@ Tristimulus ColorimeterSim::sensed() const {
     v.X *= 1 + (drift_[0] + warm) / 100;
     v.Y *= 1 + (drift_[1] + 0.5 * warm) / 100;
     v.Z *= 1 + (drift_[2] - warm) / 100;
+    // Light beyond what doubles hold saturates every range.
+    for (double *c : {&v.X, &v.Y, &v.Z})
+        if (!std::isfinite(*c))
+            *c = 1e300;
     return v;
 }
 
@@ -237,7 +241,9 @@ double ColorimeterSim::readingSigma(double v) const {
     const double scale = noise_ * sensitivity_;
     if (config_.ideal) // a floor of detector noise plus a small part proportional to the signal
         return scale * (0.002 + 0.0003 * std::fabs(v));
-    return scale * std::sqrt(photonVariance * std::fabs(v) + darkSigma * darkSigma);
+    // Normal speed integrates twice as long as fast: half the variance.
+    const double integration = periodMs_ > fastPeriodMs ? periodMs_ / fastPeriodMs : 1.0;
+    return scale * std::sqrt((photonVariance * std::fabs(v) + darkSigma * darkSigma) / integration);
 }
 
 ColorimeterSim::Reading ColorimeterSim::takeReading() {

@@ -76,7 +76,8 @@ std::array<double, 3> FilterColorimeter::channels(const Spectrum &s) const {
     for (int k = 0; k < 3; ++k) {
         double sum = 0;
         for (std::size_t i = 0; i < s.size() && i < filters_[k].size(); ++i)
-            sum += s[i] * filters_[k][i];
+            if (filters_[k][i] > 0) // an infinite light through an opaque tail adds nothing
+                sum += s[i] * filters_[k][i];
         out[k] = maxLuminousEfficacy * sum;
     }
     return out;

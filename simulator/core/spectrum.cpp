@@ -38,6 +38,8 @@ std::vector<Basis> bands(double sigma) {
     return out;
 }
 
+Spectrum synthesizeChromaticity(const Vec3 &target);
+
 double logistic(double t) {
     return 1.0 / (1.0 + std::exp(-t));
 }
@@ -154,9 +156,17 @@ Spectrum resampleSpectrum(const std::vector<std::pair<double, double>> &points) 
 }
 
 Spectrum synthesizeSpectrum(double X, double Y, double Z) {
-    const Vec3 target{X, Y, Z};
     if (!(X >= 0 && Y >= 0 && Z >= 0) || X + Y + Z <= 0 || !std::isfinite(X + Y + Z))
         return Spectrum(spectrumSize, 0.0);
+    // Solved for a light of unit sum and scaled back, so that no light a
+    // double can hold overflows on the way.
+    const double sum = X + Y + Z;
+    return synthesizeChromaticity({X / sum, Y / sum, Z / sum}) * sum;
+}
+
+namespace {
+
+Spectrum synthesizeChromaticity(const Vec3 &target) {
     static const Basis white = whiteBasis();
     static const std::vector<std::vector<Basis>> widths = {bands(30), bands(15), bands(7), bands(3),
                                                            bands(1.2)};
@@ -187,6 +197,8 @@ Spectrum synthesizeSpectrum(double X, double Y, double Z) {
     }
     return best;
 }
+
+} // namespace
 
 bool parseSpectrumCsv(const std::string &text, Spectrum &out, std::string *error) {
     auto fail = [&](const std::string &why) {

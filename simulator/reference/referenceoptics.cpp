@@ -20,12 +20,18 @@ const ReferenceOptics::Spectral pr650{8.0, 30000, 1.1e8, 15};
 // The BM-7: glass filters of its own make (shifts in nm, width changes),
 // calibrated on illuminant A; it integrates about 0.7 s, far quieter than a
 // colorimeter's 62.5 ms reading.
-const ReferenceOptics::Filter bm7{{{-1.5, 2.0, -2.0}, {-0.03, 0.02, -0.02}}, 2.2e-6, 0.0005};
+const ReferenceOptics::Filter bm7{{{-1.0, 1.0, -1.0}, {-0.015, 0.01, -0.01}}, 2.2e-6, 0.0005};
+
+// Never negative; a light beyond what doubles hold reads as infinite, never
+// as a plausible number.
+double reading(double v) {
+    return std::isfinite(v) ? std::max(0.0, v) : INFINITY;
+}
 
 Tristimulus xyzOf(const Spectrum &s) {
     double t[3];
     spectrumXYZ(s, t);
-    return {std::max(0.0, t[0]), std::max(0.0, t[1]), std::max(0.0, t[2])};
+    return {reading(t[0]), reading(t[1]), reading(t[2])};
 }
 
 // The light through a triangular slit of the given full width at half
@@ -44,8 +50,9 @@ Spectrum throughSlit(const Spectrum &s, double fwhm) {
         double sum = 0;
         for (int d = -reach; d <= reach; ++d) {
             const int j = i + d;
-            if (j >= 0 && j < n)
-                sum += s[static_cast<std::size_t>(j)] * w[static_cast<std::size_t>(d + reach)];
+            const double weight = w[static_cast<std::size_t>(d + reach)];
+            if (j >= 0 && j < n && weight > 0)
+                sum += s[static_cast<std::size_t>(j)] * weight;
         }
         out[static_cast<std::size_t>(i)] = sum / total;
     }
@@ -100,13 +107,13 @@ Tristimulus ReferenceOptics::read(const Spectrum &light, double noise, std::mt19
         return xyzOf(sample(light, noise, rng));
     const Tristimulus t = filters_->read(light);
     if (noise <= 0)
-        return {std::max(0.0, t.X), std::max(0.0, t.Y), std::max(0.0, t.Z)};
+        return {reading(t.X), reading(t.Y), reading(t.Z)};
     std::normal_distribution<double> gauss(0.0, 1.0);
     const double gain = 1.0 + noise * gainSigma * gauss(rng);
     auto noisy = [&](double v) {
         const double sigma = noise * std::sqrt(filter_.photonVariance * std::fabs(v) +
                                                filter_.darkSigma * filter_.darkSigma);
-        return std::max(0.0, (v + sigma * gauss(rng)) * gain);
+        return reading((v + sigma * gauss(rng)) * gain);
     };
     const double x = noisy(t.X), y = noisy(t.Y), z = noisy(t.Z);
     return {x, y, z};
