@@ -35,24 +35,24 @@ Tristimulus xyzOf(const Spectrum &s) {
 }
 
 // The light through a triangular slit of the given full width at half
-// maximum (nm), at 1 nm.
+// maximum (nm), at 1 nm. At the ends of the range the slit sees only the
+// side within it.
 Spectrum throughSlit(const Spectrum &s, double fwhm) {
     const int reach = static_cast<int>(std::ceil(fwhm));
     std::vector<double> w;
-    double total = 0;
-    for (int d = -reach; d <= reach; ++d) {
+    for (int d = -reach; d <= reach; ++d)
         w.push_back(std::max(0.0, 1.0 - std::fabs(d) / fwhm));
-        total += w.back();
-    }
     Spectrum out(s.size(), 0.0);
     const int n = static_cast<int>(s.size());
     for (int i = 0; i < n; ++i) {
-        double sum = 0;
+        double sum = 0, total = 0;
         for (int d = -reach; d <= reach; ++d) {
             const int j = i + d;
             const double weight = w[static_cast<std::size_t>(d + reach)];
-            if (j >= 0 && j < n && weight > 0)
+            if (j >= 0 && j < n && weight > 0) {
                 sum += s[static_cast<std::size_t>(j)] * weight;
+                total += weight;
+            }
         }
         out[static_cast<std::size_t>(i)] = sum / total;
     }

@@ -75,8 +75,9 @@ TEST_F(ReferenceBench, EachInstrumentProbesOpensMeasuresAndCloses) {
         EXPECT_EQ(d->factory, f);
         const Measurement m = d->measure(1);
         EXPECT_EQ(m.errorCode & ~0x30u, 0u);
-        EXPECT_NEAR(m.bigY, 80, 0.01);
-        EXPECT_NEAR(m.x, 0.3127, 2e-4);
+        // Through each instrument's own optics (the BM-7's filters err most).
+        EXPECT_NEAR(m.bigY, 80, 0.8);
+        EXPECT_NEAR(m.x, 0.3127, 0.003);
 
         QSignalSpy closed(d.get(), &GenDevice::closed);
         d->close();
