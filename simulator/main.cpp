@@ -54,8 +54,12 @@ void usage(FILE *out) {
     std::fprintf(out,
                  "usage: tintwell-sim [--dir DIR] [--colorimeter MODEL[:SERIAL]] [--fast] "
                  "[--no-noise] [--state FILE]\n"
-                 "                    [--firmware older|newer] [--reference MODEL[:SERIAL]]...\n"
-                 "                    [--bm7-footlamberts]\n"
+                 "                    [--seed N] [--ideal] [--firmware older|newer]\n"
+                 "                    [--reference MODEL[:SERIAL]]... [--bm7-footlamberts]\n"
+                 "                    [--pattern-generator SERIAL [--address A] [--width W]\n"
+                 "                     [--height H] [--display MODEL | --display-spectra FILE]\n"
+                 "                     [--display-peak NITS] [--display-gamma G]\n"
+                 "                     [--display-black NITS]]\n"
                  "  --dir DIR        where the port links go (default %s)\n"
                  "  --colorimeter    model:",
                  sim::defaultPortDir().c_str());
@@ -84,7 +88,8 @@ void usage(FILE *out) {
                  "                   the display under test\n"
                  "  --address A      its address, 127.0.0.N (default 127.0.0.1)\n"
                  "  --width W, --height H  its pattern area (default 1920 x 1080)\n"
-                 "  --display MODEL  the display under test (default rec709): %s\n"
+                 "  --display MODEL  the display under test (default rec709), one of\n"
+                 "                   %s\n"
                  "  --display-spectra FILE.csv  a display of your own: header nm,red,green,blue,\n"
                  "                   relative radiance of each primary, steps up to 5 nm\n"
                  "  --display-peak NITS   its white (default the display's own; 120 for a file)\n"

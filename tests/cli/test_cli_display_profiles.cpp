@@ -84,22 +84,11 @@ protected:
         return code;
     }
     std::vector<std::string> calibrateArgs(const char *name) const {
-        return {"calibrate",
-                "--reference",
-                dir_.file("cs2000"),
-                "--colorimeter",
-                dir_.file("colorimeter"),
-                "--generator",
-                address,
-                "--name",
-                name,
-                "--slot",
-                "5",
-                "--overwrite",
-                "--password",
-                "pangolin",
-                "--stable",
-                "0.15"};
+        std::vector<std::string> args = benchCalibrateArgs(dir_.path(), address);
+        for (const char *a :
+             {"--name", name, "--slot", "5", "--overwrite", "--password", "pangolin"})
+            args.push_back(a);
+        return args;
     }
     // The list measured with an instrument (through a profile slot, for the
     // colorimeter).
