@@ -56,7 +56,10 @@ TEST_F(CliReference, ReferenceReadingsAsJson) {
         EXPECT_EQ(r.code, 0) << r.err;
         ASSERT_EQ(r.lines.size(), 2u);
         EXPECT_EQ(r.lines[0].rfind("{\"t\":0,\"x\":", 0), 0u) << r.lines[0];
-        EXPECT_NE(r.lines[1].find("\"bigY\":42"), std::string::npos) << r.lines[1];
+        // Each reads the light through its own optics: within 2 %.
+        const std::size_t at = r.lines[1].find("\"bigY\":");
+        ASSERT_NE(at, std::string::npos) << r.lines[1];
+        EXPECT_NEAR(std::stod(r.lines[1].substr(at + 7)), 42, 0.84) << r.lines[1];
         EXPECT_NE(r.lines[1].find("\"gamutSpec\":{"), std::string::npos);
     }
 }

@@ -6,6 +6,7 @@
 #include "chromagamutspec.h"
 #include "displaybench.h"
 #include "displaymodel.h"
+#include "displayreading.h"
 #include "genpattern.h"
 #include "patternsequence.h"
 #include "plotcommon.h"
@@ -37,10 +38,9 @@ using namespace screencal;
 namespace {
 
 // What the colorimeter reads of a patch: the display's light through the
-// instrument's own factory-matrix error.
+// instrument's filters and factory calibration.
 Measurement expectedReading(int r, int g, int b) {
-    const sim::Tristimulus t =
-        colorimeterReading(sim::displayLight(*sim::findDisplayModel("rec709"), r, g, b));
+    const sim::Tristimulus t = expectedColorimeterReading("rec709", r, g, b);
     return Measurement::fromXYZ(t.X, t.Y, t.Z);
 }
 
