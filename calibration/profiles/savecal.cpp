@@ -7,6 +7,7 @@
 #include "profilerules.h"
 #include "profilestore.h"
 #include "ui_savecal.h"
+#include "windowplacement.h"
 
 namespace {
 const char *const title = "Saving Cal File";
@@ -34,6 +35,7 @@ SaveCal::~SaveCal() {
 }
 
 void SaveCal::open() {
+    placement::centreOverParent(this);
     if (isFactoryMode() && m_slotGiven) {
         if (save())
             close();
@@ -42,6 +44,7 @@ void SaveCal::open() {
         return;
     }
     show();
+    placement::keepOnScreenWhenFramed(this);
 }
 
 void SaveCal::on_listWidget_itemSelectionChanged() {

@@ -51,8 +51,6 @@ ScreenCal::ScreenCal(QPortMenu *linkTo, QWidget *parent)
     connect(m_device, &GenDevice::connected, this, &ScreenCal::torvaConnected);
     connect(m_device, &GenDevice::closed, this, &ScreenCal::torvaClosed);
     connect(m_device, &GenMeasure::calfileChanged, this, &ScreenCal::torvaCalFileChanged);
-    if (linkTo)
-        m_menu->linkTo(linkTo);
 
     auto *patterns = new QPatternManger(ui->widgetPatterns);
     patterns->setObjectName(QStringLiteral("patternManager"));
@@ -70,6 +68,10 @@ ScreenCal::ScreenCal(QPortMenu *linkTo, QWidget *parent)
             resumeMeasuring();
     });
     patterns->setMaxColor(m_spec->videoMax());
+    // Linked once the pattern manager exists: linking reports the device
+    // (or its absence) at once.
+    if (linkTo)
+        m_menu->linkTo(linkTo);
 
     connect(m_spec, &ChromaGamutSpec::videoModeChanged, this, &ScreenCal::videoModeChanged);
     connect(m_spec, &ChromaGamutSpec::CurrentGamutChanged, this, &ScreenCal::videoModeChanged);
