@@ -60,6 +60,9 @@ ScreenCal::ScreenCal(QPortMenu *linkTo, QWidget *parent)
     connect(patterns, &QPatternManger::finished, this, &ScreenCal::finished);
     connect(patterns, &QPatternManger::stopColor, this, &ScreenCal::stopMeasuring);
     connect(patterns, &QPatternManger::changedColor, this, &ScreenCal::setDeviceFields);
+    // A run never ends silently: how it ended stays in the status bar.
+    connect(patterns, &QPatternManger::runEnded, this,
+            [this](const QString &summary) { statusBar()->showMessage(summary); });
     connect(patterns, qOverload<bool>(&QPatternManger::isRunning), this, [this](bool running) {
         setButtons(!running);
         if (running)

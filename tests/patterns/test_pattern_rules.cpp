@@ -183,5 +183,5 @@ TEST(SequenceTexts, PatchRectanglesAndLabels) {
     EXPECT_EQ(patchRect(9, 1920, 1080), patchRect(1, 1920, 1080));
     EXPECT_EQ(patchSizeLabel(1, 0, 0), "1/2 of Screen (Default)");
     EXPECT_EQ(patchSizeLabel(2, 1920, 1080), "3/4 of Screen (1440x810)");
-    EXPECT_EQ(stabilisingText(2.5), "Stablizing in...2.5");
+    EXPECT_EQ(stabilisingText(2.5), "Stabilizing in...2.5");
 }

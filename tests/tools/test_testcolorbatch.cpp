@@ -29,7 +29,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -266,7 +268,7 @@ TEST_F(BatchWindow, RunsThroughTheScreenGeneratorIntoTheResultsFile) {
     const QString out = program + "/results.csv";
     dialogs.queueFileName(out);
     push("pushRun");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.last().title == "Finshed Run"; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.last().title == "Finished Run"; }, 20000));
     EXPECT_EQ(dialogs.last().text, "The batch has finished");
     saveShot(window->grab().toImage(), "test-color-batch-after-run");
 
@@ -280,6 +282,27 @@ TEST_F(BatchWindow, RunsThroughTheScreenGeneratorIntoTheResultsFile) {
     const QString pdf = program + "/report.pdf";
     ASSERT_TRUE(window->exportReport(pdf));
     EXPECT_TRUE(fileBytes(pdf).startsWith("%PDF-"));
+
+    // Stopped while the second patch stabilises: the first row is in the
+    // file, and the window says so.
+    manager->findChild<QDoubleSpinBox *>("doubleStableTime")->setValue(2);
+    QSignalSpy measured(manager, &QPatternManger::Measured);
+    QSignalSpy aborted(manager, &QPatternManger::Aborted);
+    const QString stopped = program + "/stopped.csv";
+    dialogs.queueFileName(stopped);
+    push("pushRun");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return measured.count() == 1; }, 10000));
+    EXPECT_FALSE(child<QPushButton>(window.get(), "pushRun")->isEnabled());
+    manager->findChild<QPushButton *>("pushStop")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return aborted.count() == 1; }, 5000));
+    const QList<QByteArray> kept = fileBytes(stopped).split('\n');
+    ASSERT_EQ(kept.size(), 3); // header, one row, the final newline
+    EXPECT_TRUE(kept[1].startsWith("White,")) << kept[1].data();
+    EXPECT_TRUE(window->statusBar()->currentMessage().startsWith(
+        "Run stopped: 1 of 3 patches measured, written to "))
+        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_EQ(window->runMeasured().size(), 1); // the report of what was measured
+    EXPECT_TRUE(child<QPushButton>(window.get(), "pushRun")->isEnabled());
     window->colorimeterMenu()->setConnectedTo(nullptr);
 }
 

@@ -16,9 +16,11 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QTimer>
 
 namespace {
@@ -67,6 +69,12 @@ TestColorBatch::TestColorBatch(QPortMenu *linkTo, QWidget *parent, const Default
     connect(manager, QOverload<bool>::of(&QPatternManger::isRunning), this,
             &TestColorBatch::setButtons);
     connect(manager, &QPatternManger::changedColorIndex, this, &TestColorBatch::changeColorIndex);
+    connect(manager, &QPatternManger::runEnded, this, [this](const QString &summary) {
+        statusBar()->showMessage(m_results.path().isEmpty()
+                                     ? summary
+                                     : summary + QStringLiteral(", written to ") +
+                                           QDir::toNativeSeparators(m_results.path()));
+    });
     connect(ui->tableColors, &QTableWidget::cellChanged, this, &TestColorBatch::nameEdited);
 
     ui->tableColors->setColumnCount(5);
@@ -391,7 +399,7 @@ void TestColorBatch::measureDone(const Measurement &m, QPatternManger::measureDe
 
 void TestColorBatch::finished(QPatternManger::measureDevice) {
     m_results.close();
-    dialogs().information(this, QStringLiteral("Finshed Run"),
+    dialogs().information(this, QStringLiteral("Finished Run"),
                           QStringLiteral("The batch has finished"), QMessageBox::Ok,
                           QMessageBox::Ok);
 }

@@ -137,7 +137,7 @@ TEST_F(ProfileBench, TheWindowsChainPassesAndBringsWhiteOntoTheReference) {
     save->findChild<QLineEdit *>("lineName")->setText("  Bench   709 ");
     answerPassword("pangolin");
     save->findChild<QPushButton *>("pushSave")->click();
-    EXPECT_EQ(colorimeter_->calFileIndex(), 7);
+    QTRY_COMPARE_WITH_TIMEOUT(colorimeter_->calFileIndex(), 7, 10000); // stored off the GUI thread
     EXPECT_EQ(colorimeter_->calFileName(), "Bench 709");
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 3, 30000);
 
@@ -199,8 +199,8 @@ TEST_F(ProfileBench, DriftAndDegenerateSetsFailAndTheProfileSurvivesARestart) {
     EXPECT_FALSE(runs.verdict().pass);
     EXPECT_GT(runs.verdict().maxXyError, 0.001);
 
-    // An aborted verification leaves no verdict behind.
-    // (Stopped while the third patch stabilises.)
+    // An aborted verification leaves no verdict behind, and the two patches
+    // it measured on show. (Stopped while the third patch stabilises.)
     QObject::connect(&runs, &ProfileRuns::measured,
                      [&sequence](int, int index, const Measurement &) {
                          if (index == 1)
@@ -208,6 +208,7 @@ TEST_F(ProfileBench, DriftAndDegenerateSetsFailAndTheProfileSurvivesARestart) {
                      });
     EXPECT_EQ(run(runs, ProfileRuns::VerifyRun, colorimeter_.get()), "Aborted");
     EXPECT_FALSE(runs.complete(ProfileRuns::VerifyRun));
+    EXPECT_EQ(runs.list(ProfileRuns::VerifyRun).size(), 2);
     EXPECT_TRUE(std::isinf(runs.verdict().maxXyError));
 
     // Power off and on again: the profile is still in slot 9.

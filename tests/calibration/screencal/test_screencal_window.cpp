@@ -30,6 +30,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 
 using namespace screencal;
@@ -208,6 +209,26 @@ TEST_F(ScreenCalRun, GreyScaleBeforeAndAfterWithReport) {
     EXPECT_EQ(report.tables[1].rows.size(), 11);
     EXPECT_EQ(report.tables[1].rows[1].name, "White - 100 IRE");
     EXPECT_EQ(printPdf(), 4); // summary, two tables, four graphs on one page
+}
+
+TEST_F(ScreenCalRun, StoppingARunKeepsThePatchesMeasuredAndSaysSo) {
+    ASSERT_TRUE(load("primaries-secondaries.xml"));
+    connectMeter();
+    ASSERT_TRUE(window_->selectPage(0, 1));
+    QPatternManger *patterns = window_->patternManager();
+    QSignalSpy measured(patterns, &QPatternManger::Measured);
+    QSignalSpy aborted(patterns, &QPatternManger::Aborted);
+    window_->StartCalibration();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return measured.count() == 2; }, 20000));
+    child<QPushButton>(patterns, "pushStop")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return aborted.count() == 1; }, 5000));
+    ASSERT_TRUE(window_->run().has_value());
+    EXPECT_EQ(window_->store().samples(window_->run()->kind).size(), 2);
+    ASSERT_NE(graph("CIE"), nullptr); // and on the page's diagram
+    EXPECT_EQ(graph("CIE")->graph->plots().value(0).points.size(), 2);
+    EXPECT_EQ(window_->statusBar()->currentMessage(), "Run stopped: 2 of 14 patches measured");
+    ASSERT_EQ(runPage(), "finished"); // the next run goes to the end and says so
+    EXPECT_EQ(window_->statusBar()->currentMessage(), "Run finished: all 14 patches measured");
 }
 
 TEST_F(ScreenCalRun, PrimariesAndSecondaries) {
