@@ -415,6 +415,18 @@ void MainWindow::showReading(const Measurement &m) {
     setIfChanged(ui->lineT, texts.temperature);
     setIfChanged(ui->lineduv, texts.duv);
 
+    if (isBelowResolution(m)) {
+        // Nothing to plot: a point of noise would pass for a colour, and
+        // the last real one for the present.
+        if (currentChart() == ChartKind::Bars)
+            plotReading(ui->graphBox, ChartKind::Bars, m, {100.0, 100.0, 100.0});
+        else if (!ui->graphBox->plots().isEmpty() &&
+                 !ui->graphBox->plots().first().points.isEmpty()) {
+            ui->graphBox->setXPlotPoint(0, 0, qQNaN());
+            ui->graphBox->setYPlotPoint(0, 0, qQNaN());
+        }
+        return;
+    }
     const std::array<double, 3> bars = barValues(m, units, context.target);
     if (isUnstableReading(m)) {
         setStatus(lowLightUnstableText(m.avgCount));
@@ -442,6 +454,14 @@ void MainWindow::on_measure(const Measurement &m) {
         dialogs().warning(this, QStringLiteral("Measurement Error"),
                           measurementErrorText(remaining));
         m_inErrorBox = false;
+        return;
+    }
+    if (isBelowResolution(m)) {
+        // Said as such, never as numbers; and not kept for saving.
+        m_haveLast = false;
+        showReading(m);
+        ui->graphBox->setLuminanceComparison(0, 0);
+        setStatus(tooDarkText(isNits()));
         return;
     }
     if (m.x == 0) {

@@ -4,6 +4,7 @@
 #include "appsettings.h"
 #include "caltable.h"
 #include "chromagamutspec.h"
+#include "darkreading.h"
 #include "dialogs.h"
 #include "genmeasurepntwrapper.h"
 #include "genpattern.h"
@@ -530,6 +531,8 @@ void ScreenCal::setLive(const Measurement &m) {
     QString text;
     if (errors)
         text = QStringLiteral("ERROR");
+    else if (isBelowResolution(m))
+        text = belowResolutionText(isNits());
     else if (m.errorCode & ErrorBits::Unstable)
         text = QStringLiteral("Averaging...");
     else
