@@ -46,6 +46,9 @@ struct PatchTable {
 };
 
 struct ReportSetup {
+    // Which kind of report ("batch", "screencal", "spectral", "prepost"):
+    // each kind keeps its own title; "" keeps none.
+    QString kind;
     ReportTexts texts;
     DeviceIdentity meter, generator;
     QString profile; // the meter's profile in force, "" when none

@@ -477,10 +477,9 @@ void TestColorBatch::on_pushCalfile_clicked() {
 // ---- Reports ----
 
 ReportSetup TestColorBatch::reportSetup() const {
-    ReportSetup setup =
-        Reports::currentSetup(m_menu->currentDevice(), ui->patternManager->generator());
-    if (setup.texts.title.isEmpty())
-        setup.texts.title = QStringLiteral("Display Measurement Report");
+    ReportSetup setup = Reports::currentSetup(
+        m_menu->currentDevice(), ui->patternManager->generator(), QStringLiteral("batch"),
+        QStringLiteral("Display Measurement Report"));
     setup.tables << comparePatches(QStringLiteral("Batch results"), m_runPatches, m_runMeasured,
                                    setup.standard);
     return setup;

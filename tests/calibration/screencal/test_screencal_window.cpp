@@ -207,7 +207,8 @@ TEST_F(ScreenCalRun, GreyScaleBeforeAndAfterWithReport) {
     ASSERT_EQ(report.tables.size(), 2);
     EXPECT_EQ(report.tables[0].title, "Pre-calibration");
     EXPECT_EQ(report.tables[1].rows.size(), 11);
-    EXPECT_EQ(report.tables[1].rows[1].name, "White - 100 IRE");
+    EXPECT_EQ(report.tables[1].rows.first().name, "White - 0 IRE"); // darkest first
+    EXPECT_EQ(report.tables[1].rows.last().name, "White - 100 IRE");
     EXPECT_EQ(printPdf(), 4); // summary, two tables, four graphs on one page
 }
 
