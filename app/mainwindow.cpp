@@ -678,6 +678,10 @@ void MainWindow::on_actionScreen_Calibration_triggered() {
     m_screenCal->raise();
 }
 
+void MainWindow::on_actionReports_triggered() {
+    m_tools->showPrePostReport();
+}
+
 void MainWindow::on_actionTest_Panel_triggered() {
     connect(this, &MainWindow::updateColor, m_tools->testPanel(), &TestPanel::updateColor,
             Qt::UniqueConnection);

@@ -7,6 +7,7 @@
 #include "journal.h"
 #include "kelvincalculator.h"
 #include "logging.h"
+#include "prepostreport.h"
 #include "qportmenu.h"
 #include "spectralscan.h"
 #include "testcolorbatch.h"
@@ -62,6 +63,12 @@ SpectralScan *ToolWindows::spectralScan() {
     return m_spectral;
 }
 
+PrePostReport *ToolWindows::prePostReport() {
+    if (!m_prePost)
+        m_prePost = new PrePostReport(m_menu, m_main);
+    return m_prePost;
+}
+
 void ToolWindows::present(QMainWindow *window) {
     window->show();
     window->raise();
@@ -85,6 +92,9 @@ void ToolWindows::showTestColorBatch() {
 }
 void ToolWindows::showSpectralScan() {
     present(spectralScan());
+}
+void ToolWindows::showPrePostReport() {
+    present(prePostReport());
 }
 
 // ---- Recovery ----

@@ -106,7 +106,8 @@ TEST_F(MainWindowTest, MenusInOrderAndWindowsNotBuiltNeverOffered) {
     EXPECT_EQ(menus.mid(4), // after the two device menus
               QStringList({"Setup: Ignore Errors, Graph Setup, Settings, Select Profile",
                            "Calibration: View Cal Matrix, |, Black Level "
-                           "Calibration, Create Color Profile, Screen Calibration",
+                           "Calibration, Create Color Profile, Screen Calibration, "
+                           "Pre/Post Report",
                            "Tools: Kelvin Calculator, Test Panel, Logging Tool, "
                            "Spectral Scan, Test Color Batch",
                            "Help: Help File, About"}));

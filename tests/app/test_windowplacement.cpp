@@ -29,6 +29,7 @@ const char *const openers[] = {"on_actionKelvin_Calculator_triggered",
                                "on_actionBlack_Level_Calibration_triggered",
                                "on_actionCreate_Cal_File_triggered",
                                "on_actionScreen_Calibration_triggered",
+                               "on_actionReports_triggered",
                                "on_pushMeasureFlicker_clicked",
                                "on_actionHelp_File_triggered"};
 

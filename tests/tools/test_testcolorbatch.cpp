@@ -2,7 +2,8 @@
 // (quoted names, the partial import before a bad line, refused values),
 // the default batch and its menu (also when the program's folder cannot be
 // written), moving and deleting, the run checks, and a whole run through
-// the screen generator into the results file. NewColors' code values.
+// the screen generator into the results file, stopped part way, the pre/post
+// report window measuring its patch set. NewColors' code values.
 #include "fakemeter.h"
 #include "goldenfiles.h"
 #include "tempdir.h"
@@ -12,9 +13,11 @@
 #include "newcolors.h"
 #include "newpatches.h"
 #include "portmanager.h"
+#include "prepostreport.h"
 #include "qpatternmanger.h"
 #include "qportmenu.h"
 #include "qtprinters.h"
+#include "reports.h"
 #include "screenpatternfactories.h"
 #include "scripteddialogs.h"
 #include "settingsfixture.h"
@@ -23,6 +26,7 @@
 #include "windowtesting.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -30,6 +34,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -304,6 +309,36 @@ TEST_F(BatchWindow, RunsThroughTheScreenGeneratorIntoTheResultsFile) {
     EXPECT_EQ(window->runMeasured().size(), 1); // the report of what was measured
     EXPECT_TRUE(child<QPushButton>(window.get(), "pushRun")->isEnabled());
     window->colorimeterMenu()->setConnectedTo(nullptr);
+}
+
+TEST_F(BatchWindow, PrePostReportMeasuresItsPatchSetIntoThePage) {
+    PortManager::instance()->findPorts();
+    ASSERT_TRUE(QTest::qWaitFor([] { return !PortManager::instance()->isScanning(); }, 20000));
+    PrePostReport report;
+    report.show();
+    auto *measure = child<QPushButton>(&report, "pushMeasure");
+    EXPECT_FALSE(measure->isEnabled()); // no colorimeter yet
+    FakeMeter meter;
+    report.colorimeterMenu()->setConnectedTo(&meter);
+    EXPECT_TRUE(measure->isEnabled());
+    QPatternManger *manager = report.patternManager();
+    manager->findChild<QDoubleSpinBox *>("doubleStableTime")->setValue(0);
+    manager->selectScreenGenerator();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager->generatorConnected(); }, 10000));
+    child<QSlider>(report.page(), "sliderSteps")->setValue(3);
+    child<QCheckBox>(report.page(), "checkColors")->setChecked(false);
+    QSignalSpy finished(manager, &QPatternManger::finished);
+    measure->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 20000));
+    // Every patch reached the page: the saved set has all three greys.
+    const QString saved = program + "/pre.csv";
+    dialogs.queueFileName(saved);
+    report.page()->on_pushSave_clicked();
+    const QList<QByteArray> lines = fileBytes(saved).split('\n');
+    ASSERT_EQ(lines.size(), 5) << fileBytes(saved).data(); // header, 3 greys, final newline
+    EXPECT_EQ(lines[0], "R,G,B,X,Y,Z");
+    EXPECT_TRUE(lines[3].startsWith("255,255,255,")) << lines[3].data();
+    report.colorimeterMenu()->setConnectedTo(nullptr);
 }
 
 TEST(NewPatches, CodeValuesForEveryTargetLevelAndRange) {
