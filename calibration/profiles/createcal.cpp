@@ -358,8 +358,8 @@ void CreateCal::on_pushQCSave_clicked() {
     const profiles::QcReport report = qcReport();
     if (!profiles::qcReportComplete(report)) {
         dialogs().warning(this, QStringLiteral("Saving QC Report"),
-                          QStringLiteral("Don't have all 3 measureing types measured: TClmtr's "
-                                         "before and after, or the refrence"));
+                          QStringLiteral("Don't have all 3 measuring types measured: TClmtr's "
+                                         "before and after, or the reference"));
         return;
     }
     const QString path = dialogs().getSaveFileName(

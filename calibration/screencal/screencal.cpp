@@ -24,7 +24,7 @@ using namespace screencal;
 
 namespace {
 
-const char *const boxTitle = "Screen Caliabration";
+const char *const boxTitle = "Screen Calibration";
 const char *const notConnected = "Not Connected";
 constexpr int frameRole = Qt::UserRole + 1;
 constexpr int maxIssuesShown = 12;
@@ -417,7 +417,7 @@ void ScreenCal::StartCalibration() {
     }
     if (!m_page.run || m_patches.isEmpty()) {
         dialogs().warning(this, QLatin1String(boxTitle),
-                          QStringLiteral("There is no calibreation for this page."));
+                          QStringLiteral("There is no calibration for this page."));
         return;
     }
     m_device->setGamutSpec(m_spec->currentGamut().spec);

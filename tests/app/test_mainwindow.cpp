@@ -102,7 +102,7 @@ TEST_F(MainWindowTest, MenusInOrderAndWindowsNotBuiltNeverOffered) {
     for (QAction *a : window->menuBar()->actions())
         menus << a->text() + ": " + (a->menu() ? entries(a->menu()).join(", ") : QString());
     EXPECT_EQ(menus.mid(0, 2),
-              QStringList({"File: Save Next Measurement, Exit", "View: Restore Worksplace"}));
+              QStringList({"File: Save Next Measurement, Exit", "View: Restore Workspace"}));
     EXPECT_EQ(menus.mid(4), // after the two device menus
               QStringList({"Setup: Ignore Errors, Graph Setup, Settings, Select Profile",
                            "Calibration: View Cal Matrix, |, Black Level "

@@ -162,7 +162,7 @@ TEST(PatchCheck, ErrorBitsAreDescribedAndUnpluggedCanOnlyBeAborted) {
     Problem p;
     ASSERT_TRUE(findProblem(spreadReading(100, 0, 0x40 | 0x200 | 0x1000), &p));
     EXPECT_EQ(p.title, "Error Measurement");
-    EXPECT_EQ(p.text, "There was an error durning measurement\n The Aiming lights are on.\n"
+    EXPECT_EQ(p.text, "There was an error during measurement\n The Aiming lights are on.\n"
                       "There was an error from the Torva device due to the Range switching "
                       "with the measurement.\nThere was an error with the measurement. Error "
                       "code: 4096\n");

@@ -90,7 +90,7 @@ TEST_F(BatchWindow, ImportsGoldenFilesAndKeepsWhatCameBeforeABadLine) {
         const char *message; // "" for none
     } cases[] = {
         {golden("batch_quoted.csv"), 5, ""},
-        {"A,1,2,3\nB,1,2\n", 1, "The file you have selected wasn't in the correct formate."},
+        {"A,1,2,3\nB,1,2\n", 1, "The file you have selected wasn't in the correct format."},
         {"A,1,2,3\nB,1,x,3\n", 1, "The file you have selected had a bad color."},
         {"A,1,2,3\nB,4,5,6\nC,1,2,300\n", 2,
          "The file you have selected had a color value outside 0 to 255 on line 3."},
@@ -183,7 +183,7 @@ TEST_F(BatchWindow, DefaultBatchBesideTheProgramOrInTheDataFolder) {
         dialogs.clear();
         dialogs.queueButton(QMessageBox::Yes);
         trigger("actionReset_Default");
-        EXPECT_EQ(dialogs.last().title, "Reseting Default Batch");
+        EXPECT_EQ(dialogs.last().title, "Resetting Default Batch");
         EXPECT_FALSE(QFile::exists(file));
         dialogs.clear();
         trigger("actionReset_Default"); // nothing to reset: nothing asked
@@ -339,6 +339,13 @@ TEST_F(BatchWindow, PrePostReportMeasuresItsPatchSetIntoThePage) {
     EXPECT_EQ(lines[0], "R,G,B,X,Y,Z");
     EXPECT_TRUE(lines[3].startsWith("255,255,255,")) << lines[3].data();
     report.colorimeterMenu()->setConnectedTo(nullptr);
+}
+
+TEST(BatchProfiles, SelectProfileOffersEachProfileOnceAndNoEmptySlot) {
+    const QList<QPair<int, QString>> choices = TestColorBatch::profileChoices(
+        {"0: Factory Cal File", "1: Blank", "2: Studio D65", "3:  blank ", "4: "});
+    const QList<QPair<int, QString>> want = {{0, "0: Factory Cal File"}, {2, "2: Studio D65"}};
+    EXPECT_EQ(choices, want);
 }
 
 TEST(NewPatches, CodeValuesForEveryTargetLevelAndRange) {

@@ -34,7 +34,7 @@ QString readError(const BatchRead &r) {
     case BatchRead::Ok:
         return QString();
     case BatchRead::BadFormat:
-        return QStringLiteral("The file you have selected wasn't in the correct formate.");
+        return QStringLiteral("The file you have selected wasn't in the correct format.");
     case BatchRead::BadColor:
         return QStringLiteral("The file you have selected had a bad color.");
     case BatchRead::OutOfRange:
@@ -179,7 +179,7 @@ void TestColorBatch::on_actionReset_Default_triggered() {
     const QString path = m_defaultBatch.writePath();
     if (!QFile::exists(path))
         return;
-    if (dialogs().question(this, QStringLiteral("Reseting Default Batch"),
+    if (dialogs().question(this, QStringLiteral("Resetting Default Batch"),
                            QStringLiteral("Are you sure you want to reset the default batch?"),
                            QMessageBox::Yes | QMessageBox::Abort,
                            QMessageBox::Abort) == QMessageBox::Yes)
@@ -309,7 +309,7 @@ void TestColorBatch::importFile(const QString &path) {
         if (dialogs().question(this, title,
                                QStringLiteral("There are currently color patches in the batch. "
                                               "This will clear the current batch. Do you want "
-                                              "to procced?"),
+                                              "to proceed?"),
                                QMessageBox::Yes | QMessageBox::Cancel,
                                QMessageBox::Cancel) != QMessageBox::Yes)
             return;
@@ -458,18 +458,34 @@ void TestColorBatch::torvaCalFileChanged() {
     showProfile();
 }
 
+QList<QPair<int, QString>> TestColorBatch::profileChoices(const QStringList &entries) {
+    QList<QPair<int, QString>> out;
+    for (int i = 0; i < entries.size(); ++i) {
+        // Each entry already reads "slot: name"; empty slots are not offered.
+        const QString &entry = entries.at(i);
+        const int colon = entry.indexOf(QLatin1String(": "));
+        bool numbered = false;
+        const int slot = colon > 0 ? entry.left(colon).toInt(&numbered) : i;
+        const QString name = colon > 0 ? entry.mid(colon + 2).trimmed() : entry.trimmed();
+        if (name.isEmpty() || name.compare(QLatin1String("blank"), Qt::CaseInsensitive) == 0)
+            continue;
+        out.append(
+            {numbered ? slot : i, numbered ? entry : QStringLiteral("%1: %2").arg(i).arg(name)});
+    }
+    return out;
+}
+
 void TestColorBatch::on_pushCalfile_clicked() {
     if (!m_menu->currentDevice())
         return;
     QMenu menu(this);
-    const QStringList names = m_device->calFileList();
-    for (int i = 0; i < names.size(); ++i) {
-        if (names.at(i).trimmed().isEmpty())
-            continue;
-        QAction *a = menu.addAction(QStringLiteral("%1: %2").arg(i).arg(names.at(i)));
+    const int current = m_device->calFileIndex();
+    for (const auto &choice : profileChoices(m_device->calFileList())) {
+        QAction *a = menu.addAction(choice.second);
         a->setCheckable(true);
-        a->setChecked(i == m_device->calFileIndex());
-        connect(a, &QAction::triggered, this, [this, i] { m_device->setCalFile(i); });
+        a->setChecked(choice.first == current);
+        const int slot = choice.first;
+        connect(a, &QAction::triggered, this, [this, slot] { m_device->setCalFile(slot); });
     }
     menu.exec(ui->pushCalfile->mapToGlobal(QPoint(0, ui->pushCalfile->height())));
 }

@@ -96,8 +96,8 @@ bool FlickerForm::startLog(FlickerLogKind kind, const QString &path, double minu
     if (kind == FlickerLogKind::Flashes &&
         (log(FlickerLogKind::Peaks).running || log(FlickerLogKind::Signal).running)) {
         if (dialogs().question(this, QStringLiteral("Flash Log"),
-                               QStringLiteral("Other logs is going.\nThis will stop them. Would "
-                                              "you like to processed?"),
+                               QStringLiteral("Other logs are running.\nThis will stop them. Would "
+                                              "you like to proceed?"),
                                QMessageBox::Yes | QMessageBox::Cancel) != QMessageBox::Yes) {
             logAction(kind)->setChecked(false);
             return false;

@@ -148,8 +148,8 @@ TEST_F(ScreenCalRun, GreyScaleBeforeAndAfterWithReport) {
     // The set-up page has no run.
     connectMeter();
     window_->StartCalibration();
-    EXPECT_EQ(dialogs_.last().text, "There is no calibreation for this page.");
-    EXPECT_EQ(dialogs_.last().title, "Screen Caliabration");
+    EXPECT_EQ(dialogs_.last().text, "There is no calibration for this page.");
+    EXPECT_EQ(dialogs_.last().title, "Screen Calibration");
     shoot("screencal-greyscale-targets");
 
     // "Next" is a button of the page it replaces.
@@ -334,7 +334,7 @@ TEST_F(ScreenCalRun, ImportStoresTheTemplateAndBadFilesSayWhere) {
     // cali without colorFor: no run on this page.
     connectMeter();
     window_->StartCalibration();
-    EXPECT_EQ(dialogs_.last().text, "There is no calibreation for this page.");
+    EXPECT_EQ(dialogs_.last().text, "There is no calibration for this page.");
 
     // A window opened later finds the stored template again.
     window_.reset();
