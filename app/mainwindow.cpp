@@ -94,6 +94,9 @@ MainWindow::MainWindow(QWidget *parent)
     setUpColorimeterMenu();
     setUpReferenceMenu();
     m_tools = new ToolWindows(this, m_portMenu);
+    // A hidden mode switched in the Kelvin calculator shows its entries now.
+    connect(m_tools, &ToolWindows::hiddenModesChanged, this,
+            [this] { ui->actionScreen_Calibration->setVisible(isBetaMode()); });
     // Logs of a run that ended without finishing, once the window is up.
     QTimer::singleShot(0, m_tools, &ToolWindows::recoverInterruptedLogs);
 

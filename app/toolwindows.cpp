@@ -40,8 +40,11 @@ FlickerForm *ToolWindows::flicker() {
 }
 
 KelvinCalculator *ToolWindows::kelvin() {
-    if (!m_kelvin)
+    if (!m_kelvin) {
         m_kelvin = new KelvinCalculator(m_main);
+        connect(m_kelvin, &KelvinCalculator::hiddenModesChanged, this,
+                &ToolWindows::hiddenModesChanged);
+    }
     return m_kelvin;
 }
 

@@ -43,6 +43,10 @@ public:
     // Asks about one journal left by an ended run.
     Recovery offerRecovery(const QString &journalPath);
 
+signals:
+    // Relayed from the Kelvin calculator.
+    void hiddenModesChanged();
+
 public slots:
     // Every journal left by an ended run, one question each.
     void recoverInterruptedLogs();

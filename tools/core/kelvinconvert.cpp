@@ -210,7 +210,8 @@ std::array<QString, kelvinFieldCount> kelvinTexts(const Measurement &m, bool nit
             number(m.redPercent),
             number(m.greenPercent),
             number(m.bluePercent),
-            number(m.hue),
+            // A grey has no hue: -1 there is no angle.
+            m.hue < 0 ? QStringLiteral("--") : number(m.hue),
             number(m.saturation),
             number(m.value),
             number(m.labL),
