@@ -43,6 +43,9 @@ MainWindow::MainWindow(QWidget *parent)
       m_spec(ChromaGamutSpec::instance()) {
     ui->setupUi(this);
     ui->actionScreen_Calibration->setVisible(isBetaMode());
+    // Greyed entries explain themselves in a tip.
+    ui->menuCalibration->setToolTipsVisible(true);
+    ui->menuSetup->setToolTipsVisible(true);
 
     // Filled with signals blocked: the stored choices are applied once below.
     {
@@ -194,11 +197,19 @@ void MainWindow::enableForDevice(bool enabled) {
 
 void MainWindow::lockWhileMeasuring(bool locked) {
     const bool open = m_portMenu && m_portMenu->currentDevice();
+    // What is greyed while measuring says why, and what to do.
+    const QString why =
+        open && locked ? QStringLiteral("Stop measuring (Measure Color) to use this") : QString();
     for (QObject *o : std::initializer_list<QObject *>{
              ui->pushMeasureFlicker, ui->pushChangeProfile, ui->actionSelect_Cal_File,
              ui->actionView_Cal_Matrix, ui->actionBlack_Level_Calibration,
-             ui->actionCreate_Cal_File, ui->actionScreen_Calibration})
+             ui->actionCreate_Cal_File, ui->actionScreen_Calibration}) {
         setEnabledOf(o, open && !locked);
+        if (auto *w = qobject_cast<QWidget *>(o))
+            w->setToolTip(why);
+        else if (auto *a = qobject_cast<QAction *>(o))
+            a->setToolTip(why.isEmpty() ? a->text() : why);
+    }
 }
 
 void MainWindow::setButtons(bool lock) {

@@ -82,6 +82,10 @@ TEST_F(LiveWindowTest, ReadoutsFollowTheSimulatedLight) {
     EXPECT_EQ(window->statusText(), "Connected to port to: TV-40");
     measure->click();
     EXPECT_TRUE(measure->isChecked());
+    // What measuring greys out says why.
+    auto *change = child<QPushButton>(window.get(), "pushChangeProfile");
+    EXPECT_FALSE(change->isEnabled());
+    EXPECT_EQ(change->toolTip(), "Stop measuring (Measure Color) to use this");
     ASSERT_EQ(sim.say("light xyY 0.64 0.33 30").substr(0, 2), "ok");
     ASSERT_TRUE(shows(0.64, 0.33, 30)) << seen();
     EXPECT_EQ(window->temperatureText(), "--"); // a red has no colour temperature
@@ -90,6 +94,7 @@ TEST_F(LiveWindowTest, ReadoutsFollowTheSimulatedLight) {
     EXPECT_NEAR(plotted.x(), number(window->readoutText(0)), 0.0006); // the point shown
     measure->click();
     EXPECT_FALSE(window->device()->isMeasuring());
+    EXPECT_TRUE(change->isEnabled() && change->toolTip().isEmpty());
     EXPECT_EQ(dialogs.count(), 0);
     window->close(); // remembers the instrument for the next start
     EXPECT_EQ(QSettings().value("mainwindow/lastTDevice").toString(),
