@@ -77,9 +77,8 @@ ReadoutTexts formatReadouts(const Measurement &m, int index, const ReadoutContex
         // Only the luminance means something: that it is below the limit.
         out.temperature = none;
         out.duv = none;
-        const QString dark = context.luxProfile
-                                 ? QStringLiteral("< %1 Lux").arg(resolvableLuminance)
-                                 : belowResolutionText(context.nits);
+        const QString dark = context.luxProfile ? QStringLiteral("<%1 Lux").arg(resolvableLuminance)
+                                                : belowResolutionText(context.nits);
         switch (qBound(0, index, readoutSetCount - 1)) {
         case ReadXyY:
         case ReadUvY:

@@ -84,7 +84,7 @@ QLineEdit *QPrintPreviewExtended::addTextField(QToolBar *bar, const QString &lab
                                                const QString &value) {
     bar->addWidget(new QLabel(label, bar));
     auto *edit = new QLineEdit(value, bar);
-    edit->setMinimumWidth(120);
+    edit->setMinimumWidth(label.startsWith(QLatin1String("Title")) ? 260 : 120);
     bar->addWidget(edit);
     return edit;
 }

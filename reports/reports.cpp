@@ -55,6 +55,7 @@ Reports::Reports(QWidget *parent) : QWidget(parent), ui(new Ui::Reports) {
         ui->comboRGBSpec->addItems(ChromaGamutSpec::instance()->gamutNames());
         ui->comboRGBSpec->setCurrentIndex(ChromaGamutSpec::instance()->currentGamutIndex());
     }
+    ui->sliderSteps->setMinimumWidth(160); // a slider, not a dot, in a narrow window
     connect(ui->sliderSteps, &QSlider::valueChanged, this, &Reports::updatePatches);
     connect(ui->checkGrey, &QCheckBox::toggled, this, &Reports::updatePatches);
     connect(ui->checkColors, &QCheckBox::toggled, this, &Reports::updatePatches);

@@ -8,12 +8,12 @@ bool isBelowResolution(const Measurement &m) {
 
 QString belowResolutionText(bool nits) {
     const double limit = nits ? resolvableLuminance : nitsToFootLamberts(resolvableLuminance);
-    return QStringLiteral("< %1 %2")
+    return QStringLiteral("<%1 %2")
         .arg(limit, 0, 'g', 1)
         .arg(nits ? QStringLiteral("nits") : QStringLiteral("fL"));
 }
 
 QString tooDarkText(bool nits) {
     return QStringLiteral("Too dark to measure: the light is below %1")
-        .arg(belowResolutionText(nits).mid(2));
+        .arg(belowResolutionText(nits).mid(1));
 }

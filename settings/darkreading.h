@@ -12,7 +12,8 @@ constexpr double resolvableLuminance = 0.001; // cd/m²
 
 // Also a sum of X, Y and Z of zero or less, and values that are no numbers.
 bool isBelowResolution(const Measurement &m);
-// "< 0.001 nits", or the limit in foot-lamberts.
+// "<0.001 nits" (as narrow as a readout with numbers), or the limit in
+// foot-lamberts.
 QString belowResolutionText(bool nits);
 // The status bar's words for such a reading.
 QString tooDarkText(bool nits);

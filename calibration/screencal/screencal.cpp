@@ -15,7 +15,9 @@
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QGridLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QStatusBar>
@@ -37,11 +39,15 @@ ScreenCal::ScreenCal(QPortMenu *linkTo, QWidget *parent)
     ui->setupUi(this);
     ui->treeView->setModel(m_model);
     ui->splitter->setStretchFactor(1, 4);
-    // The page is what the operator works on; the generator panel below it
-    // can be pulled up when needed.
-    ui->splitterPage->setStretchFactor(0, 5);
+    ui->widgetSide->setMinimumWidth(280);
+    // Each device field under its name, across the column: port paths are long.
+    ui->layoutTorva->setRowWrapPolicy(QFormLayout::WrapAllRows);
+    ui->layoutMain->setStretch(1, 1); // the page takes the height, not its heading
+    // The page is what the operator works on and gets the height; the
+    // generator panel stands beside it at the width its controls need.
+    ui->splitterPage->setStretchFactor(0, 4);
     ui->splitterPage->setStretchFactor(1, 1);
-    ui->splitterPage->setSizes({720, 260});
+    ui->splitterPage->setSizes({1000, 420});
 
     m_menu = new QPortMenu(QStringLiteral("Connect Colorimeter"), ui->menubar);
     m_menu->setEnabledMask(RoleColorimeter);
@@ -557,6 +563,10 @@ void ScreenCal::setDeviceFields() {
         open ? QStringLiteral("%1 / %2").arg(m_device->model().trimmed(), m_device->serialNumber())
              : none);
     ui->lineTorvaPort->setText(open ? m_device->portName() : none);
+    // A long path shows its end (the port's own name); all of it in the tip.
+    ui->lineTorvaPort->setToolTip(ui->lineTorvaPort->text());
+    for (QLineEdit *field : {ui->lineCalFile, ui->lineModel})
+        field->setCursorPosition(0);
     GenPattern *generator = patternManager() ? patternManager()->generator() : nullptr;
     ui->lineMonitorPort->setText(
         generator && patternManager()->generatorConnected() ? generator->portName() : none);

@@ -91,6 +91,14 @@ QPatternManger::QPatternManger(QWidget *parent)
     }
     ui->comboChecker->setCurrentIndex(qBound(0, s.value("Checker", 1).toInt(), 4));
     ui->lineImagePath->setText(s.value("imageFile", QString()).toString());
+    // The preview is a strip beside its button, also when no swatches fill
+    // the tab below it.
+    ui->labelPreview->setMaximumHeight(ui->pushColorPatch->sizeHint().height());
+    ui->layoutColor->addStretch(0);
+    ui->layoutColor->setStretchFactor(ui->scrollSwatches, 1);
+    // Nothing run yet: no "0%" either.
+    ui->progressRun->setFormat(QString());
+    ui->progressPatch->setFormat(QString());
     auto *swatchGrid = new QGridLayout(ui->widgetSwatches);
     swatchGrid->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ui->scrollSwatches->hide();

@@ -137,7 +137,7 @@ TEST_F(MainWindowTest, ADarkReadingSaysSoAndShowsNoNumbersPointOrComparison) {
     const QString lastY = table()->item(QCompareTable::MeasureY, 0)->text();
     // The sensor covered: noise around zero.
     window->on_measure(Measurement::fromXYZ(0.0004, 0.00001, 0.00002));
-    EXPECT_EQ(readouts(), QStringList({"--", "--", "< 0.001 nits"}));
+    EXPECT_EQ(readouts(), QStringList({"--", "--", "<0.001 nits"}));
     EXPECT_EQ(window->temperatureText(), "--");
     EXPECT_EQ(window->statusText(), "Too dark to measure: the light is below 0.001 nits");
     EXPECT_FALSE(window->hasMeasurement()); // nothing to save

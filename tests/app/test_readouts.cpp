@@ -89,12 +89,12 @@ TEST(Readouts, BelowWhatTheInstrumentResolvesTheReadoutsSaySoInsteadOfNumbers) {
         bool nits;
         const char *texts;
     } rows[] = {
-        {covered, ReadXyY, true, "-- | -- | < 0.001 nits | -- | --"},
-        {covered, ReadXYZ, false, "-- | < 0.0003 fL | -- | -- | --"},
-        {covered, ReadTempDuvY, true, "-- | -- | < 0.001 nits | -- | --"},
+        {covered, ReadXyY, true, "-- | -- | <0.001 nits | -- | --"},
+        {covered, ReadXYZ, false, "-- | <0.0003 fL | -- | -- | --"},
+        {covered, ReadTempDuvY, true, "-- | -- | <0.001 nits | -- | --"},
         {covered, ReadDeltaE, true, "-- | -- | -- | -- | --"},
         {covered, ReadLab, true, "-- | -- | -- | -- | --"},
-        {unsettled, ReadUvY, true, "-- | -- | < 0.001 nits | -- | --"},
+        {unsettled, ReadUvY, true, "-- | -- | <0.001 nits | -- | --"},
         {faint, ReadXyY, true, "0.313 | 0.329 | 0.002 nits | 6504 K | 0.0032"},
     };
     for (const auto &r : rows) {

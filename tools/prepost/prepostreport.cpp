@@ -20,7 +20,8 @@ PrePostReport::PrePostReport(QPortMenu *linkTo, QWidget *parent)
     setWindowTitle(QStringLiteral("Pre/Post Calibration Report"));
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
-    auto *splitter = new QSplitter(Qt::Vertical, central);
+    // The page on the left, the generator panel that measures it beside it.
+    auto *splitter = new QSplitter(Qt::Horizontal, central);
     m_page = new Reports(splitter);
     auto *lower = new QWidget(splitter);
     auto *lowerLayout = new QVBoxLayout(lower);
@@ -41,9 +42,10 @@ PrePostReport::PrePostReport(QPortMenu *linkTo, QWidget *parent)
     splitter->addWidget(lower);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
+    splitter->setSizes({720, 480});
     layout->addWidget(splitter);
     setCentralWidget(central);
-    resize(980, 900);
+    resize(1220, 780);
 
     m_menu = new QPortMenu(QStringLiteral("Connect Colorimeter"), menuBar());
     m_menu->setEnabledMask(RoleColorimeter);
