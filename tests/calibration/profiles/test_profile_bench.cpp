@@ -147,7 +147,7 @@ TEST_F(ProfileBench, TheWindowsChainPassesAndBringsWhiteOntoTheReference) {
     const QString report = QString::fromStdString(tmp_.file("qc.csv"));
     dialogs.queueFileName(report);
     storeInWindow(window, 7, "  Bench   709 ");
-    EXPECT_EQ(colorimeter_->calFileIndex(), 7);
+    QTRY_COMPARE_WITH_TIMEOUT(colorimeter_->calFileIndex(), 7, 10000); // stored off the GUI thread
     EXPECT_EQ(colorimeter_->calFileName(), "Bench 709");
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 3, 30000);
 
@@ -229,8 +229,8 @@ TEST_F(ProfileBench, DriftAndDegenerateSetsFailAndTheProfileSurvivesARestart) {
     EXPECT_FALSE(runs.verdict().pass);
     EXPECT_GT(runs.verdict().maxXyError, 0.001);
 
-    // An aborted verification leaves no verdict behind.
-    // (Stopped while the third patch stabilises.)
+    // An aborted verification leaves no verdict behind, and the two patches
+    // it measured on show. (Stopped while the third patch stabilises.)
     QObject::connect(&runs, &ProfileRuns::measured,
                      [&sequence](int, int index, const Measurement &) {
                          if (index == 1)
@@ -238,6 +238,7 @@ TEST_F(ProfileBench, DriftAndDegenerateSetsFailAndTheProfileSurvivesARestart) {
                      });
     EXPECT_EQ(run(runs, ProfileRuns::VerifyRun, colorimeter_.get()), "Aborted");
     EXPECT_FALSE(runs.complete(ProfileRuns::VerifyRun));
+    EXPECT_EQ(runs.list(ProfileRuns::VerifyRun).size(), 2);
     EXPECT_TRUE(std::isinf(runs.verdict().maxXyError));
 
     // Power off and on again: the profile is still in slot 9.
