@@ -22,6 +22,7 @@ struct PatchRunOptions {
     std::string device;    // port
     double stable = 1.0;   // seconds
     int averages = 8;
+    int profile = -1; // colorimeter profile slot the run reads through; -1 as it is
 };
 
 // --generator H, --device PORT, --stable SECONDS and --avg N, as sequence

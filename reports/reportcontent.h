@@ -46,6 +46,9 @@ struct PatchTable {
 };
 
 struct ReportSetup {
+    // Which kind of report ("batch", "screencal", "spectral", "prepost"):
+    // each kind keeps its own title; "" keeps none.
+    QString kind;
     ReportTexts texts;
     DeviceIdentity meter, generator;
     QString profile; // the meter's profile in force, "" when none
@@ -67,7 +70,7 @@ PatchTable comparePatches(const QString &title, const QList<ColorPatch> &patches
 
 // The summary page's description of the standard, one item a line.
 QString standardText(const CalibrationStandard &s);
-// "Manufacture: %1\nModel: %2\nSerial Number: %3", or "None" for no device.
+// "Manufacturer: %1\nModel: %2\nSerial Number: %3", or "None" for no device.
 QString deviceText(const DeviceIdentity &d);
 // "12 patches, average ΔE2000 1.23, maximum 4.56 (Red - 100 IRE)".
 QString tableSummaryText(const PatchTable &t);

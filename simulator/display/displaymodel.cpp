@@ -16,34 +16,23 @@ struct Rgb {
     double r, g, b;
 };
 
-// Columns: XYZ of each primary at full drive, scaled so that full white
-// lands on the white point with the white-minus-black luminance.
-void primaryMatrix(const DisplayModel &m, double out[3][3]) {
-    const double p[3][2] = {{m.rx, m.ry}, {m.gx, m.gy}, {m.bx, m.by}};
-    double c[3][3]; // column j = primary j with Y = 1
-    for (int j = 0; j < 3; ++j) {
-        c[0][j] = p[j][0] / p[j][1];
-        c[1][j] = 1.0;
-        c[2][j] = (1 - p[j][0] - p[j][1]) / p[j][1];
+// The black level plus each primary at its linear drive (0 to 1).
+Spectrum mixSpectrum(const DisplayModel &m, const std::array<double, 3> &linear) {
+    Spectrum s = m.blackShape * m.blackY;
+    s.resize(spectrumSize, 0.0);
+    const double span = std::max(0.0, m.whiteY - m.blackY);
+    for (std::size_t j = 0; j < 3; ++j) {
+        const Spectrum &p = m.primaries[j];
+        for (std::size_t i = 0; i < s.size() && i < p.size(); ++i)
+            s[i] += p[i] * span * linear[j];
     }
-    const double span = m.whiteY - m.blackY;
-    const double W[3] = {m.wx / m.wy * span, span, (1 - m.wx - m.wy) / m.wy * span};
-    // Solve c * s = W for the primaries' luminances s (Cramer's rule).
-    auto det = [](const double a[3][3]) {
-        return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
-               a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
-               a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
-    };
-    const double d = det(c);
-    for (int j = 0; j < 3; ++j) {
-        double t[3][3];
-        for (int r = 0; r < 3; ++r)
-            for (int k = 0; k < 3; ++k)
-                t[r][k] = k == j ? W[r] : c[r][k];
-        const double s = det(t) / d;
-        for (int r = 0; r < 3; ++r)
-            out[r][j] = c[r][j] * s;
-    }
+    return s;
+}
+
+Tristimulus xyzOf(const Spectrum &s) {
+    double xyz[3];
+    spectrumXYZ(s, xyz);
+    return {xyz[0], xyz[1], xyz[2]};
 }
 
 double drive(double code, int maxCode, double gamma) {
@@ -91,16 +80,6 @@ Rgb codeAt(const PatternState &s, int x, int y) {
 
 } // namespace
 
-const std::vector<DisplayModel> &displayModels() {
-    // Each a little off its nominal primaries, as real panels are.
-    static const std::vector<DisplayModel> models = {
-        {"rec709", 0.643, 0.334, 0.296, 0.604, 0.152, 0.062, 0.3135, 0.3282, 120.0, 0.1, 2.4},
-        {"p3", 0.678, 0.321, 0.268, 0.687, 0.151, 0.062, 0.3130, 0.3286, 200.0, 0.05, 2.2},
-        {"oled", 0.675, 0.322, 0.270, 0.684, 0.141, 0.056, 0.3127, 0.3290, 150.0, 0.0, 2.2},
-    };
-    return models;
-}
-
 const DisplayModel *findDisplayModel(const std::string &name) {
     for (const DisplayModel &m : displayModels()) {
         if (m.name == name)
@@ -109,41 +88,59 @@ const DisplayModel *findDisplayModel(const std::string &name) {
     return nullptr;
 }
 
-Tristimulus displayLight(const DisplayModel &m, double red, double green, double blue,
-                         int maxCode) {
-    double M[3][3];
-    primaryMatrix(m, M);
-    const double lin[3] = {drive(red, maxCode, m.gamma), drive(green, maxCode, m.gamma),
-                           drive(blue, maxCode, m.gamma)};
-    double out[3];
-    const double black[3] = {m.wx / m.wy * m.blackY, m.blackY, (1 - m.wx - m.wy) / m.wy * m.blackY};
-    for (int r = 0; r < 3; ++r)
-        out[r] = black[r] + M[r][0] * lin[0] + M[r][1] * lin[1] + M[r][2] * lin[2];
-    return {out[0], out[1], out[2]};
+DisplayModel withLevels(DisplayModel m, const DisplayLevels &levels) {
+    if (levels.peak >= 0)
+        m.whiteY = levels.peak;
+    if (levels.gamma >= 0)
+        m.gamma = levels.gamma;
+    if (levels.black >= 0)
+        m.blackY = levels.black;
+    return m;
 }
 
-Tristimulus sensorLight(const DisplayModel &m, const PatternState &s) {
+std::string displayModelNames() {
+    std::string out;
+    for (const DisplayModel &m : displayModels())
+        out += (out.empty() ? "" : ", ") + m.name;
+    return out;
+}
+
+Spectrum displaySpectrum(const DisplayModel &m, double red, double green, double blue,
+                         int maxCode) {
+    return mixSpectrum(m, {drive(red, maxCode, m.gamma), drive(green, maxCode, m.gamma),
+                           drive(blue, maxCode, m.gamma)});
+}
+
+Tristimulus displayLight(const DisplayModel &m, double red, double green, double blue,
+                         int maxCode) {
+    return xyzOf(displaySpectrum(m, red, green, blue, maxCode));
+}
+
+Spectrum sensorSpectrum(const DisplayModel &m, const PatternState &s) {
     if (s.width <= 0 || s.height <= 0)
-        return displayLight(m, 0, 0, 0);
+        return mixSpectrum(m, {0, 0, 0});
+    // Light adds up linearly: average each primary's drive over the spot.
     const double side = std::max(1.0, s.height * spotFraction);
     const double x0 = s.width / 2.0 - side / 2;
     const double y0 = s.height / 2.0 - side / 2;
-    Tristimulus sum;
-    int n = 0;
+    const int maxCode = (s.pattern == 3 || s.pattern == 4) ? s.maxColor : 255;
+    std::array<double, 3> sum{};
     for (int j = 0; j < spotSamples; ++j) {
         for (int i = 0; i < spotSamples; ++i) {
             const int x = static_cast<int>(x0 + (i + 0.5) * side / spotSamples);
             const int y = static_cast<int>(y0 + (j + 0.5) * side / spotSamples);
             const Rgb c = codeAt(s, x, y);
-            const int maxCode = (s.pattern == 3 || s.pattern == 4) ? s.maxColor : 255;
-            const Tristimulus t = displayLight(m, c.r, c.g, c.b, maxCode);
-            sum.X += t.X;
-            sum.Y += t.Y;
-            sum.Z += t.Z;
-            ++n;
+            sum[0] += drive(c.r, maxCode, m.gamma);
+            sum[1] += drive(c.g, maxCode, m.gamma);
+            sum[2] += drive(c.b, maxCode, m.gamma);
         }
     }
-    return {sum.X / n, sum.Y / n, sum.Z / n};
+    const double n = spotSamples * spotSamples;
+    return mixSpectrum(m, {sum[0] / n, sum[1] / n, sum[2] / n});
+}
+
+Tristimulus sensorLight(const DisplayModel &m, const PatternState &s) {
+    return xyzOf(sensorSpectrum(m, s));
 }
 
 } // namespace sim

@@ -27,10 +27,11 @@ QList<double> patchDeltaEs(const QVector<RunSample> &samples, double whiteY,
 namespace {
 
 double addDeltaEs(QGraphBox *graph, const QVector<RunSample> &samples, double whiteY,
-                  const PlotContext &context, bool compare) {
+                  const PlotContext &context, bool compare, const QString &name) {
     const QList<double> de = patchDeltaEs(samples, whiteY, context);
     PlotObject marks;
     marks.style = PlotObject::Points;
+    marks.name = name;
     QList<QPointF> line;
     double top = 0;
     for (int i = 0; i < de.size(); ++i) {
@@ -51,13 +52,14 @@ double addDeltaEs(QGraphBox *graph, const QVector<RunSample> &samples, double wh
 } // namespace
 
 void drawDeltaE(QGraphBox *graph, const PlotData &data, const PlotContext &context) {
-    double top = addDeltaEs(graph, data.compare, data.whiteY, context, true);
-    top = std::max(top, addDeltaEs(graph, data.samples, data.whiteY, context, false));
+    double top = addDeltaEs(graph, data.compare, data.whiteY, context, true, beforeName());
+    top = std::max(top, addDeltaEs(graph, data.samples, data.whiteY, context, false,
+                                   data.compare.isEmpty() ? QString() : runName(data)));
     const int n = std::max(data.samples.size(), data.compare.size());
     graph->setBackgroundMode(QGraphBox::PlotMode);
     graph->setTitle(data.title);
     graph->setXName(QStringLiteral("Patch"));
-    graph->setYName(QStringLiteral("DeltaE 2000"));
+    graph->setYName(QStringLiteral("ΔE2000"));
     graph->setXMin(0);
     graph->setXMax(std::max(1, n) + 1);
     graph->setXMajorScale(niceStep(std::max(1, n) + 1) < 1 ? 1 : niceStep(std::max(1, n) + 1));

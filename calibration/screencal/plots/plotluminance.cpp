@@ -14,7 +14,7 @@ double shown(double nits, bool inNits) {
 }
 
 double addCurves(QGraphBox *graph, const QVector<RunSample> &samples, const PlotContext &context,
-                 bool compare) {
+                 bool compare, const QString &name) {
     double top = 0;
     const ColourGroups groups = groupByColour(samples, context);
     for (int c = 0; c < patchColourCount; ++c) {
@@ -24,7 +24,7 @@ double addCurves(QGraphBox *graph, const QVector<RunSample> &samples, const Plot
             points << QPointF(100 * s.level, y);
             top = std::max(top, y);
         }
-        addSeries(graph, points, seriesColour(c), compare, PlotObject::LineAndPoints);
+        addSeries(graph, points, seriesColour(c), compare, PlotObject::LineAndPoints, name);
     }
     return top;
 }
@@ -32,14 +32,15 @@ double addCurves(QGraphBox *graph, const QVector<RunSample> &samples, const Plot
 } // namespace
 
 void drawLuminance(QGraphBox *graph, const PlotData &data, const PlotContext &context) {
-    double top = addCurves(graph, data.compare, context, true);
-    top = std::max(top, addCurves(graph, data.samples, context, false));
+    double top = addCurves(graph, data.compare, context, true, beforeName());
+    top = std::max(top, addCurves(graph, data.samples, context, false, runName(data)));
     const double white = data.whiteY > 0 ? data.whiteY : context.spec.whiteBigY;
     QList<QPointF> target;
     for (int ire = 0; ire <= 100; ire += 5)
         target << QPointF(ire, shown(white * std::pow(ire / 100.0, context.gamma), context.nits));
     top = std::max(top, shown(white, context.nits));
-    addSeries(graph, target, QColor(120, 120, 120), true, PlotObject::Line);
+    addSeries(graph, target, QColor(120, 120, 120), true, PlotObject::Line,
+              QStringLiteral("Target"));
     setLevelAxes(graph, data.title,
                  QStringLiteral("Luminance (%1)").arg(context.nits ? "nits" : "fL"), 0,
                  niceCeil(top * 1.05));

@@ -94,7 +94,9 @@ TEST_F(CompareTable, ReadingsGoToTheirColumnOnlyWithTheLuminanceComparison) {
     table->setMeasurement(m, red, false);
     EXPECT_EQ(at(QCompareTable::MeasureA, 1), text(m.x));
     EXPECT_EQ(at(QCompareTable::MeasureY, 1), text(21.3));
-    EXPECT_EQ(at(QCompareTable::DeltaE, 1), text(m.deltaE2000(table->targets().at(1))));
+    EXPECT_EQ(at(QCompareTable::DeltaE, 1),
+              QString::number(m.deltaE2000(table->targets().at(1)), 'f', 2));
+    EXPECT_EQ(table->table()->verticalHeaderItem(QCompareTable::DeltaE)->text(), "ΔE2000");
     EXPECT_EQ(table->table()->item(QCompareTable::MeasureY, 1)->toolTip(),
               "Expected Y: 20 nits (106.5 %)");
     EXPECT_TRUE(at(QCompareTable::MeasureA, 0).isEmpty());
