@@ -89,16 +89,14 @@ int run(const Options &o) {
     for (const QString &port : selection.toProbe)
         checkPermission(port);
 
-    const QStringList kinds = o.all ? serialKinds() : PortManager::enabledSerialKinds();
-    QList<QFuture<ConnectionInfo>> probes;
-    for (const QString &port : selection.toProbe)
-        probes.append(
-            QtConcurrent::run([port, kinds] { return PortManager::probePort(port, kinds); }));
+    ScanSettings settings = ScanSettings::fromSettings();
+    if (o.all)
+        settings.cs2000 = settings.pr650 = settings.bm7 = true;
+    const QStringList kinds = settings.serialKinds();
+    // Every port, the network and the manual devices at once, as the
+    // application's scan does.
     QList<ConnectionInfo> found = selection.busy;
-    for (QFuture<ConnectionInfo> &probe : probes)
-        found.append(probe.result());
-    // The network and the manual devices, as a scan without serial ports finds them.
-    found.append(PortManager::scanDevices(QStringList(), 0, ScanSettings::fromSettings()));
+    found.append(PortManager::scanDevices(selection.toProbe, 0, settings));
 
     for (const ConnectionInfo &e : found)
         printEntry(e, o.json);

@@ -122,7 +122,7 @@ TClmtr::ProbeResult TClmtr::probe(const std::string &portName) {
     if (!port.open())
         return r;
     port.configure(lineBaud, lineDataBits, lineParity, lineTimeout);
-    Identity id = clmtr::identify(port);
+    Identity id = clmtr::identify(port, probeSilenceMs);
     port.close();
     r.found = id.ok;
     r.model = id.model;

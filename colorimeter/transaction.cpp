@@ -8,7 +8,9 @@
 
 namespace clmtr {
 
-uint32_t waitReply(SerialLink &port, int replyLength, int weight, std::string &reply) {
+namespace {
+
+uint32_t waitReplyWithin(SerialLink &port, int replyLength, int limitMs, std::string &reply) {
     using Clock = std::chrono::steady_clock;
     if (!port.isOpen())
         return PortLost;
@@ -18,7 +20,7 @@ uint32_t waitReply(SerialLink &port, int replyLength, int weight, std::string &r
         return Ok;
     // Wake on every arrival rather than polling on a fixed step: a fixed step
     // rounds each exchange up and costs readings at 16 a second.
-    const auto deadline = Clock::now() + std::chrono::milliseconds(weight * msPerWeight);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
     for (;;) {
         if (!port.isOpen())
             break;
@@ -34,7 +36,17 @@ uint32_t waitReply(SerialLink &port, int replyLength, int weight, std::string &r
     return port.isOpen() ? TimedOut : PortLost;
 }
 
+} // namespace
+
+uint32_t waitReply(SerialLink &port, int replyLength, int weight, std::string &reply) {
+    return waitReplyWithin(port, replyLength, weight * msPerWeight, reply);
+}
+
 Reply transact(SerialLink &port, const std::string &command, int replyLength, int weight) {
+    return transactWithin(port, command, replyLength, weight * msPerWeight);
+}
+
+Reply transactWithin(SerialLink &port, const std::string &command, int replyLength, int limitMs) {
     Reply r;
     try {
         if (!port.isOpen()) {
@@ -45,7 +57,7 @@ Reply transact(SerialLink &port, const std::string &command, int replyLength, in
         std::string framed = frame(command);
         port.write(framed.data(), framed.size());
         if (replyLength > 0)
-            r.result = waitReply(port, replyLength, weight, r.bytes);
+            r.result = waitReplyWithin(port, replyLength, limitMs, r.bytes);
     } catch (...) {
         r.result = Internal;
     }
@@ -89,21 +101,35 @@ void stopStaleStream(SerialLink &port) {
 namespace {
 constexpr int quietMs = 100; // ms of silence that ends a stale reply or stream
 
-Identity identifyOnce(SerialLink &port) {
+Identity identifyOnce(SerialLink &port, int silenceMs) {
     const CommandInfo *p0 = findCommand("P0");
-    Reply r = transact(port, p0->command, p0->replyLength, p0->weight);
+    const int fullMs = p0->weight * msPerWeight;
+    Reply r = transactWithin(port, p0->command, p0->replyLength, std::min(silenceMs, fullMs));
+    // A colorimeter that began to answer gets the command's full time; another
+    // instrument's reply (a CS-2000's "ER00") does not.
+    const bool begunIdentity =
+        !r.bytes.empty() &&
+        std::string("P0").compare(0, std::min<std::size_t>(r.bytes.size(), 2), r.bytes, 0, 2) == 0;
+    if (r.result == TimedOut && begunIdentity && silenceMs < fullMs)
+        waitReplyWithin(port, p0->replyLength, fullMs - silenceMs, r.bytes);
     // A short reply still names the instrument when the fields made it.
     return parseIdentify(r.bytes);
 }
 } // namespace
 
 Identity identify(SerialLink &port) {
-    Identity id = identifyOnce(port);
+    const CommandInfo *p0 = findCommand("P0");
+    return identify(port, p0->weight * msPerWeight);
+}
+
+Identity identify(SerialLink &port, int silenceMs) {
+    Identity id = identifyOnce(port, silenceMs);
     if (id.ok || !id.answered || !port.isOpen())
         return id;
     stopStaleStream(port);
     drainInput(port, quietMs, longestReplyMs);
-    Identity again = identifyOnce(port);
+    // A colorimeter whose stream was stopped answers at once like any other.
+    Identity again = identifyOnce(port, silenceMs);
     again.answered = true;
     return again;
 }

@@ -29,6 +29,8 @@ uint32_t waitReply(SerialLink &port, int replyLength, int weight, std::string &r
 // Discards stale input, writes command + CR, then waits for replyLength bytes
 // when replyLength > 0. Never throws.
 Reply transact(SerialLink &port, const std::string &command, int replyLength, int weight);
+// The same with the time limit in milliseconds instead of a weight.
+Reply transactWithin(SerialLink &port, const std::string &command, int replyLength, int limitMs);
 
 // Reads and discards until nothing has arrived for quietMs, at most capMs.
 void drainInput(SerialLink &port, int quietMs, int capMs);
@@ -41,7 +43,14 @@ struct Identity;
 // "P0" on an open, configured port. When bytes come back that do not identify
 // (the rest of a reply nobody read, or a stream left running), any stream is
 // stopped, the line drained for up to the longest reply's time, and the
-// question asked once more.
+// question asked once more. A silent line is given up after silenceMs; the
+// first form waits the command's full limit.
 Identity identify(SerialLink &port);
+Identity identify(SerialLink &port, int silenceMs);
+
+// How long a port scan waits for any answer to "P0": its 21 bytes take 22 ms
+// at 9600 baud and the instrument answers it at once. (A connection keeps the
+// command's full limit.)
+constexpr int probeSilenceMs = 500;
 
 } // namespace clmtr

@@ -1,5 +1,7 @@
 #include "portmanager.h"
 
+#include "portmemory.h"
+
 #include "factories.h"
 #include "gendevice.h"
 #include "genfactory.h"
@@ -197,11 +199,19 @@ QList<ConnectionInfo> PortManager::scanDevices(const QStringList &ports, int scr
 ConnectionInfo PortManager::probePort(const QString &port, const QStringList &kinds) {
     ConnectionInfo entry;
     entry.port = port;
+    QList<GenFactory *> candidates;
+    QStringList names;
     for (GenFactory *f : factories()) {
-        if (!kinds.contains(f->name()) || f->connectionKind() != SerialConnection)
-            continue;
+        if (kinds.contains(f->name()) && f->connectionKind() == SerialConnection) {
+            candidates.append(f);
+            names.append(f->name());
+        }
+    }
+    for (const QString &kind : portmemory::probeOrder(port, names)) {
+        GenFactory *f = candidates.at(names.indexOf(kind));
         if (f->probe(port, &entry)) {
             entry.factory = f;
+            portmemory::remember(port, kind);
             break;
         }
     }

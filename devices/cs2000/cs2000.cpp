@@ -23,8 +23,9 @@ QString quoted(const QString &command) {
 // "RMTS,1". While measuring the instrument refuses every command but the
 // cancel with "ER00": a measurement another program left running (up to
 // four minutes) is cancelled, and remote mode asked for again.
-bool enterRemoteMode(QChromaSerialPort &port) {
-    QChromaSerialPort::Line reply = port.sendLine(cs2000::remoteOn);
+bool enterRemoteMode(QChromaSerialPort &port, int silenceMs = cs2000::remoteOn.timeoutMs) {
+    QChromaSerialPort::Line reply =
+        port.sendLine(QString::fromLatin1(cs2000::remoteOn.text), silenceMs);
     if (reply.complete() && cs2000::errorCode(reply.text) == 0) {
         port.sendLine(cs2000::cancelMeasurement);
         reply = port.sendLine(cs2000::remoteOn);
@@ -298,7 +299,7 @@ bool CS2000Factory::probe(const QString &port, ConnectionInfo *info) {
     QChromaSerialPort line;
     if (!line.openPort(port) || !line.configure(cs2000::baud, 8, parity, 10000) || !line.isOpen())
         return false;
-    if (!enterRemoteMode(line))
+    if (!enterRemoteMode(line, cs2000::probeSilenceMs))
         return false;
     const QChromaSerialPort::Line id = line.sendLine(cs2000::identify);
     cs2000::Identity identity;

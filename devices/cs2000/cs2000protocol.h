@@ -31,7 +31,10 @@ constexpr Command readChannel{"UCCR", 2000};
 constexpr Command readStatus{"STSR", 2000};
 constexpr Command identify{"IDDR", 2000};
 constexpr Command readXYZ{"MEDR,2,0,01", 10000};
-constexpr int settingTimeoutMs = 10000;    // "SCMS", "UCCS": stored in the instrument
+constexpr int settingTimeoutMs = 10000; // "SCMS", "UCCS": stored in the instrument
+// ms a port scan waits for "RMTS,1": the instrument answers it at once, and
+// its 5 characters take 5 ms at 9600 baud.
+constexpr int probeSilenceMs = 500;
 constexpr int channelNameTimeoutMs = 4000; // "UCPR"
 
 // "MEAS,1" is answered after a pre-measurement of about 1 to 10 s with the

@@ -52,6 +52,11 @@ protected:
             window->measure(Measurement::fromxyY(0.3127, 0.329, bigY));
         }
     }
+    // Readings, then what the window shows of them at its next refresh.
+    void shownReadings(int count, double bigY = 100) {
+        readings(count, bigY);
+        window->showPending();
+    }
     int rows() const { return window->data().rows.size(); }
     QString header(int column) const {
         return child<QTableView>(window.get(), "tableLog")
@@ -76,6 +81,11 @@ TEST_F(LoggingTest, LogsOneRowPerIntervalIntoTableAndJournal) {
     EXPECT_EQ(meter.calls.mid(meter.calls.size() - 2), QStringList({"stop", "start"}));
     readings(32); // 2 s
     EXPECT_EQ(rows(), 16);
+    // The table follows in one batch, by itself, a moment later.
+    QAbstractItemModel *table = child<QTableView>(window.get(), "tableLog")->model();
+    QSignalSpy inserted(table, &QAbstractItemModel::rowsInserted);
+    QTRY_COMPARE(table->rowCount(), 16);
+    EXPECT_EQ(inserted.count(), 1);
     JournalContents journal;
     ASSERT_EQ(readJournal(window->journalPath(), &journal, true), JournalRead::Ok);
     EXPECT_EQ(journal.recordCount, 16);
@@ -120,7 +130,7 @@ TEST_F(LoggingTest, AUnitChangeMidLogRewritesHeadersRowsAndStatistics) {
     readings(8, 100);
     EXPECT_EQ(header(2), "Y (nits)");
     appSettings().setValue("isNits", false);
-    readings(8, 200);
+    shownReadings(8, 200);
     EXPECT_EQ(header(2), "Y (fL)");
     QAbstractItemModel *model = child<QTableView>(window.get(), "tableLog")->model();
     EXPECT_EQ(model->index(0, 2).data().toString(), "29.2");          // 100 nits

@@ -17,7 +17,11 @@
 
 namespace {
 
-constexpr int refreshMs = 50;        // ms between time-remaining updates
+constexpr int refreshMs = 200; // ms between time-remaining updates (it shows whole seconds)
+// ms: the readouts, table and statistics follow the readings at most four
+// times a second. Repainting them for each of 16 readings a second took most
+// of the window's time, and nobody reads a table scrolling that fast.
+constexpr int viewMs = 250;
 constexpr int defaultSampleRate = 1; // "1 Second"
 constexpr int defaultLogTime = 4;    // "10 Minutes"
 const char *const journalKind = "logging";
@@ -50,6 +54,9 @@ Logging::Logging(QPortMenu *linkTo, QWidget *parent)
         m_menu->linkTo(linkTo);
 
     connect(&m_timer, &QTimer::timeout, this, [this] { updateTimeLeftLine(); });
+    m_viewTimer.setSingleShot(true);
+    m_viewTimer.setInterval(viewMs);
+    connect(&m_viewTimer, &QTimer::timeout, this, &Logging::showPending);
     {
         const QSignalBlocker a(ui->sliderSampleRate), b(ui->sliderLogTime);
         ui->sliderSampleRate->setValue(defaultSampleRate);
@@ -222,6 +229,7 @@ void Logging::finishLog() {
     m_clock.finish();
     m_journal.note(QStringLiteral("finished"), QString::number(now()));
     m_journal.sync();
+    showPending();
     ui->labelTimeRemaining->setText(QStringLiteral("Finished"));
     setButtons();
 }
@@ -241,10 +249,28 @@ void Logging::measure(const Measurement &m) {
     const LogFormat format = LogFormat::current();
     if (format != m_format)
         applyFormat(format);
-    showReading(m);
+    m_latest = m;
+    m_latestPending = true;
     // Nothing past the end: a reading can arrive before the timer notices.
     if (m_clock.isRunning() && m_clock.remaining(t) > 0)
         appendRow(logRowFrom(m, t));
+    if (!m_viewTimer.isActive())
+        m_viewTimer.start();
+}
+
+void Logging::showPending() {
+    m_viewTimer.stop();
+    if (m_latestPending) {
+        m_latestPending = false;
+        showReading(m_latest);
+    }
+    QScrollBar *bar = ui->tableLog->verticalScrollBar();
+    const bool atEnd = bar->value() == bar->maximum();
+    if (!m_model->publish())
+        return;
+    refreshStatistics();
+    if (atEnd)
+        ui->tableLog->scrollToBottom();
 }
 
 void Logging::showReading(const Measurement &m) {
@@ -256,21 +282,9 @@ void Logging::showReading(const Measurement &m) {
 }
 
 void Logging::appendRow(const LogRow &row) {
-    QScrollBar *bar = ui->tableLog->verticalScrollBar();
-    const bool atEnd = bar->value() == bar->maximum();
     m_model->append(row);
     if (m_journal.isOpen() && !m_journal.append(encodeLogRow(row)))
         journalFailed();
-    refreshStatistics();
-    // Scrolling lays the view out again: once per pass of the event loop,
-    // not once per row.
-    if (atEnd && !m_scrollPending) {
-        m_scrollPending = true;
-        QTimer::singleShot(0, this, [this] {
-            m_scrollPending = false;
-            ui->tableLog->scrollToBottom();
-        });
-    }
     emit rowLogged(row);
 }
 
@@ -316,6 +330,8 @@ bool Logging::clearWithConsent() {
 }
 
 void Logging::dropData() {
+    m_viewTimer.stop();
+    m_latestPending = false;
     m_data.clear();
     m_model->reload();
     refreshStatistics();

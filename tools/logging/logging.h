@@ -44,6 +44,10 @@ public:
     bool recover(const QString &journalPath);
     // Choices of the sliders, coupled as if the user moved them.
     void setSchedule(int sampleRateIndex, int logTimeIndex);
+    // Shows at once what the readings since the last refresh brought: the
+    // newest reading, the rows and the statistics (the window does it at most
+    // four times a second by itself).
+    void showPending();
     void startLog() { on_pushStart_clicked(); }
     void saveLog() { on_pushSave_clicked(); }
 
@@ -96,7 +100,9 @@ private:
     LogFormat m_format;
     LogJournal m_journal;
     bool m_journalWarned = false;
-    bool m_scrollPending = false;
+    Measurement m_latest; // the newest reading, not yet shown
+    bool m_latestPending = false;
+    QTimer m_viewTimer;
     QTimer m_timer;
     std::function<qint64()> m_now;
 };

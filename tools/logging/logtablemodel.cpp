@@ -4,7 +4,7 @@ LogTableModel::LogTableModel(LogData *data, QObject *parent)
     : QAbstractTableModel(parent), m_data(data), m_headers(logHeaders(true)) {}
 
 int LogTableModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : m_data->rows.size();
+    return parent.isValid() ? 0 : m_shown;
 }
 
 int LogTableModel::columnCount(const QModelIndex &parent) const {
@@ -12,7 +12,7 @@ int LogTableModel::columnCount(const QModelIndex &parent) const {
 }
 
 QVariant LogTableModel::data(const QModelIndex &index, int role) const {
-    if (!index.isValid() || index.row() >= m_data->rows.size())
+    if (!index.isValid() || index.row() >= m_shown || index.row() >= m_data->rows.size())
         return QVariant();
     if (role == Qt::DisplayRole)
         return logCellText(m_data->rows.at(index.row()), index.column(), m_format);
@@ -34,14 +34,22 @@ Qt::ItemFlags LogTableModel::flags(const QModelIndex &index) const {
 }
 
 void LogTableModel::append(const LogRow &row) {
-    const int at = m_data->rows.size();
-    beginInsertRows(QModelIndex(), at, at);
     m_data->append(row);
+}
+
+bool LogTableModel::publish() {
+    const int count = m_data->rows.size();
+    if (count <= m_shown)
+        return false;
+    beginInsertRows(QModelIndex(), m_shown, count - 1);
+    m_shown = count;
     endInsertRows();
+    return true;
 }
 
 void LogTableModel::reload() {
     beginResetModel();
+    m_shown = m_data->rows.size();
     endResetModel();
 }
 
@@ -51,6 +59,6 @@ void LogTableModel::setFormat(const LogFormat &format) {
     m_format = format;
     m_headers = logHeaders(format.nits);
     emit headerDataChanged(Qt::Horizontal, 0, logColumnCount - 1);
-    if (!m_data->rows.isEmpty())
-        emit dataChanged(index(0, 0), index(m_data->rows.size() - 1, logColumnCount - 1));
+    if (m_shown > 0)
+        emit dataChanged(index(0, 0), index(m_shown - 1, logColumnCount - 1));
 }
