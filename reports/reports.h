@@ -45,6 +45,7 @@ public:
     // Either device may be null.
     static ReportSetup currentSetup(GenMeasure *meter, GenPattern *generator);
     static CalibrationStandard currentStandard();
+    static CalibrationStandard standardOf(const QString &name, const VideoStandard &video);
     // Owned by parent; the graphs a patch table prints with, best laid out
     // patchGraphsAcross × patchGraphsDown (one graph across the page).
     static constexpr int patchGraphsAcross = 1, patchGraphsDown = 2;

@@ -3,7 +3,7 @@
 //   tintwell-sim [--dir DIR] [--colorimeter MODEL[:SERIAL]] [--fast] [--no-noise]
 //                [--state FILE] [--firmware older|newer]
 //                [--pattern-generator SERIAL [--address 127.0.0.N] [--width W] [--height H]]
-//                [--display rec709|p3|oled]
+//                [--display rec709|p3|oled|hdr1000]
 //                [--reference MODEL[:SERIAL]]... [--bm7-footlamberts]
 //
 // Prints "<name> <port path>" per instrument and then "ready" on standard
@@ -78,7 +78,9 @@ void usage(FILE *out) {
                  "                   the display under test\n"
                  "  --address A      its address, 127.0.0.N (default 127.0.0.1)\n"
                  "  --width W, --height H  its pattern area (default 1920 x 1080)\n"
-                 "  --display MODEL  rec709 (default), p3 or oled: what the instruments see\n"
+                 "  --display MODEL  rec709 (default), p3, oled or hdr1000 (PQ in BT.2020 on a\n"
+                 "                   P3 panel, 1000 cd/m² peak, rolled off above 800, full-\n"
+                 "                   screen white limited to 300 cd/m²): what the instruments see\n"
                  "One simulator per DIR: a second one on the same DIR refuses to start.\n"
                  "Commands on standard input: type 'help'.\n");
 }
@@ -202,7 +204,7 @@ bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o, std::string *err
             if (!value(o.display))
                 return false;
             if (!sim::findDisplayModel(o.display)) {
-                *error = "--display must be rec709, p3 or oled";
+                *error = "--display must be rec709, p3, oled or hdr1000";
                 return false;
             }
         } else if (a == "--reference") {

@@ -36,7 +36,12 @@ QString readError(const BatchRead &r) {
     case BatchRead::BadColor:
         return QStringLiteral("The file you have selected had a bad color.");
     case BatchRead::OutOfRange:
-        return QStringLiteral("The file you have selected had a color value outside 0 to 255 "
+        return QStringLiteral("The file you have selected had a color value outside 0 to %1 "
+                              "on line %2.")
+            .arg((1 << r.bits) - 1)
+            .arg(r.line);
+    case BatchRead::BadDepth:
+        return QStringLiteral("The file you have selected gives a bit depth other than 8 or 10 "
                               "on line %1.")
             .arg(r.line);
     }
