@@ -1,7 +1,8 @@
 #pragma once
 // The simulated bench of the runs through a pattern generator: the network
 // generator on 127.0.0.2 (a fresh loopback port) driving a Rec. 709 display
-// in front of the colorimeter, and what the colorimeter reads of its light.
+// (or another simulated one) in front of the colorimeter, and what the
+// colorimeter reads of its light.
 
 #include "colorimetersim.h"
 #include "loopbackport.h"
@@ -9,12 +10,13 @@
 
 #include <string>
 
-inline void addDisplayBench(sim::SimulatorOptions &o, const std::string &serial = "PG-RUN") {
+inline void addDisplayBench(sim::SimulatorOptions &o, const std::string &serial = "PG-RUN",
+                            const std::string &display = "rec709") {
     o.withPatternGenerator = true;
     o.patternGenerator.port = useLoopbackPatternPort();
     o.patternGenerator.address = "127.0.0.2";
     o.patternGenerator.serial = serial;
-    o.display = "rec709";
+    o.display = display;
 }
 
 // A light as the colorimeter reads it: through the instrument's own

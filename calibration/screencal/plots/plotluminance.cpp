@@ -1,5 +1,6 @@
 // "line:Y": luminance against input level, one line per patch colour, with
-// the grey scale's target: the measured full white times level^gamma.
+// the grey scale's target: the measured full white times level^gamma (for
+// HDR the standard's own luminance of each level).
 #include "plotcommon.h"
 #include "qgraphbox.h"
 
@@ -34,11 +35,13 @@ double addCurves(QGraphBox *graph, const QVector<RunSample> &samples, const Plot
 void drawLuminance(QGraphBox *graph, const PlotData &data, const PlotContext &context) {
     double top = addCurves(graph, data.compare, context, true);
     top = std::max(top, addCurves(graph, data.samples, context, false));
-    const double white = data.whiteY > 0 ? data.whiteY : context.spec.whiteBigY;
+    const VideoStandard standard = plotStandard(context, judgedSpec(context, data.whiteY));
     QList<QPointF> target;
-    for (int ire = 0; ire <= 100; ire += 5)
-        target << QPointF(ire, shown(white * std::pow(ire / 100.0, context.gamma), context.nits));
-    top = std::max(top, shown(white, context.nits));
+    for (int ire = 0; ire <= 100; ire += 5) {
+        const double nits = computeTarget(TargetColour::White, ire, standard).expectedLuminance;
+        target << QPointF(ire, shown(nits, context.nits));
+        top = std::max(top, shown(nits, context.nits));
+    }
     addSeries(graph, target, QColor(120, 120, 120), true, PlotObject::Line);
     setLevelAxes(graph, data.title,
                  QStringLiteral("Luminance (%1)").arg(context.nits ? "nits" : "fL"), 0,
