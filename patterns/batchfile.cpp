@@ -168,20 +168,30 @@ QString csvQuoted(const QString &field) {
     return quote + escaped + quote;
 }
 
-QString writeBatch(const QList<ColorPatch> &patches) {
+int deepestBits(const QList<ColorPatch> &patches) {
     int bits = 8;
     for (const ColorPatch &p : patches)
         bits = std::max(bits, p.bits);
+    return bits;
+}
+
+std::array<int, 3> codesAtBits(const ColorPatch &patch, int bits) {
+    std::array<int, 3> codes = patch.codes();
+    if (patch.bits < bits) {
+        const CodeRange to = CodeRange::full(bits);
+        for (int &c : codes)
+            c = to.nearestFrom(c, CodeRange::full(patch.bits));
+    }
+    return codes;
+}
+
+QString writeBatch(const QList<ColorPatch> &patches) {
+    const int bits = deepestBits(patches);
     QString out;
     if (bits > 8)
         out += QLatin1String(batchDepthMarker) + QString::number(bits) + QLatin1Char('\n');
     for (const ColorPatch &p : patches) {
-        std::array<int, 3> codes = p.codes();
-        if (p.bits < bits) {
-            const CodeRange to = CodeRange::full(bits);
-            for (int &c : codes)
-                c = to.nearestFrom(c, CodeRange::full(p.bits));
-        }
+        const std::array<int, 3> codes = codesAtBits(p, bits);
         out += QStringLiteral("%1,%2,%3,%4\n")
                    .arg(csvQuoted(p.name))
                    .arg(codes[0])

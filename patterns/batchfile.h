@@ -25,6 +25,12 @@ struct ColorPatch {
 
 constexpr const char *batchDepthMarker = "#bits=";
 
+// The depth of the deepest patch (8 for none).
+int deepestBits(const QList<ColorPatch> &patches);
+// A patch's code values at a depth at least its own: shallower ones scaled
+// to the same place between full-range black and white, rounded.
+std::array<int, 3> codesAtBits(const ColorPatch &patch, int bits);
+
 struct BatchRead {
     enum Status {
         Ok,
