@@ -27,22 +27,25 @@ VideoStandard CalibrationStandard::video() const {
     return v;
 }
 
-double PatchTable::averageDeltaItp() const {
+namespace {
+
+double average(const QList<PatchResult> &rows, double PatchResult::*field) {
     if (rows.isEmpty())
         return 0;
     double sum = 0;
     for (const PatchResult &r : rows)
-        sum += r.deltaItp;
+        sum += r.*field;
     return sum / rows.size();
 }
 
+} // namespace
+
+double PatchTable::averageDeltaItp() const {
+    return average(rows, &PatchResult::deltaItp);
+}
+
 double PatchTable::averageDeltaE() const {
-    if (rows.isEmpty())
-        return 0;
-    double sum = 0;
-    for (const PatchResult &r : rows)
-        sum += r.deltaE;
-    return sum / rows.size();
+    return average(rows, &PatchResult::deltaE);
 }
 
 int PatchTable::worstRow() const {
