@@ -1,5 +1,7 @@
 #include "helpviewer.h"
 
+#include "windowplacement.h"
+
 #include <QDialogButtonBox>
 #include <QTextBrowser>
 #include <QUrl>
@@ -25,4 +27,9 @@ HelpViewer::HelpViewer(QWidget *parent) : QDialog(parent), m_browser(new QTextBr
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
     layout->addWidget(buttons);
     resize(760, 640);
+}
+
+void HelpViewer::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    placement::keepOnScreenWhenFramed(this);
 }

@@ -43,6 +43,9 @@ MainWindow::MainWindow(QWidget *parent)
       m_spec(ChromaGamutSpec::instance()) {
     ui->setupUi(this);
     ui->actionScreen_Calibration->setVisible(isBetaMode());
+    // Greyed entries explain themselves in a tip.
+    ui->menuCalibration->setToolTipsVisible(true);
+    ui->menuSetup->setToolTipsVisible(true);
 
     // Filled with signals blocked: the stored choices are applied once below.
     {
@@ -94,6 +97,9 @@ MainWindow::MainWindow(QWidget *parent)
     setUpColorimeterMenu();
     setUpReferenceMenu();
     m_tools = new ToolWindows(this, m_portMenu);
+    // A hidden mode switched in the Kelvin calculator shows its entries now.
+    connect(m_tools, &ToolWindows::hiddenModesChanged, this,
+            [this] { ui->actionScreen_Calibration->setVisible(isBetaMode()); });
     // Logs of a run that ended without finishing, once the window is up.
     QTimer::singleShot(0, m_tools, &ToolWindows::recoverInterruptedLogs);
 
@@ -191,11 +197,19 @@ void MainWindow::enableForDevice(bool enabled) {
 
 void MainWindow::lockWhileMeasuring(bool locked) {
     const bool open = m_portMenu && m_portMenu->currentDevice();
+    // What is greyed while measuring says why, and what to do.
+    const QString why =
+        open && locked ? QStringLiteral("Stop measuring (Measure Color) to use this") : QString();
     for (QObject *o : std::initializer_list<QObject *>{
              ui->pushMeasureFlicker, ui->pushChangeProfile, ui->actionSelect_Cal_File,
              ui->actionView_Cal_Matrix, ui->actionBlack_Level_Calibration,
-             ui->actionCreate_Cal_File, ui->actionScreen_Calibration})
+             ui->actionCreate_Cal_File, ui->actionScreen_Calibration}) {
         setEnabledOf(o, open && !locked);
+        if (auto *w = qobject_cast<QWidget *>(o))
+            w->setToolTip(why);
+        else if (auto *a = qobject_cast<QAction *>(o))
+            a->setToolTip(why.isEmpty() ? a->text() : why);
+    }
 }
 
 void MainWindow::setButtons(bool lock) {
@@ -415,6 +429,18 @@ void MainWindow::showReading(const Measurement &m) {
     setIfChanged(ui->lineT, texts.temperature);
     setIfChanged(ui->lineduv, texts.duv);
 
+    if (isBelowResolution(m)) {
+        // Nothing to plot: a point of noise would pass for a colour, and
+        // the last real one for the present.
+        if (currentChart() == ChartKind::Bars)
+            plotReading(ui->graphBox, ChartKind::Bars, m, {100.0, 100.0, 100.0});
+        else if (!ui->graphBox->plots().isEmpty() &&
+                 !ui->graphBox->plots().first().points.isEmpty()) {
+            ui->graphBox->setXPlotPoint(0, 0, qQNaN());
+            ui->graphBox->setYPlotPoint(0, 0, qQNaN());
+        }
+        return;
+    }
     const std::array<double, 3> bars = barValues(m, units, context.target);
     if (isUnstableReading(m)) {
         setStatus(lowLightUnstableText(m.avgCount));
@@ -442,6 +468,14 @@ void MainWindow::on_measure(const Measurement &m) {
         dialogs().warning(this, QStringLiteral("Measurement Error"),
                           measurementErrorText(remaining));
         m_inErrorBox = false;
+        return;
+    }
+    if (isBelowResolution(m)) {
+        // Said as such, never as numbers; and not kept for saving.
+        m_haveLast = false;
+        showReading(m);
+        ui->graphBox->setLuminanceComparison(0, 0);
+        setStatus(tooDarkText(isNits()));
         return;
     }
     if (m.x == 0) {
@@ -656,6 +690,10 @@ void MainWindow::on_actionScreen_Calibration_triggered() {
         m_screenCal = new ScreenCal(m_portMenu, this);
     m_screenCal->show();
     m_screenCal->raise();
+}
+
+void MainWindow::on_actionReports_triggered() {
+    m_tools->showPrePostReport();
 }
 
 void MainWindow::on_actionTest_Panel_triggered() {

@@ -99,6 +99,7 @@ private slots:
     void on_actionTest_Color_Batch_triggered();
     void on_actionSpectral_Scan_triggered();
     void on_actionScreen_Calibration_triggered();
+    void on_actionReports_triggered();
     void on_pushMeasureFlicker_clicked();
     void on_pushTestPanle_clicked();
     void scanStarted();

@@ -71,6 +71,30 @@ ReadoutTexts formatReadouts(const Measurement &m, int index, const ReadoutContex
     ReadoutTexts out;
     const QString none = QString::fromLatin1(noValue);
     const bool unstable = isUnstableReading(m);
+    // In the dark the low-light average never settles either; that the
+    // light is below the limit is the more useful thing to say.
+    if (isBelowResolution(m)) {
+        // Only the luminance means something: that it is below the limit.
+        out.temperature = none;
+        out.duv = none;
+        const QString dark = context.luxProfile ? QStringLiteral("<%1 Lux").arg(resolvableLuminance)
+                                                : belowResolutionText(context.nits);
+        switch (qBound(0, index, readoutSetCount - 1)) {
+        case ReadXyY:
+        case ReadUvY:
+        case ReadTempDuvY:
+        case ReadNmDuvY:
+            out.value = {none, none, dark};
+            break;
+        case ReadXYZ:
+            out.value = {none, dark, none};
+            break;
+        default:
+            out.value = {none, none, none};
+            break;
+        }
+        return out;
+    }
 
     if (m.temp == 0 || unstable) {
         out.temperature = none;

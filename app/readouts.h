@@ -3,6 +3,7 @@
 // readout sets, the text of each readout, the bar and hue-arc values of the
 // chart, and the check that decides whether a reading is shown at all.
 
+#include "darkreading.h"
 #include "measurement.h"
 
 #include <QString>

@@ -7,6 +7,7 @@
 #include "journal.h"
 #include "kelvincalculator.h"
 #include "logging.h"
+#include "prepostreport.h"
 #include "qportmenu.h"
 #include "spectralscan.h"
 #include "testcolorbatch.h"
@@ -39,8 +40,11 @@ FlickerForm *ToolWindows::flicker() {
 }
 
 KelvinCalculator *ToolWindows::kelvin() {
-    if (!m_kelvin)
+    if (!m_kelvin) {
         m_kelvin = new KelvinCalculator(m_main);
+        connect(m_kelvin, &KelvinCalculator::hiddenModesChanged, this,
+                &ToolWindows::hiddenModesChanged);
+    }
     return m_kelvin;
 }
 
@@ -60,6 +64,12 @@ SpectralScan *ToolWindows::spectralScan() {
     if (!m_spectral)
         m_spectral = new SpectralScan(m_main);
     return m_spectral;
+}
+
+PrePostReport *ToolWindows::prePostReport() {
+    if (!m_prePost)
+        m_prePost = new PrePostReport(m_menu, m_main);
+    return m_prePost;
 }
 
 void ToolWindows::present(QMainWindow *window) {
@@ -85,6 +95,9 @@ void ToolWindows::showTestColorBatch() {
 }
 void ToolWindows::showSpectralScan() {
     present(spectralScan());
+}
+void ToolWindows::showPrePostReport() {
+    present(prePostReport());
 }
 
 // ---- Recovery ----

@@ -9,6 +9,7 @@
 class FlickerForm;
 class KelvinCalculator;
 class Logging;
+class PrePostReport;
 class QMainWindow;
 class QPortMenu;
 class QWidget;
@@ -27,6 +28,7 @@ public:
     TestPanel *testPanel();
     TestColorBatch *testColorBatch();
     SpectralScan *spectralScan();
+    PrePostReport *prePostReport();
     // Shows the window, raised above the others.
     static void present(QMainWindow *window);
     void showLogging();
@@ -35,10 +37,15 @@ public:
     void showTestPanel();
     void showTestColorBatch();
     void showSpectralScan();
+    void showPrePostReport();
 
     enum class Recovery { Recovered, Discarded, Kept, Unusable };
     // Asks about one journal left by an ended run.
     Recovery offerRecovery(const QString &journalPath);
+
+signals:
+    // Relayed from the Kelvin calculator.
+    void hiddenModesChanged();
 
 public slots:
     // Every journal left by an ended run, one question each.
@@ -59,4 +66,5 @@ private:
     QPointer<TestPanel> m_testPanel;
     QPointer<TestColorBatch> m_batch;
     QPointer<SpectralScan> m_spectral;
+    QPointer<PrePostReport> m_prePost;
 };

@@ -24,7 +24,9 @@ void printHelp() {
     std::printf(
         "usage: tintwell-cli sequence --generator H --device PORT --colors FILE.csv\n"
         "                             [--standard NAME] [--bits 8|10] [--range full|limited]\n"
-        "                             [--window PERCENT] [--stable SECONDS] [--avg N] [--csv]\n\n"
+        "                             [--window PERCENT] [--stable SECONDS] [--avg N] [--profile "
+        "N]\n"
+        "                             [--csv]\n\n"
         "Shows each colour of FILE.csv (one 'name,red,green,blue' per line, no header) on\n"
         "the network pattern generator at address H, waits the stabilising time, measures\n"
         "it with the instrument on PORT (identified as a device scan would) and prints one\n"
@@ -56,13 +58,17 @@ void printHelp() {
         "  --stable SECONDS  stabilising time before each measurement (default 1)\n"
         "  --avg N           readings averaged per patch, 1 to 126; 0 lets the instrument\n"
         "                    choose in low light (default 8)\n"
+        "  --profile N       colorimeter only: correct the readings with profile slot N\n"
+        "                    (1 to 96; 0 the factory calibration), as measure --profile\n"
+        "                    does (default: the profile the instrument is on)\n"
         "  --csv             print CSV with a header instead of JSON\n\n"
         "The generator's port follows TINTWELL_PATTERN_PORT (default 8888).\n"
         "Exit codes: 0 done (or stopped), 1 no generator or instrument answered,\n"
-        "2 bad arguments or colour file, 3 the run was aborted (generator or\n"
-        "instrument lost), 5 the readings may not be of the colours asked for (the\n"
-        "generator did not confirm a patch, or two patches that cannot look alike read\n"
-        "alike). The last line on stderr says why.\n");
+        "2 bad arguments or colour file (or --profile on an empty slot or an instrument\n"
+        "that is no colorimeter), 3 the run was aborted (generator or instrument lost)\n"
+        "or the profile could not be selected, 5 the readings may not be of the colours\n"
+        "asked for (the generator did not confirm a patch, or two patches that cannot look\n"
+        "alike read alike). The last line on stderr says why.\n");
 }
 
 Options parseOptions(const CliArgs &args) {
@@ -73,6 +79,8 @@ Options parseOptions(const CliArgs &args) {
         if (takePatchRunOption(c, arg, o.run)) {
         } else if (arg == "--colors") {
             o.colors = c.takeValue(arg);
+        } else if (arg == "--profile") {
+            o.run.profile = static_cast<int>(parseInteger(c.takeValue(arg), arg, 0, 96));
         } else if (arg == "--csv") {
             o.csv = true;
         } else {

@@ -65,17 +65,23 @@ std::string describeStandard(const RunStandard &s) {
 
 namespace {
 
-const char *const judgementNames[] = {"shownBits", "shownRed", "shownGreen", "shownBlue", "targetX",
-                                      "targetY",   "targetZ",  "deltaE2000", "deltaITP"};
+const char *const judgementNames[] = {"bits",    "shownBits", "shownRed", "shownGreen", "shownBlue",
+                                      "targetX", "targetY",   "targetZ",  "deltaE2000", "deltaITP"};
 
-std::vector<TextField> judgementFields(const PatchJudgement &j, bool read) {
+// After every field of the measurement, so that older readers of the lines
+// find the fields they know where they were.
+std::vector<TextField> judgementFields(int bits, const PatchJudgement &j, bool read) {
     const std::string none = "null";
-    const std::string values[] = {
-        std::to_string(j.shown.range.bits),  std::to_string(j.shown.code[0]),
-        std::to_string(j.shown.code[1]),     std::to_string(j.shown.code[2]),
-        jsonNumber(j.target.xyz[0]),         jsonNumber(j.target.xyz[1]),
-        jsonNumber(j.target.xyz[2]),         read ? jsonNumber(j.deltaE2000) : none,
-        read ? jsonNumber(j.deltaItp) : none};
+    const std::string values[] = {std::to_string(bits),
+                                  std::to_string(j.shown.range.bits),
+                                  std::to_string(j.shown.code[0]),
+                                  std::to_string(j.shown.code[1]),
+                                  std::to_string(j.shown.code[2]),
+                                  jsonNumber(j.target.xyz[0]),
+                                  jsonNumber(j.target.xyz[1]),
+                                  jsonNumber(j.target.xyz[2]),
+                                  read ? jsonNumber(j.deltaE2000) : none,
+                                  read ? jsonNumber(j.deltaItp) : none};
     std::vector<TextField> out;
     for (std::size_t i = 0; i < std::size(judgementNames); ++i)
         out.push_back({judgementNames[i], values[i]});
@@ -91,22 +97,23 @@ std::string csvText(const std::string &json) {
 PatchPrinter::PatchPrinter(const QList<ColorPatch> &patches, const VideoStandard &standard,
                            bool csv)
     : m_patches(patches), m_standard(standard), m_csv(csv) {
-    if (csv) {
-        std::vector<TextField> head = lead(0, QString());
-        for (const TextField &f : judgementFields(PatchJudgement(), true))
-            head.push_back(f);
-        std::printf("%s\n", measurementCsvHeader(head).c_str());
-    }
+    if (csv)
+        std::printf("%s\n", measurementCsvHeader(lead(0, QString()),
+                                                 judgementFields(8, PatchJudgement(), true))
+                                .c_str());
     std::fflush(stdout);
 }
 
 void PatchPrinter::patch(int index, const Measurement &m, const QString &problem, bool read,
                          const ShownCodes &shown) {
-    std::vector<TextField> fields = lead(index, problem);
-    for (TextField &f : judgementFields(judgePatch(shown, m, m_standard), read))
-        fields.push_back({f.name, m_csv ? csvText(f.text) : f.text});
-    std::printf("%s\n",
-                (m_csv ? measurementCsvRow(m, fields) : measurementJson(m, fields)).c_str());
+    const std::vector<TextField> fields = lead(index, problem);
+    std::vector<TextField> after;
+    for (TextField &f :
+         judgementFields(m_patches.value(index).bits, judgePatch(shown, m, m_standard), read))
+        after.push_back({f.name, m_csv ? csvText(f.text) : f.text});
+    std::printf(
+        "%s\n",
+        (m_csv ? measurementCsvRow(m, fields, after) : measurementJson(m, fields, after)).c_str());
     std::fflush(stdout);
 }
 
@@ -117,7 +124,6 @@ std::vector<TextField> PatchPrinter::lead(int index, const QString &problem) con
     const std::string why = problem.trimmed().toLatin1().toStdString();
     return {{"index", std::to_string(index)},
             {"name", m_csv ? csvField(name) : jsonString(name)},
-            {"bits", std::to_string(p.bits)},
             {"red", std::to_string(codes[0])},
             {"green", std::to_string(codes[1])},
             {"blue", std::to_string(codes[2])},

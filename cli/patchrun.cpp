@@ -2,10 +2,12 @@
 
 #include "cliargs.h"
 #include "clidevice.h"
+#include "devicetypes.h"
 #include "genmeasure.h"
 #include "genpattern.h"
 #include "interruptguard.h"
 #include "patternsequence.h"
+#include "profilerules.h"
 #include "sequencetexts.h"
 
 #include <QCoreApplication>
@@ -82,6 +84,23 @@ std::string doubtAboutTheRun(const QList<ColorPatch> &patches, const QList<int> 
         .toStdString();
 }
 
+// Switches the colorimeter to the run's profile slot, as measure --profile
+// does; a code and the reason when it cannot.
+RunOutcome selectProfile(const char *command, GenMeasure &instrument, const PatchRunOptions &o) {
+    if (instrument.deviceType() != TorvaDevice)
+        return {2, "--profile needs a colorimeter, and " + o.device + " holds a " +
+                       instrument.model().toStdString()};
+    const QString entry = profiles::entryForSlot(instrument.calFileList(), o.profile);
+    if (o.profile > 0 && (entry.isEmpty() || profiles::isBlankName(profiles::entryName(entry))))
+        return {2, "profile slot " + std::to_string(o.profile) + " is empty"};
+    instrument.setCalFile(o.profile);
+    if (instrument.calFileIndex() != o.profile)
+        return {3, "profile " + std::to_string(o.profile) + " could not be selected"};
+    std::fprintf(stderr, "tintwell-cli %s: profile %d: %s\n", command, o.profile,
+                 instrument.calFileName().toUtf8().constData());
+    return {};
+}
+
 } // namespace
 
 RunOutcome runPatches(const char *command, const PatchRunOptions &o,
@@ -101,6 +120,11 @@ RunOutcome runPatches(const char *command, const PatchRunOptions &o,
                  instrument->model().toUtf8().constData(),
                  instrument->serialNumber().toUtf8().constData(), o.device.c_str(),
                  pattern->serialNumber().toUtf8().constData(), o.generator.c_str());
+    if (o.profile >= 0) {
+        RunOutcome refused = selectProfile(command, *instrument, o);
+        if (refused.code)
+            return refused;
+    }
     if (o.window > 0) {
         if (pattern->width <= 0 || pattern->height <= 0)
             return {1, "the generator did not give its screen size, so no window can be set"};

@@ -27,6 +27,7 @@ struct PatchRunOptions {
     int bits = 0;         // 8 or 10; 0: as the colour file says
     std::string range;    // "full" or "limited"; empty: the settings' video range
     double window = 0;    // percent of the screen's area; 0: the generator's own box
+    int profile = -1;     // colorimeter profile slot the run reads through; -1 as it is
 };
 
 // --generator H, --device PORT, --stable SECONDS, --avg N, --standard NAME,

@@ -112,7 +112,7 @@ bool findProblem(const Measurement &m, Problem *problem) {
     } else {
         const QString description = errorDescription(m.errorCode);
         p.title = QStringLiteral("Error Measurement");
-        p.text = QStringLiteral("There was an error durning measurement\n %1").arg(description);
+        p.text = QStringLiteral("There was an error during measurement\n %1").arg(description);
         if (description.contains(QLatin1String("unplugged")))
             p.choices = {Abort};
         else if (m.errorCode == ErrorBits::LowLight)

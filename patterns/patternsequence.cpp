@@ -106,7 +106,9 @@ bool PatternSequence::start(GenMeasure *device, int tag) {
 }
 
 bool PatternSequence::abort() {
-    if (!m_running || !m_worker.isRunning())
+    // Also between two patches, while the finished one is on its way here:
+    // the answer ends the run when it arrives.
+    if (!m_running)
         return false;
     m_answer = patchcheck::Abort;
     m_worker.requestAbort();

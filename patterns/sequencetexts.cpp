@@ -63,7 +63,7 @@ QString patchCounter(int index, int count) {
 }
 
 QString stabilisingText(double secondsLeft) {
-    return QStringLiteral("Stablizing in...%1").arg(secondsLeft);
+    return QStringLiteral("Stabilizing in...%1").arg(secondsLeft);
 }
 
 } // namespace sequencetexts

@@ -27,7 +27,7 @@ QString patchSizeLabel(int index, int width, int height);
 
 // "Patch 3/10"
 QString patchCounter(int index, int count);
-// "Stablizing in...2.5"
+// "Stabilizing in...2.5"
 QString stabilisingText(double secondsLeft);
 
 } // namespace sequencetexts

@@ -2,6 +2,7 @@
 
 #include "dialogs.h"
 #include "reportpainter.h"
+#include "windowplacement.h"
 
 #include <QAction>
 #include <QLabel>
@@ -14,7 +15,7 @@
 
 QPrintPreviewExtended::QPrintPreviewExtended(QPrinter *printer, QWidget *parent,
                                              const QList<QWidget *> &graphs,
-                                             const ReportSetup &setup)
+                                             const ReportSetup &setup, int across, int down)
     : QPrintPreviewDialog(printer, parent), m_graphs(graphs), m_setup(setup) {
     m_preview = findChild<QPrintPreviewWidget *>();
     // The standard dialog keeps its tool bar in an inner main window; the
@@ -26,12 +27,12 @@ QPrintPreviewExtended::QPrintPreviewExtended(QPrinter *printer, QWidget *parent,
     m_across->setObjectName(QStringLiteral("spinAcross"));
     m_across->setPrefix(QStringLiteral(" Graphs Across: "));
     m_across->setRange(1, 3);
-    m_across->setValue(2);
+    m_across->setValue(across);
     m_down = new QSpinBox(layoutBar);
     m_down->setObjectName(QStringLiteral("spinDown"));
     m_down->setPrefix(QStringLiteral(" Graphs Down: "));
     m_down->setRange(1, 4);
-    m_down->setValue(3);
+    m_down->setValue(down);
     layoutBar->addWidget(m_across);
     layoutBar->addWidget(m_down);
     layoutBar->addSeparator();
@@ -67,11 +68,23 @@ QPrintPreviewExtended::QPrintPreviewExtended(QPrinter *printer, QWidget *parent,
 
 QPrintPreviewExtended::~QPrintPreviewExtended() = default;
 
+void QPrintPreviewExtended::showEvent(QShowEvent *event) {
+    // Open at a size where a page can be read: most of the screen, a whole
+    // page width at a time.
+    const QRect screen = placement::availableFor(this);
+    resize(screen.width() * 4 / 5, screen.height() * 9 / 10);
+    placement::centreOverParent(this);
+    if (m_preview)
+        m_preview->fitToWidth();
+    QPrintPreviewDialog::showEvent(event);
+    placement::keepOnScreenWhenFramed(this);
+}
+
 QLineEdit *QPrintPreviewExtended::addTextField(QToolBar *bar, const QString &label,
                                                const QString &value) {
     bar->addWidget(new QLabel(label, bar));
     auto *edit = new QLineEdit(value, bar);
-    edit->setMinimumWidth(120);
+    edit->setMinimumWidth(label.startsWith(QLatin1String("Title")) ? 260 : 120);
     bar->addWidget(edit);
     return edit;
 }

@@ -19,8 +19,9 @@ class QPrintPreviewExtended : public QPrintPreviewDialog {
     Q_OBJECT
 public:
     // graphs are borrowed: they must outlive the dialog.
+    // across × down: the graphs a page holds to begin with.
     QPrintPreviewExtended(QPrinter *printer, QWidget *parent, const QList<QWidget *> &graphs,
-                          const ReportSetup &setup = ReportSetup());
+                          const ReportSetup &setup = ReportSetup(), int across = 2, int down = 3);
     ~QPrintPreviewExtended() override;
 
     QSpinBox *acrossBox() const { return m_across; }
@@ -32,6 +33,9 @@ public:
 
     // The same pages written to a PDF file; false when it cannot be written.
     bool exportPdf(const QString &path);
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 public slots:
     void previewGraphs(QPrinter *printer);

@@ -142,7 +142,7 @@ QString curveText(const TargetCurve &c) {
 QString deviceText(const DeviceIdentity &d) {
     if (d.isEmpty())
         return QStringLiteral("None");
-    return QStringLiteral("Manufacture: %1\nModel: %2\nSerial Number: %3")
+    return QStringLiteral("Manufacturer: %1\nModel: %2\nSerial Number: %3")
         .arg(d.manufacturer, d.model, d.serialNumber);
 }
 

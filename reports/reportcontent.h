@@ -56,6 +56,9 @@ struct PatchTable {
 };
 
 struct ReportSetup {
+    // Which kind of report ("batch", "screencal", "spectral", "prepost"):
+    // each kind keeps its own title; "" keeps none.
+    QString kind;
     ReportTexts texts;
     DeviceIdentity meter, generator;
     QString profile; // the meter's profile in force, "" when none
@@ -84,7 +87,7 @@ PatchTable comparePatches(const QString &title, const QList<ColorPatch> &patches
 QString standardText(const CalibrationStandard &s);
 // "ST 2084 (PQ), peak 1000 cd/m², clipped above, reference white 203 cd/m²"
 QString curveText(const TargetCurve &curve);
-// "Manufacture: %1\nModel: %2\nSerial Number: %3", or "None" for no device.
+// "Manufacturer: %1\nModel: %2\nSerial Number: %3", or "None" for no device.
 QString deviceText(const DeviceIdentity &d);
 // "12 patches, average ΔE2000 1.23, maximum 4.56 (Red - 100 IRE); average
 // ΔITP 3.4, maximum 7.8".

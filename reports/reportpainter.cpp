@@ -233,11 +233,15 @@ void ReportPainter::paintGraphs(QPainter &p, int page, const ReportLayout &layou
         QWidget *w = m_graphs.value(first + i);
         if (!w)
             continue;
+        // Charts are drawn onto the page itself: vectors at the page's
+        // resolution, in print colours whatever the screen's theme.
+        if (auto *graph = qobject_cast<QGraphBox *>(w)) {
+            graph->paintForPrint(p, g.cell(i), dpiX / 96.0);
+            continue;
+        }
         const QSize oldSize = w->size(), oldMinimum = w->minimumSize();
         w->setMinimumSize(0, 0);
         w->resize(g.cell(i).size());
-        if (auto *graph = qobject_cast<QGraphBox *>(w))
-            graph->updateGraph(); // no waiting for the resize debounce
         w->render(&p, g.cell(i).topLeft(), QRegion(),
                   QWidget::DrawWindowBackground | QWidget::DrawChildren);
         w->setMinimumSize(oldMinimum);

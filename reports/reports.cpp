@@ -20,8 +20,13 @@
 
 namespace {
 
-const char *const textKeys[] = {"reports/title", "reports/name",  "reports/company",
-                                "reports/email", "reports/phone", "reports/website"};
+// Who made the report, the same for every kind; the title is per kind.
+const char *const sharedTextKeys[] = {"reports/name", "reports/company", "reports/email",
+                                      "reports/phone", "reports/website"};
+
+QString titleKey(const QString &kind) {
+    return QStringLiteral("reports/%1/title").arg(kind);
+}
 
 // The colours of the colour steps: primaries and secondaries.
 struct StepColour {
@@ -50,6 +55,7 @@ Reports::Reports(QWidget *parent) : QWidget(parent), ui(new Ui::Reports) {
         ui->comboRGBSpec->addItems(ChromaGamutSpec::instance()->gamutNames());
         ui->comboRGBSpec->setCurrentIndex(ChromaGamutSpec::instance()->currentGamutIndex());
     }
+    ui->sliderSteps->setMinimumWidth(160); // a slider, not a dot, in a narrow window
     connect(ui->sliderSteps, &QSlider::valueChanged, this, &Reports::updatePatches);
     connect(ui->checkGrey, &QCheckBox::toggled, this, &Reports::updatePatches);
     connect(ui->checkColors, &QCheckBox::toggled, this, &Reports::updatePatches);
@@ -70,11 +76,12 @@ QGraphBox *Reports::graph() const {
 
 // ---- Entry points ----
 
-int Reports::preview(QWidget *parent, const QList<QWidget *> &graphs, const ReportSetup &setup) {
+int Reports::preview(QWidget *parent, const QList<QWidget *> &graphs, const ReportSetup &setup,
+                     int across, int down) {
     QPrinter printer(QPrinter::HighResolution);
-    QPrintPreviewExtended dialog(&printer, parent, graphs, setup);
+    QPrintPreviewExtended dialog(&printer, parent, graphs, setup, across, down);
     const int result = dialog.exec();
-    storeTexts(dialog.setup().texts);
+    storeTexts(dialog.setup().texts, setup.kind);
     return result;
 }
 
@@ -100,9 +107,13 @@ CalibrationStandard Reports::standardOf(const QString &name, const VideoStandard
     return s;
 }
 
-ReportSetup Reports::currentSetup(GenMeasure *meter, GenPattern *generator) {
+ReportSetup Reports::currentSetup(GenMeasure *meter, GenPattern *generator, const QString &kind,
+                                  const QString &defaultTitle) {
     ReportSetup s;
-    s.texts = storedTexts();
+    s.kind = kind;
+    s.texts = storedTexts(kind);
+    if (s.texts.title.isEmpty())
+        s.texts.title = defaultTitle;
     s.meter = identity(meter);
     s.generator = identity(generator);
     if (meter && meter->isConnected() && !meter->calFileName().isEmpty())
@@ -111,18 +122,21 @@ ReportSetup Reports::currentSetup(GenMeasure *meter, GenPattern *generator) {
     return s;
 }
 
-ReportTexts Reports::storedTexts() {
+ReportTexts Reports::storedTexts(const QString &kind) {
     QSettings &set = appSettings();
-    QString v[6];
-    for (int i = 0; i < 6; ++i)
-        v[i] = set.value(textKeys[i], QString()).toString();
-    return {v[0], v[1], v[2], v[3], v[4], v[5]};
+    QString v[5];
+    for (int i = 0; i < 5; ++i)
+        v[i] = set.value(sharedTextKeys[i], QString()).toString();
+    const QString title = kind.isEmpty() ? QString() : set.value(titleKey(kind)).toString();
+    return {title, v[0], v[1], v[2], v[3], v[4]};
 }
 
-void Reports::storeTexts(const ReportTexts &t) {
-    const QString v[6] = {t.title, t.name, t.company, t.email, t.phone, t.website};
-    for (int i = 0; i < 6; ++i)
-        appSettings().setValue(textKeys[i], v[i]);
+void Reports::storeTexts(const ReportTexts &t, const QString &kind) {
+    const QString v[5] = {t.name, t.company, t.email, t.phone, t.website};
+    for (int i = 0; i < 5; ++i)
+        appSettings().setValue(sharedTextKeys[i], v[i]);
+    if (!kind.isEmpty())
+        appSettings().setValue(titleKey(kind), t.title);
 }
 
 QList<QWidget *> Reports::patchGraphs(const PatchTable &table, const CalibrationStandard &standard,
@@ -132,9 +146,11 @@ QList<QWidget *> Reports::patchGraphs(const PatchTable &table, const Calibration
     cie->setCIEScale();
     cie->setBackgroundMode(QGraphBox::CIEMode);
     cie->setGamutSpec(standard.spec);
-    cie->setTitle(QStringLiteral("Target (black), measured (red)"));
+    cie->setTitle(QStringLiteral("Chromaticity"));
     PlotObject targets, measured;
     targets.style = measured.style = PlotObject::Points;
+    targets.name = QStringLiteral("Target");
+    measured.name = QStringLiteral("Measured");
     targets.colors << Qt::black;
     measured.colors << QColor(200, 0, 0);
     for (const PatchResult &r : table.rows) {
@@ -261,7 +277,7 @@ void Reports::updatePatches() {
     for (Measurement &m : m_measured)
         m.avgCount = 0;
     ui->labelPatches->setText(
-        QStringLiteral("Steps: %1 - Patches per dimention: %2 - Total Patches: %3")
+        QStringLiteral("Steps: %1 - Patches per dimension: %2 - Total Patches: %3")
             .arg(steps)
             .arg(steps)
             .arg(m_patches.size()));
@@ -306,7 +322,8 @@ void Reports::on_pushGenerate_clicked() {
             s = standardOf(shared->gamutSpecs().at(i).name, shared->videoStandard(i));
         return s;
     }();
-    m_report = currentSetup(nullptr, nullptr);
+    m_report = currentSetup(nullptr, nullptr, QStringLiteral("prepost"),
+                            QStringLiteral("Pre/Post Calibration Report"));
     m_report.standard = standard;
     const struct {
         QString path;

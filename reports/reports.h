@@ -4,10 +4,12 @@
 // Entry points (static; any window may call them):
 //   Reports::preview(parent, graphs, setup)  the print preview with the layout
 //       and text tool bars, "Export PDF", print; returns the dialog's result.
+//       It opens with one graph across the page, two down.
 //   Reports::exportPdf(path, graphs, setup)  the same pages as a PDF file,
 //       without a dialog (headless runs, the command line).
-//   Reports::currentSetup(meter, generator) a ReportSetup filled from the
-//       shared calibration standard, the stored report texts and the devices.
+//   Reports::currentSetup(meter, generator, kind) a ReportSetup filled from
+//       the shared calibration standard, the stored report texts (the title
+//       that kind of report had last) and the devices.
 //   Reports::patchGraphs(table, standard, parent) the chromaticity and ΔE2000
 //       graphs of a patch table, for the graph pages.
 // A report is: page 0 the summary (texts, meter, generator, profile,
@@ -38,22 +40,29 @@ public:
     explicit Reports(QWidget *parent = nullptr);
     ~Reports() override;
 
+    // Graphs fill the page's width: one across, two down.
+    static constexpr int patchGraphsAcross = 1, patchGraphsDown = 2;
+
     // ---- Entry points ----
-    static int preview(QWidget *parent, const QList<QWidget *> &graphs, const ReportSetup &setup);
+    static int preview(QWidget *parent, const QList<QWidget *> &graphs, const ReportSetup &setup,
+                       int across = patchGraphsAcross, int down = patchGraphsDown);
     static bool exportPdf(const QString &path, const QList<QWidget *> &graphs,
                           const ReportSetup &setup, int across = 2, int down = 3);
-    // Either device may be null.
-    static ReportSetup currentSetup(GenMeasure *meter, GenPattern *generator);
+    // Either device may be null. The title is the one this kind of report
+    // was given last, else defaultTitle.
+    static ReportSetup currentSetup(GenMeasure *meter, GenPattern *generator,
+                                    const QString &kind = QString(),
+                                    const QString &defaultTitle = QString());
     static CalibrationStandard currentStandard();
     static CalibrationStandard standardOf(const QString &name, const VideoStandard &video);
-    // Owned by parent; the graphs a patch table prints with, best laid out
-    // patchGraphsAcross × patchGraphsDown (one graph across the page).
-    static constexpr int patchGraphsAcross = 1, patchGraphsDown = 2;
+    // Owned by parent; the graphs a patch table prints with.
     static QList<QWidget *> patchGraphs(const PatchTable &table,
                                         const CalibrationStandard &standard, QWidget *parent);
-    // The report texts last used ("Update Text" stores them).
-    static ReportTexts storedTexts();
-    static void storeTexts(const ReportTexts &texts);
+    // The report texts last used ("Update Text" stores them): the title per
+    // kind of report, who made it (name, company, e-mail, phone, website)
+    // for all of them.
+    static ReportTexts storedTexts(const QString &kind);
+    static void storeTexts(const ReportTexts &texts, const QString &kind);
 
     // ---- The pre/post page ----
     // Grey steps and colour steps of the video range, duplicates removed.

@@ -1,9 +1,10 @@
 // tintwell-sim: instruments on pseudo-terminals for demos, scripts and tests.
 //
 //   tintwell-sim [--dir DIR] [--colorimeter MODEL[:SERIAL]] [--fast] [--no-noise]
-//                [--state FILE] [--firmware older|newer]
+//                [--seed N] [--ideal] [--state FILE] [--firmware older|newer]
 //                [--pattern-generator SERIAL [--address 127.0.0.N] [--width W] [--height H]]
-//                [--display rec709|p3|oled|hdr1000]
+//                [--display MODEL | --display-spectra FILE.csv]
+//                [--display-peak NITS] [--display-gamma G] [--display-black NITS]
 //                [--reference MODEL[:SERIAL]]... [--bm7-footlamberts]
 //
 // Prints "<name> <port path>" per instrument and then "ready" on standard
@@ -22,6 +23,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <random>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -52,8 +54,12 @@ void usage(FILE *out) {
     std::fprintf(out,
                  "usage: tintwell-sim [--dir DIR] [--colorimeter MODEL[:SERIAL]] [--fast] "
                  "[--no-noise] [--state FILE]\n"
-                 "                    [--firmware older|newer] [--reference MODEL[:SERIAL]]...\n"
-                 "                    [--bm7-footlamberts]\n"
+                 "                    [--seed N] [--ideal] [--firmware older|newer]\n"
+                 "                    [--reference MODEL[:SERIAL]]... [--bm7-footlamberts]\n"
+                 "                    [--pattern-generator SERIAL [--address A] [--width W]\n"
+                 "                     [--height H] [--display MODEL | --display-spectra FILE]\n"
+                 "                     [--display-peak NITS] [--display-gamma G]\n"
+                 "                     [--display-black NITS]]\n"
                  "  --dir DIR        where the port links go (default %s)\n"
                  "  --colorimeter    model:",
                  sim::defaultPortDir().c_str());
@@ -62,7 +68,12 @@ void usage(FILE *out) {
     std::fprintf(out,
                  " (default TV-40)\n"
                  "  --fast           answer at once instead of in instrument time\n"
-                 "  --no-noise       exact readings\n"
+                 "  --no-noise       readings without noise (the optics' errors remain)\n"
+                 "  --seed N         fix every random draw (default: a new seed each run,\n"
+                 "                   printed on stderr)\n"
+                 "  --ideal          idealised instruments: the colorimeter reads the light's\n"
+                 "                   X, Y, Z through a fixed matrix error whatever its\n"
+                 "                   spectrum, the references read it exactly\n"
                  "  --firmware AGE   older or newer (default): newer streams flicker at\n"
                  "                   384 samples/s and 19200 baud, older at 256 samples/s\n"
                  "  --state FILE     keep the colorimeter's profiles and stored black level\n"
@@ -78,11 +89,36 @@ void usage(FILE *out) {
                  "                   the display under test\n"
                  "  --address A      its address, 127.0.0.N (default 127.0.0.1)\n"
                  "  --width W, --height H  its pattern area (default 1920 x 1080)\n"
-                 "  --display MODEL  rec709 (default), p3, oled or hdr1000 (PQ in BT.2020 on a\n"
-                 "                   P3 panel, 1000 cd/m² peak, rolled off above 800, full-\n"
-                 "                   screen white limited to 300 cd/m²): what the instruments see\n"
+                 "  --display MODEL  the display under test (default rec709), one of\n"
+                 "                   %s\n"
+                 "  --display-spectra FILE.csv  a display of your own: header nm,red,green,blue,\n"
+                 "                   relative radiance of each primary, steps up to 5 nm\n"
+                 "  --display-peak NITS   its white (default the display's own; 120 for a file)\n"
+                 "  --display-gamma G     its transfer curve's exponent (own; 2.4 for a file)\n"
+                 "  --display-black NITS  its black level (own; 0.1 for a file)\n"
                  "One simulator per DIR: a second one on the same DIR refuses to start.\n"
-                 "Commands on standard input: type 'help'.\n");
+                 "Commands on standard input: type 'help'.\n",
+                 sim::displayModelNames().c_str());
+}
+
+std::string number(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
+}
+
+// A display's primaries from a spectra file; the message names the file.
+bool loadDisplaySpectra(const std::string &path, sim::SimulatorOptions &o, std::string *error) {
+    constexpr std::size_t maxBytes = 4 * 1024 * 1024; // 1 nm over 380 to 780 nm is 20 KiB
+    std::string text, why;
+    auto model = std::make_shared<sim::DisplayModel>();
+    if (!sim::readSmallFile(path, maxBytes, &text, &why) ||
+        !sim::parseDisplaySpectra(text, *model, &why)) {
+        *error = "--display-spectra " + path + ": " + why;
+        return false;
+    }
+    o.displaySpectra = model;
+    return true;
 }
 
 // MODEL[:SERIAL] of a reference instrument, each model at most once.
@@ -120,6 +156,8 @@ bool parseReference(const std::string &spec, sim::SimulatorOptions &o, std::stri
 // False with the reason in *error (one line, naming the option).
 bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o, std::string *error) {
     bool bm7FootLamberts = false;
+    bool seeded = false;
+    uint32_t seed = 0;
     std::vector<std::string> seen;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -204,9 +242,42 @@ bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o, std::string *err
             if (!value(o.display))
                 return false;
             if (!sim::findDisplayModel(o.display)) {
-                *error = "--display must be rec709, p3, oled or hdr1000";
+                *error = "--display must be one of " + sim::displayModelNames();
                 return false;
             }
+        } else if (a == "--display-spectra") {
+            std::string path;
+            if (!value(path) || !loadDisplaySpectra(path, o, error))
+                return false;
+        } else if (a == "--display-peak" || a == "--display-gamma" || a == "--display-black") {
+            std::string v;
+            double n = 0;
+            if (!value(v))
+                return false;
+            const bool peak = a == "--display-peak", gamma = a == "--display-gamma";
+            const double low = peak ? 0.5 : gamma ? 1.0 : 0.0;
+            const double high = peak ? 10000 : gamma ? 4.0 : 1000;
+            if (!sim::parseNumber(v, n) || !(n >= low && n <= high)) {
+                *error =
+                    a + " must be " + number(low) + " to " + number(high) + ", not '" + v + "'";
+                return false;
+            }
+            (peak    ? o.displayLevels.peak
+             : gamma ? o.displayLevels.gamma
+                     : o.displayLevels.black) = n;
+        } else if (a == "--seed") {
+            std::string v;
+            int n = 0;
+            if (!value(v))
+                return false;
+            if (!sim::parseInt(v, n) || n < 0) {
+                *error = "--seed must be a whole number from 0, not '" + v + "'";
+                return false;
+            }
+            seed = static_cast<uint32_t>(n);
+            seeded = true;
+        } else if (a == "--ideal") {
+            o.colorimeter.ideal = true;
         } else if (a == "--reference") {
             std::string spec;
             if (!value(spec) || !parseReference(spec, o, error))
@@ -223,8 +294,31 @@ bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o, std::string *err
             return false;
         }
     }
+    if (o.displaySpectra && !o.display.empty()) {
+        *error = "give --display or --display-spectra, not both";
+        return false;
+    }
+    const sim::DisplayLevels &l = o.displayLevels;
+    if (l.peak >= 0 || l.black >= 0) {
+        const sim::DisplayModel *m =
+            o.displaySpectra ? o.displaySpectra.get()
+                             : sim::findDisplayModel(o.display.empty() ? "rec709" : o.display);
+        if (!(sim::withLevels(*m, l).blackY < sim::withLevels(*m, l).whiteY)) {
+            *error = "--display-black must be below the display's white";
+            return false;
+        }
+    }
+    if (!seeded) {
+        seed = std::random_device{}();
+        std::fprintf(stderr, "tintwell-sim: seed %u (--seed %u repeats this run's noise)\n", seed,
+                     seed);
+    }
+    o.colorimeter.seed = seed;
     // The bench-wide options reach the reference instruments too.
+    uint32_t referenceSeed = seed;
     for (sim::ReferenceConfig &r : o.references) {
+        r.seed = ++referenceSeed;
+        r.ideal = o.colorimeter.ideal;
         r.timeScale = o.colorimeter.timeScale;
         r.noise = o.colorimeter.noise;
         r.footLamberts = bm7FootLamberts;

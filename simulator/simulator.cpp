@@ -123,10 +123,13 @@ void Simulator::addDisplay() {
     if (options_.display.empty() && !options_.withPatternGenerator)
         return;
     const DisplayModel *model =
-        findDisplayModel(options_.display.empty() ? "rec709" : options_.display);
+        options_.displaySpectra
+            ? options_.displaySpectra.get()
+            : findDisplayModel(options_.display.empty() ? "rec709" : options_.display);
     if (!model)
         return; // the command line checks the name; a bad one in code shows nothing
-    display_ = std::make_unique<DisplaySim>(scene_, *model, options_.displaySettleMs);
+    display_ = std::make_unique<DisplaySim>(scene_, withLevels(*model, options_.displayLevels),
+                                            options_.displaySettleMs);
     if (options_.withPatternGenerator) {
         patternGen_ = std::make_unique<PatternGenSim>(options_.patternGenerator);
         patternGen_->setListener([this](const PatternState &s) { display_->show(s); });
@@ -313,7 +316,7 @@ void Simulator::addControls() {
     addCalibrationControls(t, *colorimeter_);
     addFlickerControls(t, scene_, *colorimeter_);
     if (display_)
-        addPatternControls(t, patternGen_.get(), *display_);
+        addPatternControls(t, patternGen_.get(), *display_, options_.displayLevels);
 
     t.add("help", "", "this list",
           [this](const Args &) { return ControlResult::success(control_.helpText()); });

@@ -24,7 +24,10 @@ struct SimulatorOptions {
     // without a generator only holds its model.
     PatternGenConfig patternGenerator;
     bool withPatternGenerator = false;
-    std::string display;                     // display model; "rec709" when a generator runs
+    std::string display; // display model; "rec709" when a generator runs
+    // A display of the user's (--display-spectra), used instead of display.
+    std::shared_ptr<const DisplayModel> displaySpectra;
+    DisplayLevels displayLevels;             // overrides of the display's own levels
     int displaySettleMs = 200;               // 0: every change shows at once
     std::vector<ReferenceConfig> references; // each on DIR/<its port name>
 };

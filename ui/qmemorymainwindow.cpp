@@ -1,8 +1,11 @@
 #include "qmemorymainwindow.h"
 
 #include "tintwellresources.h"
+#include "windowplacement.h"
 
 #include <QIcon>
+#include <QLayout>
+#include <QScrollArea>
 #include <QShowEvent>
 
 QMemoryMainWindow::QMemoryMainWindow(const QString &groupName, QWidget *parent, int flag)
@@ -30,18 +33,54 @@ void QMemoryMainWindow::showEvent(QShowEvent *event) {
     // must not move the window back to where it was last hidden.
     if (!event->spontaneous()) {
         m_everShown = true;
+        makeRoom();
         restoreWindowGeometry();
     }
     QMainWindow::showEvent(event);
 }
 
 void QMemoryMainWindow::restoreWindowGeometry() {
-    restoreGeometry(m_settings.value("geometry").toByteArray());
+    // "geometry" knows the frame and the client area apart and is restored
+    // as a client area, so the window comes back exactly where it was.
+    // "pos" is where the frame was: moving the client area there would move
+    // the window up by its title bar at every restore.
+    const QByteArray geometry = m_settings.value("geometry").toByteArray();
+    const bool restored = !geometry.isEmpty() && restoreGeometry(geometry);
     restoreState(m_settings.value("windowState").toByteArray());
-    move(m_settings.value("pos", pos()).toPoint());
-    resize(m_settings.value("size", size()).toSize());
+    if (!restored) {
+        if (m_settings.contains("size"))
+            resize(m_settings.value("size").toSize());
+        if (m_settings.contains("pos"))
+            move(m_settings.value("pos").toPoint());
+        else if (!m_placed)
+            placement::centreOverParent(this);
+    }
+    m_placed = true;
     if (m_settings.value("maximized", isMaximized()).toBool())
         showMaximized();
+    else
+        placement::keepOnScreenWhenFramed(this);
+}
+
+void QMemoryMainWindow::makeRoom() {
+    if (m_scrolled || !centralWidget())
+        return;
+    const QRect room = placement::availableFor(this).marginsRemoved(placement::frameOf(this));
+    const QSize need = minimumSizeHint().expandedTo(minimumSize());
+    if (need.width() <= room.width() && need.height() <= room.height())
+        return;
+    // A screen smaller than the window's least size: the contents scroll
+    // rather than hang off the screen.
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scrollCentral"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(takeCentralWidget());
+    setCentralWidget(scroll);
+    // The smaller least size holds now, before the geometry is restored.
+    if (layout())
+        layout()->activate();
+    m_scrolled = true;
 }
 
 void QMemoryMainWindow::saveWindowGeometry() {

@@ -1,7 +1,9 @@
 #pragma once
 // A main window that remembers its geometry, tool bars and docks in its own
 // settings group: restored when shown, saved when hidden or destroyed, so a
-// window closed and reopened comes back where it was.
+// window closed and reopened comes back where it was. A window with nothing
+// stored opens centred over the window that opened it; either way it opens
+// wholly on the screen, frame included.
 
 #include <QMainWindow>
 #include <QSettings>
@@ -26,10 +28,15 @@ protected:
 
 private:
     void restoreWindowGeometry();
+    // Lets the contents scroll when the screen is smaller than the window
+    // can be.
+    void makeRoom();
     void saveWindowGeometry();
 
     QSettings m_settings;
     QString m_groupName;
     int m_flag;
     bool m_everShown = false;
+    bool m_scrolled = false;
+    bool m_placed = false; // given a place once: later shows keep where it was
 };

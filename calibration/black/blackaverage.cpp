@@ -1,6 +1,7 @@
 #include "blackaverage.h"
 
 #include <algorithm>
+#include <cmath>
 
 void BlackAverage::start() {
     m_running = true;
@@ -39,4 +40,14 @@ QVector<double> BlackAverage::blackList() const {
     if (m_count <= 0)
         return {};
     return {mean(0), mean(1), mean(2)};
+}
+
+bool BlackAverage::isBlack() const {
+    if (!complete())
+        return false;
+    for (int c = 0; c < 3; ++c) {
+        if (!(std::fabs(mean(c)) <= blackTolerance))
+            return false;
+    }
+    return true;
 }

@@ -12,6 +12,9 @@ class BlackAverage {
 public:
     static constexpr int readingsNeeded = 50;
     static constexpr uint32_t aimingLightBit = 0x40;
+    // A black level is right when the darkened instrument reads within this
+    // of zero on every channel.
+    static constexpr double blackTolerance = 0.005; // cd/m²
 
     enum class Step { Skipped, Counted, Done, AimingLight, Idle };
 
@@ -30,6 +33,9 @@ public:
     int progress() const;
     // Mean X, Y, Z; empty before the first counted reading.
     QVector<double> blackList() const;
+    // All readings taken and every mean within blackTolerance of zero.
+    bool complete() const { return m_count >= readingsNeeded; }
+    bool isBlack() const;
 
 private:
     bool m_running = false;

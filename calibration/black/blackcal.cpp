@@ -44,6 +44,7 @@ BlackCal::BlackCal(GenMeasure *device, QWidget *parent)
     }
     m_verify = new VerifyBlack(device, ui->pushVerify, ui->progressVerify, ui->lineVerifyX,
                                ui->lineVerifyY, ui->lineVerifyZ, this);
+    m_verify->setVerdictLabel(ui->labelVerifyVerdict);
     connect(&m_watcher, &QFutureWatcher<BlackMatrix>::finished, this, &BlackCal::finishedCaliBlack);
 }
 

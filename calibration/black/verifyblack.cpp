@@ -6,6 +6,7 @@
 #include "measurement.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 
@@ -44,6 +45,8 @@ void VerifyBlack::on_clicked() {
         }
         if (m_progress)
             m_progress->setValue(0);
+        if (m_verdict)
+            m_verdict->clear();
         m_average.start();
         m_device->startMeasuring();
     }
@@ -59,9 +62,8 @@ void VerifyBlack::on_measure(const Measurement &m) {
             m_button->setChecked(false);
         m_device->stopMeasuring();
         m_running = false;
-        dialogs().warning(
-            nullptr, QStringLiteral("Aimming Light Warning"),
-            QStringLiteral("The Aimming Lights are on, can't do black verification."));
+        dialogs().warning(nullptr, QStringLiteral("Aiming Light Warning"),
+                          QStringLiteral("The Aiming Lights are on, can't do black verification."));
         return;
     case BlackAverage::Step::Skipped:
     case BlackAverage::Step::Idle:
@@ -82,9 +84,26 @@ void VerifyBlack::showMeans() {
         double value = m_average.mean(c);
         if (!isNits())
             value = nitsToFootLamberts(value);
+        // A black level is a small number either side of zero: four
+        // decimals show it where three significant digits would print -0.000.
         if (m_result[c])
-            m_result[c]->setText(QStringLiteral("%1 %2").arg(formatSigFigs(value), unitsText()));
+            m_result[c]->setText(QStringLiteral("%1 %2").arg(value, 0, 'f', 4).arg(unitsText()));
     }
     if (m_progress)
         m_progress->setValue(m_average.progress());
+    if (m_verdict)
+        m_verdict->setText(verdictText(m_average));
+}
+
+QString VerifyBlack::verdictText(const BlackAverage &average) {
+    if (!average.complete())
+        return QString();
+    const double tolerance =
+        isNits() ? BlackAverage::blackTolerance : nitsToFootLamberts(BlackAverage::blackTolerance);
+    const QString limit = QStringLiteral("%1 %2").arg(tolerance).arg(unitsText());
+    if (average.isBlack())
+        return QStringLiteral("Black is good: every mean is within ±%1 of zero.").arg(limit);
+    return QStringLiteral("Not black: a mean is beyond ±%1. Cover the lens completely and check "
+                          "again; if it stays, calibrate black.")
+        .arg(limit);
 }

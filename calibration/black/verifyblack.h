@@ -1,12 +1,13 @@
 #pragma once
 // Black verification: with the colorimeter darkened, 50 readings are
 // averaged (the first after the start never counts) and the mean X, Y and
-// Z shown; the checkable button starts and stops it, the aiming lights stop
-// it. Not a window: it drives the controls it is given.
+// Z shown, then the verdict; the checkable button starts and stops it, the
+// aiming lights stop it. Not a window: it drives the controls it is given.
 
 #include "blackaverage.h"
 #include "measurement.h"
 
+#include <QLabel>
 #include <QObject>
 #include <QPointer>
 
@@ -21,6 +22,10 @@ public:
     VerifyBlack(GenMeasure *device, QAbstractButton *button, QProgressBar *progress,
                 QLineEdit *resultX, QLineEdit *resultY, QLineEdit *resultZ,
                 QObject *parent = nullptr);
+
+    // Where the verdict goes once the readings are in.
+    void setVerdictLabel(QLabel *label) { m_verdict = label; }
+    static QString verdictText(const BlackAverage &average);
 
     bool isRunning() const { return m_running; }
     int count() const { return m_average.count(); }
@@ -40,6 +45,7 @@ private:
     QPointer<QAbstractButton> m_button;
     QPointer<QProgressBar> m_progress;
     QPointer<QLineEdit> m_result[3];
+    QPointer<QLabel> m_verdict;
     BlackAverage m_average;
     bool m_running = false;
 };

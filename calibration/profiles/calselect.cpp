@@ -10,6 +10,8 @@ CalSelect::CalSelect(GenMeasure *device, QWidget *parent)
     : QMemoryMainWindow(QStringLiteral("calselect"), parent), ui(new Ui::CalSelect),
       m_device(device) {
     ui->setupUi(this);
+    if (m_device)
+        connect(m_device, &GenMeasure::calfileChanged, this, &CalSelect::showCurrent);
     refill();
 }
 
@@ -21,6 +23,24 @@ void CalSelect::refill() {
     ui->listCal->clear();
     if (m_device)
         ui->listCal->addItems(profiles::listedEntries(m_device->calFileList()));
+    showCurrent();
+}
+
+void CalSelect::showCurrent() {
+    // The profile in use: selected, in bold, and scrolled to.
+    const int current = m_device ? m_device->calFileIndex() : -1;
+    for (int row = 0; row < ui->listCal->count(); ++row) {
+        QListWidgetItem *item = ui->listCal->item(row);
+        bool ok = false;
+        const bool inUse = profiles::entrySlot(item->text(), &ok) == current && ok;
+        QFont f = item->font();
+        f.setBold(inUse);
+        item->setFont(f);
+        if (inUse) {
+            ui->listCal->setCurrentItem(item);
+            ui->listCal->scrollToItem(item);
+        }
+    }
 }
 
 void CalSelect::select(const QListWidgetItem *item) {

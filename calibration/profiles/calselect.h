@@ -1,6 +1,7 @@
 #pragma once
 // Switches the colorimeter to another of its profiles, or deletes one (after
-// a confirmation and the password). Shows the list as it was when opened.
+// a confirmation and the password). Shows the list as it was when opened,
+// the profile in use selected and in bold.
 
 #include "qmemorymainwindow.h"
 
@@ -20,6 +21,8 @@ public:
     ~CalSelect() override;
 
     void refill();
+    // Marks the profile in use.
+    void showCurrent();
 
 private slots:
     void on_pushSelect_clicked();

@@ -35,6 +35,7 @@ QString idText(GenMeasure *d) {
 CreateCal::CreateCal(QPortMenu *colorimeterLink, QPortMenu *referenceLink, QWidget *parent)
     : QMemoryMainWindow(QStringLiteral("createcal"), parent), ui(new Ui::CreateCal) {
     ui->setupUi(this);
+    ui->actionOpen_Controls->setText(QStringLiteral("Hide Controls"));
     setUpFields();
     ui->patternManager->setColors(ProfileRuns::patchColors());
     m_runs = new ProfileRuns(ui->patternManager->sequence(), this);
@@ -50,6 +51,9 @@ CreateCal::CreateCal(QPortMenu *colorimeterLink, QPortMenu *referenceLink, QWidg
     setUpMenus(colorimeterLink, referenceLink);
     m_black = new VerifyBlack(m_torva, ui->pushVerifyBlack, ui->progressBlack, ui->lineBlackX,
                               ui->lineBlackY, ui->lineBlackZ, this);
+    m_black->setVerdictLabel(ui->labelBlackVerdict);
+    connect(ui->patternManager, &QPatternManger::runEnded, this,
+            [this](const QString &summary) { statusBar()->showMessage(summary); });
     connect(&m_blackWatcher, &QFutureWatcher<BlackMatrix>::finished, this,
             &CreateCal::finishedCaliBlack);
 
@@ -163,9 +167,15 @@ void CreateCal::showReferenceIdentity() {
                                          m_reference.profileId, m_reference.profileName));
 }
 
+void CreateCal::showEvent(QShowEvent *event) {
+    QMemoryMainWindow::showEvent(event);
+    updateRefAge(); // the age went on while the window was closed
+}
+
 void CreateCal::updateRefAge() {
     if (!m_reference.time.isValid()) {
         ui->labelRefAge->clear();
+        ui->labelRefAge->setStyleSheet(QString());
         return;
     }
     const profiles::AgeLook look =
@@ -208,9 +218,14 @@ void CreateCal::measureDone(const Measurement &, QPatternManger::measureDevice t
 }
 
 void CreateCal::Aborted(QPatternManger::measureDevice tag) {
-    showList(tag);
+    showList(tag); // the patches measured before the stop stay on show
     if (tag == QPatternManger::VerifyRun)
-        ui->labelVerdict->clear();
+        clearVerdict();
+}
+
+void CreateCal::clearVerdict() {
+    ui->labelVerdict->clear();
+    ui->labelVerdict->setStyleSheet(QString());
 }
 
 void CreateCal::finished(QPatternManger::measureDevice tag) {
@@ -282,7 +297,10 @@ void CreateCal::on_pushSave_clicked() {
         appSettings().setValue("savecalname", text);
     QVector<double> black;
     if (preset.slot == 0) {
+        // Checked here, or in the black verification window.
         black = m_black->blackList();
+        if (black.isEmpty() && m_blackWindow)
+            black = m_blackWindow->verifier()->blackList();
         if (black.isEmpty()) {
             dialogs().critical(this, QLatin1String(savingTitle),
                                QStringLiteral("The black hasn't been checked"));
@@ -301,7 +319,7 @@ void CreateCal::saveCalFile() {
         dialogs().information(this, QLatin1String(savingTitle),
                               QStringLiteral("Cal File has been saved. Press OK to verify "
                                              "calibration."));
-    ui->labelVerdict->clear();
+    clearVerdict();
     m_runs->prepare(ProfileRuns::VerifyRun, m_torva);
     showList(ProfileRuns::VerifyRun);
     ui->patternManager->start(m_torva, QPatternManger::VerifyRun);
@@ -310,8 +328,16 @@ void CreateCal::saveCalFile() {
 void CreateCal::verified() {
     const profiles::Verdict v = m_runs->verdict();
     ui->labelVerdict->setText(profiles::verdictSummary(v));
-    ui->labelVerdict->setStyleSheet(v.pass ? QStringLiteral("color:#00C000")
-                                           : QStringLiteral("color:#FF4040"));
+    // The outcome of the whole chain: large, on a colour that reads in
+    // either theme.
+    ui->labelVerdict->setStyleSheet(
+        QStringLiteral("QLabel { font-size: 15pt; font-weight: bold; padding: 8px; "
+                       "border-radius: 4px; color: #ffffff; background-color: %1; }")
+            .arg(v.pass ? QStringLiteral("#1e8a2e") : QStringLiteral("#b52a2a")));
+    statusBar()->showMessage(v.pass ? QStringLiteral("Verification passed: the profile is stored "
+                                                     "and in use")
+                                    : QStringLiteral("Verification failed: the profile is "
+                                                     "stored but measures outside 0.001 or 2%"));
     if (v.pass)
         on_pushQCSave_clicked();
     else
@@ -344,8 +370,8 @@ void CreateCal::on_pushQCSave_clicked() {
     const profiles::QcReport report = qcReport();
     if (!profiles::qcReportComplete(report)) {
         dialogs().warning(this, QStringLiteral("Saving QC Report"),
-                          QStringLiteral("Don't have all 3 measureing types measured: TClmtr's "
-                                         "before and after, or the refrence"));
+                          QStringLiteral("Don't have all 3 measuring types measured: TClmtr's "
+                                         "before and after, or the reference"));
         return;
     }
     const QString path = dialogs().getSaveFileName(
@@ -446,12 +472,19 @@ void CreateCal::on_actionReturn_triggered() {
 }
 
 void CreateCal::on_actionOpen_Controls_triggered() {
-    ui->patternManager->setVisible(!ui->patternManager->isVisible());
+    // The entry names what it will do next.
+    const bool show = ui->patternManager->isHidden();
+    ui->patternManager->setVisible(show);
+    ui->actionOpen_Controls->setText(show ? QStringLiteral("Hide Controls")
+                                          : QStringLiteral("Open Controls"));
 }
 
 void CreateCal::on_actionCheck_Black_triggered() {
-    ui->groupCheckBlack->setVisible(true);
-    ui->pushVerifyBlack->setFocus();
+    if (!m_blackWindow)
+        m_blackWindow = new BlackCal(m_torva, this);
+    m_blackWindow->show();
+    m_blackWindow->raise();
+    m_blackWindow->activateWindow();
 }
 
 void CreateCal::on_actionOpen_Help_File_triggered() {

@@ -15,8 +15,10 @@
 #include "storedreference.h"
 
 #include <QFutureWatcher>
+#include <QPointer>
 #include <QTimer>
 
+class BlackCal;
 class GenMeasure;
 class QLabel;
 class QLineEdit;
@@ -78,6 +80,7 @@ private slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void setUpMenus(QPortMenu *colorimeterLink, QPortMenu *referenceLink);
@@ -85,6 +88,7 @@ private:
     void showList(int run);
     void showReferenceIdentity();
     void verified();
+    void clearVerdict();
     void updateButtons();
     // The device's identity and profile (cleared when it is gone).
     void showDevice(GenMeasure *device, QLabel *model, QLabel *profile);
@@ -96,6 +100,7 @@ private:
     GenMeasure *m_torva = nullptr;
     ProfileRuns *m_runs = nullptr;
     VerifyBlack *m_black = nullptr;
+    QPointer<BlackCal> m_blackWindow;      // "Check Black" from the Tools menu
     profiles::StoredReference m_reference; // identity and time of the reference in use
     QLineEdit *m_fields[3][4][3] = {};     // run, colour, x / y / Y
     QTimer m_ageTimer;

@@ -99,21 +99,30 @@ QString rememberedPassword(QSettings &settings) {
     return settings.value(passwordKey, QString()).toString();
 }
 
+namespace {
+QString badge() {
+    return QStringLiteral(" border-radius:3px; padding:1px 6px;");
+}
+} // namespace
+
 AgeLook referenceAge(qint64 seconds) {
     struct Band {
         qint64 below;
         const char *style;
         const char *text;
     };
+    // Green, amber and red badges with their own text colour, so the label
+    // reads on a light theme as on a dark one.
     static const Band bands[] = {
-        {900, "color:#00FF00", "< 15 minutes"},
-        {3600, "color:#FFFF00", "15-60 minutes"},
+        {900, "color:#ffffff; background-color:#1e8a2e;", "< 15 minutes"},
+        {3600, "color:#000000; background-color:#f0c020;", "15-60 minutes"},
     };
     for (const Band &b : bands) {
         if (seconds < b.below)
-            return {QLatin1String(b.style), QLatin1String(b.text)};
+            return {QLatin1String(b.style) + badge(), QLatin1String(b.text)};
     }
-    return {QStringLiteral("color:#FF0000"), QStringLiteral("> 1 hour")};
+    return {QStringLiteral("color:#ffffff; background-color:#c02828;") + badge(),
+            QStringLiteral("> 1 hour")};
 }
 
 } // namespace profiles

@@ -79,7 +79,8 @@ void ProfileRuns::onFinished(int tag) {
 void ProfileRuns::onAborted(int tag) {
     if (!isRun(tag))
         return;
-    m_lists[tag].clear();
+    // The patches measured before the stop stay on show; an incomplete list
+    // is never used for a profile or a verdict.
     m_complete[tag] = false;
     emit runAborted(tag);
 }

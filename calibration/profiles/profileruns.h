@@ -3,7 +3,8 @@
 // Green and Blue measured by the reference (run 0), by the colorimeter on
 // its factory profile (run 1), and by the colorimeter through the new
 // profile (run 2). Keeps one list per run and says when a list is complete;
-// an aborted run leaves its list empty and no verdict. No widgets: the
+// an aborted run keeps the patches it measured, as an incomplete list that
+// gives no profile and no verdict. No widgets: the
 // profile window, the command line and the tests drive this same logic.
 
 #include "measurement.h"

@@ -7,6 +7,10 @@
 #include "profilerules.h"
 #include "profilestore.h"
 #include "ui_savecal.h"
+#include "windowplacement.h"
+
+#include <QCloseEvent>
+#include <QtConcurrent>
 
 namespace {
 const char *const title = "Saving Cal File";
@@ -27,21 +31,23 @@ SaveCal::SaveCal(GenMeasure *device, int slot, const QString &name,
     if (proposed >= 0)
         ui->spinSlot->setValue(proposed);
     ui->lineName->setText(name);
+    connect(&m_store, &QFutureWatcher<int>::finished, this, &SaveCal::storeFinished);
 }
 
 SaveCal::~SaveCal() {
+    m_store.waitForFinished();
     delete ui;
 }
 
 void SaveCal::open() {
+    placement::centreOverParent(this);
     if (isFactoryMode() && m_slotGiven) {
+        m_showWhenFailed = true;
         if (save())
-            close();
-        else
-            show();
-        return;
+            return;
     }
     show();
+    placement::keepOnScreenWhenFramed(this);
 }
 
 void SaveCal::on_listWidget_itemSelectionChanged() {
@@ -61,8 +67,27 @@ void SaveCal::on_pushCancel_clicked() {
 }
 
 void SaveCal::on_pushSave_clicked() {
-    if (save())
-        close();
+    save();
+}
+
+void SaveCal::closeEvent(QCloseEvent *event) {
+    // The instrument is being written: the window waits for the result.
+    if (isStoring()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void SaveCal::setStoring(bool storing) {
+    m_storing = storing;
+    ui->pushSave->setEnabled(!storing);
+    ui->pushCancel->setEnabled(!storing);
+    ui->listWidget->setEnabled(!storing);
+    ui->spinSlot->setEnabled(!storing);
+    ui->lineName->setEnabled(!storing);
+    ui->labelStoring->setText(storing ? QStringLiteral("Storing the profile in the instrument...")
+                                      : QString());
 }
 
 bool SaveCal::save() {
@@ -85,13 +110,25 @@ bool SaveCal::save() {
             return false;
     }
     ui->lineName->setText(name);
-    const int result =
-        profiles::storeProfile(m_device, slot, name, m_reference, m_measured, m_black, factory);
-    if (result != 0) {
+    setStoring(true);
+    // The device is not used by this window until the store is over.
+    GenMeasure *device = m_device;
+    const QVector<double> reference = m_reference, measured = m_measured, black = m_black;
+    m_store.setFuture(QtConcurrent::run([=] {
+        return profiles::storeProfile(device, slot, name, reference, measured, black, factory);
+    }));
+    return true;
+}
+
+void SaveCal::storeFinished() {
+    setStoring(false);
+    if (m_store.result() != 0) {
+        if (m_showWhenFailed && !isVisible())
+            show();
         dialogs().critical(this, QLatin1String(title),
                            QStringLiteral("An Error Occurred. Cal File not Saved."));
-        return false;
+        return;
     }
     emit Closed();
-    return true;
+    close();
 }

@@ -12,6 +12,8 @@ ViewMatrix::ViewMatrix(GenMeasure *device, QWidget *parent)
     ui->setupUi(this);
     fill(ui->tableColor, device ? device->colorMatrix() : matrix());
     fill(ui->tableRGB, device ? device->rgbMatrix() : matrix());
+    // Big enough for both matrices whole, without scroll bars.
+    adjustSize();
 }
 
 ViewMatrix::~ViewMatrix() {
@@ -37,6 +39,12 @@ void ViewMatrix::fill(QTableWidget *table, const matrix &m) {
         }
         table->setColumnWidth(c, widest + metrics.horizontalAdvance(QStringLiteral("00")));
     }
+    // Three by three numbers: the table is as big as they are.
+    table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int frame = 2 * table->frameWidth();
+    table->setMinimumSize(table->horizontalHeader()->length() + frame,
+                          table->verticalHeader()->length() + frame);
 }
 
 void ViewMatrix::on_pushClose_clicked() {

@@ -2,6 +2,8 @@
 
 #include "reports.h"
 
+#include <algorithm>
+
 namespace screencal {
 
 namespace {
@@ -12,14 +14,24 @@ const char *const runTitles[runKindCount] = {"Pre-calibration", "Post-calibratio
 
 ReportSetup pageReport(const QString &pageName, const RunStore &store, GenMeasure *meter,
                        GenPattern *generator) {
-    ReportSetup setup = Reports::currentSetup(meter, generator);
-    if (setup.texts.title.isEmpty())
-        setup.texts.title = pageName;
+    ReportSetup setup =
+        Reports::currentSetup(meter, generator, QStringLiteral("screencal"), pageName);
     const CalibrationStandard &standard = setup.standard;
     for (int kind = 0; kind < runKindCount; ++kind) {
-        const QVector<RunSample> samples = store.samples(kind);
+        QVector<RunSample> samples = store.samples(kind);
         if (samples.isEmpty())
             continue;
+        // By colour, each colour from its darkest level to its brightest:
+        // the run measures full white early, the table lists it last.
+        std::stable_sort(samples.begin(), samples.end(),
+                         [&standard](const RunSample &a, const RunSample &b) {
+                             const int ca = classifyPatch(a.patch, standard.videoLow);
+                             const int cb = classifyPatch(b.patch, standard.videoLow);
+                             if (ca != cb)
+                                 return ca < cb;
+                             return patchLevel(a.patch, standard.videoLow, standard.videoHigh) <
+                                    patchLevel(b.patch, standard.videoLow, standard.videoHigh);
+                         });
         QList<ColorPatch> patches;
         QList<Measurement> measured;
         for (const RunSample &s : samples) {

@@ -4,6 +4,7 @@
 #include "appsettings.h"
 #include "caltable.h"
 #include "chromagamutspec.h"
+#include "darkreading.h"
 #include "dialogs.h"
 #include "genmeasurepntwrapper.h"
 #include "genpattern.h"
@@ -14,7 +15,9 @@
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QGridLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QStatusBar>
@@ -23,7 +26,7 @@ using namespace screencal;
 
 namespace {
 
-const char *const boxTitle = "Screen Caliabration";
+const char *const boxTitle = "Screen Calibration";
 const char *const notConnected = "Not Connected";
 constexpr int frameRole = Qt::UserRole + 1;
 constexpr int maxIssuesShown = 12;
@@ -36,11 +39,15 @@ ScreenCal::ScreenCal(QPortMenu *linkTo, QWidget *parent)
     ui->setupUi(this);
     ui->treeView->setModel(m_model);
     ui->splitter->setStretchFactor(1, 4);
-    // The page is what the operator works on; the generator panel below it
-    // can be pulled up when needed.
-    ui->splitterPage->setStretchFactor(0, 5);
+    ui->widgetSide->setMinimumWidth(280);
+    // Each device field under its name, across the column: port paths are long.
+    ui->layoutTorva->setRowWrapPolicy(QFormLayout::WrapAllRows);
+    ui->layoutMain->setStretch(1, 1); // the page takes the height, not its heading
+    // The page is what the operator works on and gets the height; the
+    // generator panel stands beside it at the width its controls need.
+    ui->splitterPage->setStretchFactor(0, 4);
     ui->splitterPage->setStretchFactor(1, 1);
-    ui->splitterPage->setSizes({720, 260});
+    ui->splitterPage->setSizes({1000, 420});
 
     m_menu = new QPortMenu(QStringLiteral("Connect Colorimeter"), ui->menubar);
     m_menu->setEnabledMask(RoleColorimeter);
@@ -51,8 +58,6 @@ ScreenCal::ScreenCal(QPortMenu *linkTo, QWidget *parent)
     connect(m_device, &GenDevice::connected, this, &ScreenCal::torvaConnected);
     connect(m_device, &GenDevice::closed, this, &ScreenCal::torvaClosed);
     connect(m_device, &GenMeasure::calfileChanged, this, &ScreenCal::torvaCalFileChanged);
-    if (linkTo)
-        m_menu->linkTo(linkTo);
 
     auto *patterns = new QPatternManger(ui->widgetPatterns);
     patterns->setObjectName(QStringLiteral("patternManager"));
@@ -62,6 +67,9 @@ ScreenCal::ScreenCal(QPortMenu *linkTo, QWidget *parent)
     connect(patterns, &QPatternManger::finished, this, &ScreenCal::finished);
     connect(patterns, &QPatternManger::stopColor, this, &ScreenCal::stopMeasuring);
     connect(patterns, &QPatternManger::changedColor, this, &ScreenCal::setDeviceFields);
+    // A run never ends silently: how it ended stays in the status bar.
+    connect(patterns, &QPatternManger::runEnded, this,
+            [this](const QString &summary) { statusBar()->showMessage(summary); });
     connect(patterns, qOverload<bool>(&QPatternManger::isRunning), this, [this](bool running) {
         setButtons(!running);
         if (running)
@@ -70,6 +78,10 @@ ScreenCal::ScreenCal(QPortMenu *linkTo, QWidget *parent)
             resumeMeasuring();
     });
     patterns->setMaxColor(m_spec->videoMax());
+    // Linked once the pattern manager exists: linking reports the device
+    // (or its absence) at once.
+    if (linkTo)
+        m_menu->linkTo(linkTo);
 
     connect(m_spec, &ChromaGamutSpec::videoModeChanged, this, &ScreenCal::videoModeChanged);
     connect(m_spec, &ChromaGamutSpec::CurrentGamutChanged, this, &ScreenCal::videoModeChanged);
@@ -351,9 +363,9 @@ PlotContext ScreenCal::plotContext() const {
     c.high = range.high;
     c.bits = range.bits;
     // A PQ grey scale is judged against REC2100 PQ, whatever is current.
-    const VideoStandard standard =
-        range.bits > 8 ? m_spec->videoStandard(ChromaGamutSpec::pqGamutIndex)
-                       : m_spec->currentVideoStandard();
+    const VideoStandard standard = range.bits > 8
+                                       ? m_spec->videoStandard(ChromaGamutSpec::pqGamutIndex)
+                                       : m_spec->currentVideoStandard();
     c.gamma = standard.curve.gamma;
     c.curve = standard.curve;
     c.spec = standard.spec;
@@ -435,7 +447,7 @@ void ScreenCal::StartCalibration() {
     }
     if (!m_page.run || m_patches.isEmpty()) {
         dialogs().warning(this, QLatin1String(boxTitle),
-                          QStringLiteral("There is no calibreation for this page."));
+                          QStringLiteral("There is no calibration for this page."));
         return;
     }
     m_device->setGamutSpec(m_spec->currentGamut().spec);
@@ -546,6 +558,8 @@ void ScreenCal::setLive(const Measurement &m) {
     QString text;
     if (errors)
         text = QStringLiteral("ERROR");
+    else if (isBelowResolution(m))
+        text = belowResolutionText(isNits());
     else if (m.errorCode & ErrorBits::Unstable)
         text = QStringLiteral("Averaging...");
     else
@@ -570,6 +584,10 @@ void ScreenCal::setDeviceFields() {
         open ? QStringLiteral("%1 / %2").arg(m_device->model().trimmed(), m_device->serialNumber())
              : none);
     ui->lineTorvaPort->setText(open ? m_device->portName() : none);
+    // A long path shows its end (the port's own name); all of it in the tip.
+    ui->lineTorvaPort->setToolTip(ui->lineTorvaPort->text());
+    for (QLineEdit *field : {ui->lineCalFile, ui->lineModel})
+        field->setCursorPosition(0);
     GenPattern *generator = patternManager() ? patternManager()->generator() : nullptr;
     ui->lineMonitorPort->setText(
         generator && patternManager()->generatorConnected() ? generator->portName() : none);

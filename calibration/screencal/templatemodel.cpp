@@ -38,8 +38,8 @@ const char *const knownObjects[] = {
     "Combo", "NextPage", "StartCaliButton", "StartMeasure",    "Graph",      "Table",
 };
 
-const char *const graphTypes[] = {"CIE",     "line:Y", "line:RGBCurve", "line:RGBBalance",
-                                  "line:gamma", "bar:RGB", "deltaE",     "deltaITP",
+const char *const graphTypes[] = {"CIE",        "line:Y",  "line:RGBCurve", "line:RGBBalance",
+                                  "line:gamma", "bar:RGB", "deltaE",        "deltaITP",
                                   "line:EOTF"};
 const char *const comboOptions[] = {"space", "gray", "color", "MontiorColor", "colorLevel"};
 

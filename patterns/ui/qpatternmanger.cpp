@@ -35,7 +35,7 @@ constexpr int swatchSize = 40; // px
 enum CheckerLayout { TwoByTwo, FiveByFive, TenByTen, VerticalLines, HorizontalLines };
 
 void warnNoGenerator(QWidget *parent) {
-    dialogs().warning(parent, QStringLiteral("Pattern Genorator"),
+    dialogs().warning(parent, QStringLiteral("Pattern Generator"),
                       QStringLiteral("You need to first select a Pattern Generator."),
                       QMessageBox::Ok, QMessageBox::NoButton);
 }
@@ -94,8 +94,16 @@ QPatternManger::QPatternManger(QWidget *parent)
         const QSignalBlocker blockTabs(ui->tabWidget);
         ui->tabWidget->setCurrentIndex(s.value("patternIndex", 0).toInt());
     }
-    ui->comboChecker->setCurrentIndex(qBound(0, s.value("Checker", 1).toInt(), 2));
+    ui->comboChecker->setCurrentIndex(qBound(0, s.value("Checker", 1).toInt(), 4));
     ui->lineImagePath->setText(s.value("imageFile", QString()).toString());
+    // The preview is a strip beside its button, also when no swatches fill
+    // the tab below it.
+    ui->labelPreview->setMaximumHeight(ui->pushColorPatch->sizeHint().height());
+    ui->layoutColor->addStretch(0);
+    ui->layoutColor->setStretchFactor(ui->scrollSwatches, 1);
+    // Nothing run yet: no "0%" either.
+    ui->progressRun->setFormat(QString());
+    ui->progressPatch->setFormat(QString());
     auto *swatchGrid = new QGridLayout(ui->widgetSwatches);
     swatchGrid->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ui->scrollSwatches->hide();
@@ -103,6 +111,7 @@ QPatternManger::QPatternManger(QWidget *parent)
     m_sequence->setProblemHandler([this](const patchcheck::Problem &p) { return askOperator(p); });
     connect(m_sequence, &PatternSequence::Measured, this,
             [this](const Measurement &m, int tag, int index) {
+                ++m_measured;
                 emit Measured(m, static_cast<measureDevice>(tag), index);
             });
     connect(m_sequence, &PatternSequence::Aborted, this,
@@ -111,6 +120,7 @@ QPatternManger::QPatternManger(QWidget *parent)
             [this](int tag) { emit finished(static_cast<measureDevice>(tag)); });
     connect(m_sequence, &PatternSequence::isRunningChanged, this, [this](bool running) {
         setControlsEnabled(!running);
+        ui->pushStop->setEnabled(running);
         emit isRunning(running);
     });
     connect(m_sequence, &PatternSequence::changedColor, this, [this] {
@@ -135,7 +145,22 @@ QPatternManger::QPatternManger(QWidget *parent)
         deselectGenerator();
     });
     connect(m_sequence, &PatternSequence::patchStarting, this, &QPatternManger::stepAside);
-    connect(m_sequence, &PatternSequence::runEnded, this, &QPatternManger::comeBack);
+    connect(m_sequence, &PatternSequence::runEnded, this, [this](bool completed) {
+        comeBack();
+        const int count = m_sequence->colors().size();
+        if (completed)
+            m_summary = QStringLiteral("Run finished: all %1 patches measured").arg(count);
+        else
+            m_summary = QStringLiteral("Run %1: %2 of %3 patches measured")
+                            .arg(m_stopped ? QStringLiteral("stopped") : QStringLiteral("ended"))
+                            .arg(m_measured)
+                            .arg(count);
+        ui->progressRun->setFormat(m_summary);
+        ui->progressPatch->setRange(0, 1);
+        ui->progressPatch->setValue(0);
+        ui->progressPatch->setFormat(QString());
+        emit runEnded(m_summary);
+    });
 
     connect(m_ports, &PortManager::gettingPorts, this, &QPatternManger::findingPorts);
     connect(m_ports, &PortManager::updateMenus, this, &QPatternManger::foundPorts);
@@ -184,13 +209,22 @@ void QPatternManger::start(GenMeasure *device, measureDevice tag) {
         return;
     ui->progressRun->setValue(0);
     ui->progressPatch->setValue(0);
+    m_measured = 0;
+    m_stopped = false;
     if (!m_sequence->start(device, tag))
         return;
     ui->tabWidget->setCurrentIndex(0);
 }
 
 bool QPatternManger::abort() {
-    return m_sequence->abort();
+    const bool stopping = m_sequence->abort();
+    m_stopped = m_stopped || stopping;
+    return stopping;
+}
+
+void QPatternManger::on_pushStop_clicked() {
+    if (abort())
+        ui->progressRun->setFormat(QStringLiteral("Stopping..."));
 }
 
 void QPatternManger::selectColor(int index) {
@@ -295,7 +329,7 @@ void QPatternManger::clickedColor(QWidget *swatch) {
 void QPatternManger::findingPorts() {
     const QSignalBlocker block(ui->comboGenerator);
     ui->comboGenerator->clear();
-    ui->comboGenerator->addItem(QStringLiteral("Please wait while fiding devices"));
+    ui->comboGenerator->addItem(QStringLiteral("Please wait while finding devices"));
     ui->pushRescan->startSpinner();
 }
 
@@ -513,6 +547,7 @@ void QPatternManger::on_pushVerticalBars_clicked() {
         return;
     applyChecker(VerticalLines);
     m_generator->setPattern(PCPatternGen::CheckerBoard);
+    ui->comboChecker->setCurrentIndex(VerticalLines); // the combo names what is shown
     appSettings().setValue("Checker", static_cast<int>(VerticalLines));
 }
 
@@ -521,6 +556,7 @@ void QPatternManger::on_pushHorizontalBars_clicked() {
         return;
     applyChecker(HorizontalLines);
     m_generator->setPattern(PCPatternGen::CheckerBoard);
+    ui->comboChecker->setCurrentIndex(HorizontalLines);
     appSettings().setValue("Checker", static_cast<int>(HorizontalLines));
 }
 

@@ -45,7 +45,8 @@ public:
     void setCodes(const QList<Codes> &codes, const CodeRange &range);
     QList<QColor> colors() const;
     void start(GenMeasure *device, measureDevice tag);
-    // True when a run was stopped.
+    // True when a run was stopped. The patch being measured is given up;
+    // those measured before it have been reported already.
     bool abort();
     void selectColor(int index);
     void setMaxColor(int max);
@@ -57,6 +58,8 @@ public:
     bool generatorConnected() const;
     bool isRunning() const;
     QRect patchRect() const { return m_patchRect; }
+    // How the last run ended, in words ("Run finished: ...").
+    QString runSummary() const { return m_summary; }
     PatternSequence *sequence() const { return m_sequence; }
 
 signals:
@@ -67,10 +70,13 @@ signals:
     void changedColor();
     void stopColor();
     void changedColorIndex(int index);
+    // Every run ends with one, finished or not: what became of it.
+    void runEnded(const QString &summary);
 
 private slots:
     void on_comboGenerator_activated(int index);
     void on_pushRescan_clicked();
+    void on_pushStop_clicked();
     void on_doubleStableTime_valueChanged(double seconds);
     void on_comboAverages_currentIndexChanged(int index);
     void on_comboPatchSize_activated(int index);
@@ -120,4 +126,7 @@ private:
     bool m_steppedAside = false; // the window hid itself from a patch on its screen
     QList<QColorWidget *> m_swatches;
     QRect m_patchRect;
+    int m_measured = 0;     // patches reported in this run
+    bool m_stopped = false; // the run was asked to stop
+    QString m_summary;
 };

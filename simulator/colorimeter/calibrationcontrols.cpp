@@ -35,6 +35,26 @@ void addCalibrationControls(ControlTable &table, ColorimeterSim &colorimeter) {
                   std::snprintf(text, sizeof text, "drift %g %g %g", d[0], d[1], d[2]);
                   return ControlResult::success(text);
               });
+    table.add("warmup", "PERCENT SECONDS | off",
+              "the colorimeter starts cold: X reads off by PERCENT (Y by half, Z by minus "
+              "it), settling with a time constant of SECONDS",
+              [&colorimeter](const Args &a) {
+                  const char *usage = "usage: warmup PERCENT SECONDS | off (-20 to 20 %, "
+                                      "1 to 3600 s)";
+                  if (a.size() == 1 && a[0] == "off") {
+                      colorimeter.setWarmup(0, 1);
+                      return ControlResult::success("warmup off");
+                  }
+                  double percent = 0, seconds = 0;
+                  if (a.size() != 2 || !parseNumber(a[0], percent) || !parseNumber(a[1], seconds) ||
+                      !(std::fabs(percent) <= 20) || !(seconds >= 1 && seconds <= 3600))
+                      return ControlResult::failure(usage);
+                  colorimeter.setWarmup(percent, seconds);
+                  char text[96];
+                  std::snprintf(text, sizeof text, "warmup %g %% settling over %g s", percent,
+                                seconds);
+                  return ControlResult::success(text);
+              });
 }
 
 } // namespace sim

@@ -52,12 +52,8 @@ std::string ColorimeterSim::blackMeasureCommand(const std::string &command) {
         return {};
     // Light that reaches the sensor adds to the dark counts; in bright light
     // the low ranges saturate.
-    const Tristimulus t = dark_ ? Tristimulus{} : scene_.light();
-    const double truth[3] = {t.X, t.Y, t.Z};
-    const auto &e = matrixError();
-    double signal[3];
-    for (int c = 0; c < 3; ++c)
-        signal[c] = std::fabs(e[c][0] * truth[0] + e[c][1] * truth[1] + e[c][2] * truth[2]);
+    const Tristimulus t = sensed();
+    const double signal[3] = {std::fabs(t.X), std::fabs(t.Y), std::fabs(t.Z)};
 
     BlackTable table = darkCounts();
     bool saturated = false;

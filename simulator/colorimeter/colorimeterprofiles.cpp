@@ -4,6 +4,7 @@
 #include "colorimetersim.h"
 
 #include "calibrationwire.h"
+#include "displaymodel.h"
 
 namespace sim {
 
@@ -41,15 +42,38 @@ Matrix3 scaledRows(const Matrix3 &m, double a, double b, double c) {
 
 const Matrix3 hundredIdentity{{{100, 0, 0}, {0, 100, 0}, {0, 0, 100}}};
 
-Matrix3 exactCorrection() {
-    return inverse(ColorimeterSim::matrixError());
+// The correction a profile made on the bench's default display (rec709)
+// holds: it maps the colorimeter's view of that display's primaries onto
+// their true X, Y, Z. The ideal instrument's is the exact inverse of its
+// matrix error, right for every light.
+Matrix3 benchCorrection(bool ideal) {
+    if (ideal)
+        return inverse(ColorimeterSim::matrixError());
+    const DisplayModel &d = *findDisplayModel("rec709");
+    Matrix3 truth{}, read{};
+    for (std::size_t j = 0; j < 3; ++j) {
+        double t[3];
+        spectrumXYZ(d.primaries[j], t);
+        const Tristimulus r = ColorimeterSim::factoryReading(d.primaries[j]);
+        const double seen[3] = {r.X, r.Y, r.Z};
+        for (std::size_t i = 0; i < 3; ++i) {
+            truth[i][j] = t[i];
+            read[i][j] = seen[i];
+        }
+    }
+    const Matrix3 inv = inverse(read);
+    Matrix3 c{};
+    for (int r = 0; r < 3; ++r)
+        for (int k = 0; k < 3; ++k)
+            c[r][k] = truth[r][0] * inv[0][k] + truth[r][1] * inv[1][k] + truth[r][2] * inv[2][k];
+    return c;
 }
 
-std::vector<std::string> factoryRecords() {
-    // Shipped with a few profiles that tune the exact correction of the
+std::vector<std::string> factoryRecords(bool ideal) {
+    // Shipped with a few profiles that tune the bench's correction of the
     // factory error for typical rooms.
     std::vector<std::string> r(NonVolatileMemory::slotCount);
-    const Matrix3 exact = exactCorrection();
+    const Matrix3 exact = benchCorrection(ideal);
     r[0] = clmtrwire::profileRecord("Studio D65", hundredIdentity, exact);
     r[1] = clmtrwire::profileRecord("Projector Room", hundredIdentity,
                                     scaledRows(exact, 0.98, 1.0, 1.03));
@@ -77,7 +101,7 @@ void ColorimeterSim::initCalibration() {
     BlackTable rom = darkCounts();
     for (std::size_t i = 0; i + 1 < rom.size(); ++i)
         rom[i] -= 6; // calibrated a while ago: the dark level has drifted since
-    memory_->setFactoryContents(factoryRecords(), rom);
+    memory_->setFactoryContents(factoryRecords(config_.ideal), rom);
     memory_->load(&stateError_);
     blackRam_ = memory_->blackRom(); // power-on copies the stored table
 
@@ -95,8 +119,8 @@ void ColorimeterSim::setProfileName(int slot, const std::string &name) {
     if (name.empty())
         memory_->setRecord(slot, std::string(NonVolatileMemory::recordLength, '\xFF'));
     else
-        memory_->setRecord(slot,
-                           clmtrwire::profileRecord(name, hundredIdentity, exactCorrection()));
+        memory_->setRecord(
+            slot, clmtrwire::profileRecord(name, hundredIdentity, benchCorrection(config_.ideal)));
 }
 
 std::size_t ColorimeterSim::frameLength(const std::string &input) const {

@@ -1,9 +1,13 @@
 #pragma once
 // The simulated tristimulus colorimeter. It integrates continuously (16 or 8
 // readings a second) and answers a reading command with the next completed
-// reading; it auto-ranges over six ranges, carries a small fixed error in its
-// factory matrix, and its readings get noisier as the light gets dimmer.
+// reading; it auto-ranges over six ranges. It sees the light's spectrum
+// through three glass filters that only approximate the CIE functions,
+// calibrated at the factory on illuminant A, so how wrong it reads depends
+// on the spectrum in front of it; photon and dark noise make its readings
+// noisier as the light gets dimmer.
 
+#include "filtercolorimeter.h"
 #include "flickersensor.h"
 #include "nvmemory.h"
 #include "scene.h"
@@ -24,6 +28,10 @@ struct ColorimeterConfig {
     double timeScale = 1.0;
     double noise = 1.0; // 0 gives exact readings
     uint32_t seed = 1;
+    // The idealised instrument of earlier benches: it reads the light's CIE
+    // X, Y, Z through a fixed matrix error (matrixError()), whatever the
+    // spectrum, with a noise floor plus a part proportional to the signal.
+    bool ideal = false;
     std::string stateFile; // profiles and stored black level persist here (empty: none)
     // Flicker streaming: older firmware streams 256 samples/s ("T2") at the
     // line's rate; newer firmware 384 samples/s ("T1") at 19200 baud.
@@ -49,10 +57,15 @@ public:
     // corrects.
     void setDrift(double x, double y, double z);
     std::array<double, 3> drift() const;
+    // A cold instrument: from now on the channels read off by up to percent
+    // (X by percent, Y by half of it, Z by minus it), settling exponentially
+    // with the time constant (s, real time) as the sensor warms up. 0: off.
+    void setWarmup(double percent, double seconds);
 
     // --- Profiles and black level (colorimeterprofiles.cpp, colorimeterblack.cpp) ---
     // Slots 1 to 96; an empty name empties the slot, any other stores a record
-    // with that name and the exact correction of the factory matrix error.
+    // with that name and the correction a profile made on the rec709 display
+    // holds (for the ideal instrument, the exact correction of its error).
     void setProfileName(int slot, const std::string &name);
     // Empty unless the state file exists but could not be read; the simulator
     // then refuses to start rather than overwrite it.
@@ -92,8 +105,14 @@ public:
 
     // Full scale of a range in instrument units (cd/m² per channel).
     static double rangeLimit(int range);
-    // The factory matrix error applied to the true light.
+    // The ideal instrument's factory matrix error, applied to the true light.
     static const std::array<std::array<double, 3>, 3> &matrixError();
+    // The family's filters and factory calibration.
+    static const FilterColorimeter &filters();
+    // What the instrument reads, on its factory calibration and without
+    // noise or drift, of a light: through its filters, or (ideal) the
+    // light's X, Y, Z through matrixError().
+    static Tristimulus factoryReading(const Spectrum &s, bool ideal = false);
 
 protected:
     std::string handle(const std::string &frame) override;
@@ -116,6 +135,10 @@ private:
     std::string rangeCommand(const std::string &command);
     std::string countsCommand(const std::string &);
     Reading takeReading();
+    // What the three channels see now without noise: nothing under the
+    // cap, else the factory reading with drift and warm-up applied.
+    Tristimulus sensed() const;
+    double readingSigma(double value) const;
 
     // Profiles and black level
     void initCalibration();
@@ -151,6 +174,10 @@ private:
     std::atomic<int> rangeMode_{-1};
     std::atomic<double> noise_;
     std::atomic<double> drift_[3] = {{0.0}, {0.0}, {0.0}}; // percent per channel
+    mutable std::mutex warmupLock_;
+    double warmupPercent_ = 0;
+    double warmupSeconds_ = 1;
+    Clock::time_point warmupFrom_{};
     bool hasLights_;
     double sensitivity_; // how much noisier than the reference model
     std::mt19937 rng_;

@@ -117,12 +117,8 @@ bool ColorimeterSim::streamOutput(Clock::time_point now, std::string &out,
 }
 
 std::string ColorimeterSim::nextFlickerPacket() {
-    const Tristimulus t = dark_ ? Tristimulus{} : scene_.light();
-    const double truth[3] = {t.X, t.Y, t.Z};
-    const auto &m = matrixError();
-    double v[3];
-    for (int i = 0; i < 3; ++i)
-        v[i] = m[i][0] * truth[0] + m[i][1] * truth[1] + m[i][2] * truth[2];
+    const Tristimulus t = sensed();
+    const double v[3] = {t.X, t.Y, t.Z};
 
     const FlickerWave &wave = scene_.flicker();
     const int forced = forcedRange_;

@@ -27,31 +27,21 @@ Basis makeBasis(Spectrum shape) {
 
 // A smooth white: Planck's law at 6504 K, peak 1.
 Basis whiteBasis() {
-    Spectrum s(spectrumSize);
-    const double c2 = 1.438777e-2; // m·K
-    double peak = 0;
-    for (int i = 0; i < spectrumSize; ++i) {
-        const double lambda = (spectrumFirstNm + i) * 1e-9; // m
-        s[i] = 1.0 / (std::pow(lambda, 5) * std::expm1(c2 / (lambda * 6504.0)));
-        peak = std::max(peak, s[i]);
-    }
-    for (double &v : s)
-        v /= peak;
-    return makeBasis(s);
+    return makeBasis(planckSpectrum(6504.0));
 }
 
 // Bands every 10 nm across the range, of one width (nm, standard deviation).
 std::vector<Basis> bands(double sigma) {
     std::vector<Basis> out;
-    for (int centre = spectrumFirstNm; centre <= spectrumLastNm; centre += 10) {
-        Spectrum s(spectrumSize);
-        for (int i = 0; i < spectrumSize; ++i) {
-            const double d = (spectrumFirstNm + i - centre) / sigma;
-            s[i] = std::exp(-0.5 * d * d);
-        }
-        out.push_back(makeBasis(s));
-    }
+    for (int centre = spectrumFirstNm; centre <= spectrumLastNm; centre += 10)
+        out.push_back(makeBasis(skewedBand(centre, sigma, sigma)));
     return out;
+}
+
+Spectrum synthesizeChromaticity(const Vec3 &target);
+
+double logistic(double t) {
+    return 1.0 / (1.0 + std::exp(-t));
 }
 
 double det(const Vec3 &a, const Vec3 &b, const Vec3 &c) {
@@ -82,10 +72,101 @@ void spectrumXYZ(const Spectrum &s, double xyz[3]) {
     spectrumToXYZ(s.data(), spectrumFirstNm, static_cast<int>(s.size()), xyz);
 }
 
+Spectrum skewedBand(double peakNm, double sigmaShortNm, double sigmaLongNm, double height) {
+    Spectrum s(spectrumSize);
+    for (int i = 0; i < spectrumSize; ++i) {
+        const double nm = spectrumFirstNm + i;
+        const double d = (nm - peakNm) / (nm < peakNm ? sigmaShortNm : sigmaLongNm);
+        s[i] = height * std::exp(-0.5 * d * d);
+    }
+    return s;
+}
+
+Spectrum gaussianBand(double peakNm, double fwhmNm, double height) {
+    const double sigma = fwhmNm / 2.354820045; // FWHM = 2·sqrt(2·ln 2)·sigma
+    return skewedBand(peakNm, sigma, sigma, height);
+}
+
+Spectrum planckSpectrum(double kelvin) {
+    Spectrum s(spectrumSize);
+    const double c2 = 1.438777e-2; // m·K
+    for (int i = 0; i < spectrumSize; ++i) {
+        const double lambda = (spectrumFirstNm + i) * 1e-9; // m
+        s[i] = 1.0 / (std::pow(lambda, 5) * std::expm1(c2 / (lambda * kelvin)));
+    }
+    const double peak = *std::max_element(s.begin(), s.end());
+    for (double &v : s)
+        v /= peak;
+    return s;
+}
+
+const Spectrum &illuminantA() {
+    static const Spectrum a = planckSpectrum(2856.0);
+    return a;
+}
+
+Spectrum bandpassFilter(double loNm, double hiNm, double edgeNm, double leak) {
+    Spectrum s(spectrumSize);
+    const double k = edgeNm / 4.4; // 10 % to 90 % over edgeNm
+    for (int i = 0; i < spectrumSize; ++i) {
+        const double nm = spectrumFirstNm + i;
+        s[i] = leak + (1 - leak) * logistic((nm - loNm) / k) * logistic((hiNm - nm) / k);
+    }
+    return s;
+}
+
+Spectrum operator+(const Spectrum &a, const Spectrum &b) {
+    Spectrum s(a);
+    for (std::size_t i = 0; i < s.size() && i < b.size(); ++i)
+        s[i] += b[i];
+    return s;
+}
+
+Spectrum operator*(const Spectrum &a, const Spectrum &b) {
+    Spectrum s(a);
+    for (std::size_t i = 0; i < s.size(); ++i)
+        s[i] *= i < b.size() ? b[i] : 0.0;
+    return s;
+}
+
+Spectrum operator*(const Spectrum &a, double k) {
+    Spectrum s(a);
+    for (double &v : s)
+        v *= k;
+    return s;
+}
+
+Spectrum resampleSpectrum(const std::vector<std::pair<double, double>> &points) {
+    Spectrum out(spectrumSize, 0.0);
+    if (points.empty())
+        return out;
+    std::size_t k = 0;
+    for (int i = 0; i < spectrumSize; ++i) {
+        const double nm = spectrumFirstNm + i;
+        if (nm < points.front().first || nm > points.back().first)
+            continue;
+        while (k + 1 < points.size() && points[k + 1].first < nm)
+            ++k;
+        const auto &p = points[k];
+        const auto &q = points[std::min(k + 1, points.size() - 1)];
+        const double t = q.first > p.first ? (nm - p.first) / (q.first - p.first) : 0.0;
+        out[i] = p.second + t * (q.second - p.second);
+    }
+    return out;
+}
+
 Spectrum synthesizeSpectrum(double X, double Y, double Z) {
-    const Vec3 target{X, Y, Z};
     if (!(X >= 0 && Y >= 0 && Z >= 0) || X + Y + Z <= 0 || !std::isfinite(X + Y + Z))
         return Spectrum(spectrumSize, 0.0);
+    // Solved for a light of unit sum and scaled back, so that no light a
+    // double can hold overflows on the way.
+    const double sum = X + Y + Z;
+    return synthesizeChromaticity({X / sum, Y / sum, Z / sum}) * sum;
+}
+
+namespace {
+
+Spectrum synthesizeChromaticity(const Vec3 &target) {
     static const Basis white = whiteBasis();
     static const std::vector<std::vector<Basis>> widths = {bands(30), bands(15), bands(7), bands(3),
                                                            bands(1.2)};
@@ -116,6 +197,8 @@ Spectrum synthesizeSpectrum(double X, double Y, double Z) {
     }
     return best;
 }
+
+} // namespace
 
 bool parseSpectrumCsv(const std::string &text, Spectrum &out, std::string *error) {
     auto fail = [&](const std::string &why) {
@@ -154,19 +237,7 @@ bool parseSpectrumCsv(const std::string &text, Spectrum &out, std::string *error
     }
     if (points.size() < 2)
         return fail("need at least two wavelength,value lines");
-    out.assign(spectrumSize, 0.0);
-    std::size_t k = 0;
-    for (int i = 0; i < spectrumSize; ++i) {
-        const double nm = spectrumFirstNm + i;
-        if (nm < points.front().first || nm > points.back().first)
-            continue;
-        while (k + 1 < points.size() && points[k + 1].first < nm)
-            ++k;
-        const auto &p = points[k];
-        const auto &q = points[std::min(k + 1, points.size() - 1)];
-        const double t = q.first > p.first ? (nm - p.first) / (q.first - p.first) : 0.0;
-        out[i] = p.second + t * (q.second - p.second);
-    }
+    out = resampleSpectrum(points);
     return true;
 }
 

@@ -10,14 +10,18 @@ constexpr int tickMs = 5;
 // (99.3 %), after which the light is set exactly.
 constexpr double timeConstants = 5.0;
 
-Tristimulus mix(const Tristimulus &a, const Tristimulus &b, double f) {
-    return {a.X + (b.X - a.X) * f, a.Y + (b.Y - a.Y) * f, a.Z + (b.Z - a.Z) * f};
+Spectrum mix(const Spectrum &a, const Spectrum &b, double f) {
+    Spectrum s(b);
+    for (std::size_t i = 0; i < s.size() && i < a.size(); ++i)
+        s[i] = a[i] + (b[i] - a[i]) * f;
+    return s;
 }
 } // namespace
 
 DisplaySim::DisplaySim(Scene &scene, DisplayModel model, int settleMs)
     : scene_(scene), model_(std::move(model)), settleMs_(settleMs < 0 ? 0 : settleMs) {
-    shown_ = scene_.light();
+    shown_ = scene_.spectrum();
+    target_ = shown_;
     thread_ = std::thread([this] { run(); });
 }
 
@@ -30,26 +34,48 @@ DisplaySim::~DisplaySim() {
     thread_.join();
 }
 
-void DisplaySim::show(const PatternState &state) {
-    const Tristimulus t = sensorLight(model_, state);
+DisplayModel DisplaySim::model() const {
+    std::lock_guard<std::mutex> lock(lock_);
+    return model_;
+}
+
+void DisplaySim::setModel(DisplayModel model) {
     {
         std::lock_guard<std::mutex> lock(lock_);
-        // A change mid-way starts from where the panel is now.
-        from_ = shown_;
-        target_ = t;
-        changedAt_ = Clock::now();
-        settling_ = settleMs_ > 0;
-        if (!settling_) {
-            shown_ = t;
-            scene_.setXYZ(t.X, t.Y, t.Z);
-        }
+        model_ = std::move(model);
+        if (shownAny_)
+            showLocked(state_);
     }
     wake_.notify_all();
 }
 
+void DisplaySim::show(const PatternState &state) {
+    {
+        std::lock_guard<std::mutex> lock(lock_);
+        showLocked(state);
+    }
+    wake_.notify_all();
+}
+
+void DisplaySim::showLocked(const PatternState &state) {
+    state_ = state;
+    shownAny_ = true;
+    // A change mid-way starts from where the panel is now.
+    from_ = shown_;
+    target_ = sensorSpectrum(model_, state);
+    changedAt_ = Clock::now();
+    settling_ = settleMs_ > 0;
+    if (!settling_) {
+        shown_ = target_;
+        scene_.setSpectrum(shown_);
+    }
+}
+
 Tristimulus DisplaySim::target() const {
     std::lock_guard<std::mutex> lock(lock_);
-    return target_;
+    double xyz[3];
+    spectrumXYZ(target_, xyz);
+    return {xyz[0], xyz[1], xyz[2]};
 }
 
 bool DisplaySim::settling() const {
@@ -73,7 +99,7 @@ void DisplaySim::run() {
             const double tau = settleMs_ / timeConstants;
             shown_ = mix(from_, target_, 1.0 - std::exp(-ms / tau));
         }
-        scene_.setXYZ(shown_.X, shown_.Y, shown_.Z);
+        scene_.setSpectrum(shown_);
         if (settling_)
             wake_.wait_for(lock, std::chrono::milliseconds(tickMs));
     }

@@ -1,8 +1,8 @@
 #pragma once
 // The display under test in the simulated bench: whatever the pattern
-// generator shows becomes the scene's light, reached over a settling time
-// after each change, as a real panel drifts to its new level. Between
-// changes it leaves the scene alone, so the "light" command still
+// generator shows becomes the scene's light (its spectrum), reached over a
+// settling time after each change, as a real panel drifts to its new level.
+// Between changes it leaves the scene alone, so the "light" command still
 // overrides it.
 
 #include "displaymodel.h"
@@ -23,7 +23,10 @@ public:
     DisplaySim(const DisplaySim &) = delete;
     DisplaySim &operator=(const DisplaySim &) = delete;
 
-    const DisplayModel &model() const { return model_; }
+    DisplayModel model() const;
+    // Another display is put in front of the instruments; it shows what the
+    // generator showed last.
+    void setModel(DisplayModel model);
     // The generator changed what it shows.
     void show(const PatternState &state);
     // The light the display settles to for the last state shown.
@@ -33,14 +36,17 @@ public:
 
 private:
     void run();
+    void showLocked(const PatternState &state);
 
     using Clock = std::chrono::steady_clock;
     Scene &scene_;
-    const DisplayModel model_;
+    DisplayModel model_;
     const int settleMs_;
     mutable std::mutex lock_;
     std::condition_variable wake_;
-    Tristimulus from_, target_, shown_;
+    Spectrum from_, target_, shown_;
+    PatternState state_;
+    bool shownAny_ = false;
     Clock::time_point changedAt_;
     bool settling_ = false;
     bool stop_ = false;

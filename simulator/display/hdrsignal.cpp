@@ -40,8 +40,9 @@ double hdrAblGain(const HdrSignal &hdr, double meanNits) {
     return hdr.ablAverageNits / meanNits;
 }
 
-std::array<double, 3> hdrNativeLight(const HdrSignal &hdr, const Primaries &panel, double red,
-                                     double green, double blue, int maxCode) {
+std::array<double, 3> hdrNativeLight(const HdrSignal &hdr, double red, double green, double blue,
+                                     int maxCode) {
+    const PanelPrimaries &panel = hdr.panel;
     const double full = std::max(1, maxCode);
     const std::array<double, 3> container = {transfer::st2084Eotf(red / full),
                                              transfer::st2084Eotf(green / full),

@@ -10,6 +10,11 @@
 
 namespace sim {
 
+// The panel's primaries and white (CIE 1931 xy).
+struct PanelPrimaries {
+    double rx = 0, ry = 0, gx = 0, gy = 0, bx = 0, by = 0, wx = 0, wy = 0;
+};
+
 struct HdrSignal {
     bool on = false;
     double kneeNits = 800.0;  // cd/m²: its own roll-off starts here...
@@ -17,19 +22,15 @@ struct HdrSignal {
     // cd/m²: the average over the whole screen the power supply sustains;
     // a brighter screen is dimmed to it.
     double ablAverageNits = 300.0;
-};
-
-// The panel's primaries and white (CIE 1931 xy).
-struct Primaries {
-    double rx, ry, gx, gy, bx, by, wx, wy;
+    PanelPrimaries panel; // what the container's colours are mapped onto
 };
 
 // The light each of the panel's primaries gives (cd/m², as a white of that
 // drive would have it) for code values up to maxCode of a full-range PQ
 // signal in BT.2020: decoded, converted to the panel's primaries, clipped
 // below 0 and rolled off above the knee.
-std::array<double, 3> hdrNativeLight(const HdrSignal &hdr, const Primaries &panel, double red,
-                                     double green, double blue, int maxCode);
+std::array<double, 3> hdrNativeLight(const HdrSignal &hdr, double red, double green, double blue,
+                                     int maxCode);
 
 // The display's own roll-off: the identity up to the knee, then an
 // exponential approach to the peak with the same slope at the knee.

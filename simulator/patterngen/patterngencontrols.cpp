@@ -7,12 +7,22 @@
 
 namespace sim {
 
-void addPatternControls(ControlTable &t, PatternGenSim *generator, DisplaySim &display) {
+void addPatternControls(ControlTable &t, PatternGenSim *generator, DisplaySim &display,
+                        const DisplayLevels &levels) {
     using Args = ControlTable::Args;
-    t.add("display", "", "what the display under test shows and the light it settles to",
-          [generator, &display](const Args &a) {
-              if (!a.empty())
-                  return ControlResult::failure("usage: display");
+    t.add("display", "[MODEL]",
+          "what the display under test shows and the light it settles to; MODEL puts "
+          "another built-in display in its place",
+          [generator, &display, levels](const Args &a) {
+              if (a.size() > 1)
+                  return ControlResult::failure("usage: display [MODEL]");
+              if (a.size() == 1) {
+                  const DisplayModel *m = findDisplayModel(a[0]);
+                  if (!m)
+                      return ControlResult::failure("display: MODEL is one of " +
+                                                    displayModelNames());
+                  display.setModel(withLevels(*m, levels));
+              }
               char text[200];
               const Tristimulus l = display.target();
               std::snprintf(text, sizeof text, "%s XYZ %.6g %.6g %.6g%s",

@@ -283,10 +283,7 @@ std::string CS2000Sim::measureCommand(const Args &a) {
 bool CS2000Sim::streamOutput(Clock::time_point, std::string &out, Clock::time_point &) {
     // The measurement ends: what the instrument saw is kept for "MEDR".
     measuring_ = false;
-    captured_ = scene_.spectrum();
-    const double gain = gainNoise();
-    for (double &v : captured_)
-        v *= gain;
+    captured_ = readSpectrum();
     haveData_ = !endError_;
     if (!silent())
         out += endError_ ? cs2000wire::error(endError_, endDelimiter_)

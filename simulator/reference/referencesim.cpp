@@ -68,7 +68,8 @@ std::unique_ptr<ReferenceSim> makeReferenceSim(Scene &scene, const std::string &
 ReferenceSim::ReferenceSim(std::string name, std::string linkPath, int baud, Scene &scene,
                            ReferenceConfig config, const char *defaultSerial)
     : SerialInstrument(std::move(name), std::move(linkPath), baud), scene_(scene),
-      config_(std::move(config)), rng_(config_.seed), noise_(config_.noise) {
+      config_(std::move(config)), rng_(config_.seed),
+      optics_(ReferenceOptics::forModel(config_.model)), noise_(config_.noise) {
     if (config_.serial.empty())
         config_.serial = defaultSerial;
     setTimeScale(config_.timeScale);
@@ -82,12 +83,25 @@ double ReferenceSim::gainNoise() {
 }
 
 Tristimulus ReferenceSim::readLight() {
+    if (!config_.ideal)
+        return optics_.read(scene_.spectrum(), noise_, rng_);
+    // One gain error for the whole reading and a floor of 1e-4 cd/m².
     const Tristimulus t = scene_.light();
     std::normal_distribution<double> gauss(0.0, 1.0);
     const double gain = gainNoise();
     const double floor = noise_ * 1e-4; // cd/m²
     auto read = [&](double v) { return std::max(0.0, v * gain + floor * gauss(rng_)); };
     return {read(t.X), read(t.Y), read(t.Z)};
+}
+
+Spectrum ReferenceSim::readSpectrum() {
+    if (!config_.ideal)
+        return optics_.sample(scene_.spectrum(), noise_, rng_);
+    Spectrum s = scene_.spectrum();
+    const double gain = gainNoise();
+    for (double &v : s)
+        v *= gain;
+    return s;
 }
 
 bool ReferenceSim::spend(double ms) {

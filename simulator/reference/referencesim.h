@@ -1,8 +1,10 @@
 #pragma once
 // Base of the simulated reference instruments (CS-2000, PR-650, BM-7): the
-// truth of the bench. They read the scene's light exactly but for a small
-// noise, and take instrument time to measure.
+// truth of the bench. They read the scene's light through their own optics
+// (referenceoptics.h), with noise that grows as the light dims, and take
+// instrument time to measure.
 
+#include "referenceoptics.h"
 #include "scene.h"
 #include "serialinstrument.h"
 
@@ -22,6 +24,9 @@ struct ReferenceConfig {
     uint32_t seed = 7;
     bool footLamberts = false; // BM-7: report in foot-lamberts
     std::string stateFile;     // CS-2000: the selected channel persists here (empty: none)
+    // The idealised instruments of earlier benches: the light's exact X, Y, Z
+    // and spectrum but for one gain error (about 0.05 %) and a floor.
+    bool ideal = false;
 };
 
 // "CS-2000", "PR-650", "BM-7".
@@ -46,9 +51,10 @@ protected:
     ReferenceSim(std::string name, std::string linkPath, int baud, Scene &scene,
                  ReferenceConfig config, const char *defaultSerial);
 
-    // The scene as measured now: one gain error for the whole reading
-    // (relative, about 0.05 % at noise 1) and a floor of 1e-4 cd/m².
+    // The scene's X, Y, Z as measured now.
     Tristimulus readLight();
+    // The scene's spectrum as measured now.
+    Spectrum readSpectrum();
     double gainNoise();
     // Spends ms of instrument time; false when unplugged meanwhile.
     bool spend(double ms);
@@ -58,6 +64,7 @@ protected:
     std::mt19937 rng_;
 
 private:
+    const ReferenceOptics &optics_;
     std::atomic<double> noise_;
 };
 

@@ -102,11 +102,12 @@ TEST_F(MainWindowTest, MenusInOrderAndWindowsNotBuiltNeverOffered) {
     for (QAction *a : window->menuBar()->actions())
         menus << a->text() + ": " + (a->menu() ? entries(a->menu()).join(", ") : QString());
     EXPECT_EQ(menus.mid(0, 2),
-              QStringList({"File: Save Next Measurement, Exit", "View: Restore Worksplace"}));
+              QStringList({"File: Save Next Measurement, Exit", "View: Restore Workspace"}));
     EXPECT_EQ(menus.mid(4), // after the two device menus
               QStringList({"Setup: Ignore Errors, Graph Setup, Settings, Select Profile",
                            "Calibration: View Cal Matrix, |, Black Level "
-                           "Calibration, Create Color Profile, Screen Calibration",
+                           "Calibration, Create Color Profile, Screen Calibration, "
+                           "Pre/Post Report",
                            "Tools: Kelvin Calculator, Test Panel, Logging Tool, "
                            "Spectral Scan, Test Color Batch",
                            "Help: Help File, About"}));
@@ -128,6 +129,25 @@ TEST_F(MainWindowTest, MenusInOrderAndWindowsNotBuiltNeverOffered) {
     window->show();
     window->close(); // without a colorimeter: forgets the last one
     EXPECT_EQ(QSettings().value("mainwindow/lastTDevice").toString(), "");
+}
+
+TEST_F(MainWindowTest, ADarkReadingSaysSoAndShowsNoNumbersPointOrComparison) {
+    window->on_measure(d65());
+    ASSERT_NE(table()->item(QCompareTable::MeasureA, 0), nullptr);
+    const QString lastY = table()->item(QCompareTable::MeasureY, 0)->text();
+    // The sensor covered: noise around zero.
+    window->on_measure(Measurement::fromXYZ(0.0004, 0.00001, 0.00002));
+    EXPECT_EQ(readouts(), QStringList({"--", "--", "<0.001 nits"}));
+    EXPECT_EQ(window->temperatureText(), "--");
+    EXPECT_EQ(window->statusText(), "Too dark to measure: the light is below 0.001 nits");
+    EXPECT_FALSE(window->hasMeasurement()); // nothing to save
+    EXPECT_TRUE(graph()->luminanceComparisonText().isEmpty());
+    const QPointF point = graph()->plots().value(0).points.value(0);
+    EXPECT_TRUE(std::isnan(point.x()) && std::isnan(point.y()));
+    EXPECT_EQ(table()->item(QCompareTable::MeasureY, 0)->text(), lastY); // no ΔE of noise
+    window->on_measure(d65());                                           // light again
+    EXPECT_EQ(readouts(), QStringList({"0.313", "0.329", "100 nits"}));
+    EXPECT_EQ(graph()->plots().value(0).points.value(0), QPointF(0.3127, 0.329));
 }
 
 TEST_F(MainWindowTest, ReadingFillsReadoutsChartTableStatusAndTheLuminanceComparison) {

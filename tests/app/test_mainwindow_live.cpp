@@ -1,16 +1,21 @@
 // End to end: simulated colorimeters on real pseudo-terminals, found by the
 // port manager's scan and reconnected by the main window from "lastTDevice":
 // live readouts, the profile remembered across windows, switching to another
-// colorimeter in the menu, and the aiming lights interrupting measuring.
+// colorimeter in the menu, the aiming lights interrupting measuring, and the
+// open tool windows following the colorimeter through an unplug, a replug
+// and a reconnection.
 #include "devicetesting.h" // first: the simulator before any Qt header
 
 #include "windowtesting.h"
 
+#include "createcal.h"
 #include "mainwindow.h"
 #include "qdeviceaction.h"
 #include "qgraphbox.h"
 #include "qportmenu.h"
+#include "screencal.h"
 #include "scripteddialogs.h"
+#include "testcolorbatch.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -77,6 +82,10 @@ TEST_F(LiveWindowTest, ReadoutsFollowTheSimulatedLight) {
     EXPECT_EQ(window->statusText(), "Connected to port to: TV-40");
     measure->click();
     EXPECT_TRUE(measure->isChecked());
+    // What measuring greys out says why.
+    auto *change = child<QPushButton>(window.get(), "pushChangeProfile");
+    EXPECT_FALSE(change->isEnabled());
+    EXPECT_EQ(change->toolTip(), "Stop measuring (Measure Color) to use this");
     ASSERT_EQ(sim.say("light xyY 0.64 0.33 30").substr(0, 2), "ok");
     ASSERT_TRUE(shows(0.64, 0.33, 30)) << seen();
     EXPECT_EQ(window->temperatureText(), "--"); // a red has no colour temperature
@@ -85,6 +94,7 @@ TEST_F(LiveWindowTest, ReadoutsFollowTheSimulatedLight) {
     EXPECT_NEAR(plotted.x(), number(window->readoutText(0)), 0.0006); // the point shown
     measure->click();
     EXPECT_FALSE(window->device()->isMeasuring());
+    EXPECT_TRUE(change->isEnabled() && change->toolTip().isEmpty());
     EXPECT_EQ(dialogs.count(), 0);
     window->close(); // remembers the instrument for the next start
     EXPECT_EQ(QSettings().value("mainwindow/lastTDevice").toString(),
@@ -135,4 +145,60 @@ TEST_F(LiveWindowTest, AimingLightsInterruptMeasuring) {
     EXPECT_FALSE(measure->isChecked());
     child<QPushButton>(window.get(), "pushOFFAim")->click();
     EXPECT_TRUE(waitUntil([this] { return sim.say("aim") == "ok off"; }, 3000));
+}
+
+TEST_F(LiveWindowTest, OpenWindowsFollowTheColorimeterThroughUnplugAndReconnect) {
+    for (const char *slot :
+         {"on_actionCreate_Cal_File_triggered", "on_actionScreen_Calibration_triggered",
+          "on_actionTest_Color_Batch_triggered"})
+        ASSERT_TRUE(QMetaObject::invokeMethod(window.get(), slot)) << slot;
+    auto *create = window->findChild<CreateCal *>();
+    auto *screen = window->findChild<ScreenCal *>();
+    auto *batch = window->findChild<TestColorBatch *>();
+    ASSERT_TRUE(create && screen && batch);
+    const QList<QPortMenu *> menus = {create->torvaMenu(), screen->portMenu(),
+                                      batch->colorimeterMenu()};
+    // What each window offers only with a colorimeter.
+    auto ready = [&] {
+        return child<QPushButton>(create, "pushTorvaMeasure")->isEnabled() &&
+               child<QPushButton>(batch, "pushCalfile")->isEnabled() &&
+               child<QLineEdit>(screen, "lineModel")->text().contains(sim.serial());
+    };
+    auto allHold = [&](GenMeasure *device) {
+        for (QPortMenu *m : menus)
+            if (m->currentDevice() != device)
+                return false;
+        return true;
+    };
+    ASSERT_TRUE(allHold(window->colorimeterMenu()->currentDevice()));
+    EXPECT_TRUE(ready());
+
+    measure->click(); // a measuring instrument notices its port go at once
+    ASSERT_EQ(sim.say("unplug").substr(0, 2), "ok");
+    ASSERT_TRUE(waitUntil([&] { return allHold(nullptr) && !window->isDemoReady(); }, 10000));
+    EXPECT_FALSE(child<QPushButton>(create, "pushTorvaMeasure")->isEnabled());
+    EXPECT_EQ(child<QLineEdit>(screen, "lineModel")->text(), "Not Connected");
+
+    ASSERT_EQ(sim.say("replug").substr(0, 2), "ok");
+    ASSERT_TRUE(scanNow());
+    QDeviceAction *entry = nullptr;
+    for (QDeviceAction *a : window->colorimeterMenu()->deviceActions())
+        if (a->info().port == sim.port())
+            entry = a;
+    ASSERT_NE(entry, nullptr);
+    entry->trigger(); // reconnected from the main window
+    ASSERT_TRUE(waitUntil([this] { return window->isDemoReady(); }, 10000));
+    GenMeasure *device = window->colorimeterMenu()->currentDevice();
+    ASSERT_TRUE(waitUntil([&] { return allHold(device) && ready(); }, 5000));
+    // Each window's own menu offers the device as its own: ticked, enabled,
+    // and "Close Device" not ticked.
+    for (QPortMenu *m : menus) {
+        QDeviceAction *own = nullptr;
+        for (QDeviceAction *a : m->deviceActions())
+            if (a->info().port == sim.port())
+                own = a;
+        ASSERT_NE(own, nullptr);
+        EXPECT_TRUE(own->isChecked() && own->isEnabled() && !own->isLoading());
+        EXPECT_FALSE(m->closeAction()->isChecked());
+    }
 }

@@ -72,6 +72,39 @@ TEST(Readouts, AnUnstableLowLightAverageShowsOnlyDashesWhateverRidesAlong) {
     }
 }
 
+TEST(Readouts, BelowWhatTheInstrumentResolvesTheReadoutsSaySoInsteadOfNumbers) {
+    // A covered sensor: noise around zero, whose "chromaticity" is x 0.93,
+    // y 0.02; in the dark the average never settles either. Just above the
+    // limit a reading is shown as it is.
+    const Measurement covered = Measurement::fromXYZ(0.0004, 0.00001, 0.00002);
+    const Measurement unsettled = [&covered] {
+        Measurement m = covered;
+        m.errorCode = 0x80 | 0x20;
+        return m;
+    }();
+    const Measurement faint = Measurement::fromxyY(0.3127, 0.329, 0.002);
+    const struct {
+        const Measurement &m;
+        int index;
+        bool nits;
+        const char *texts;
+    } rows[] = {
+        {covered, ReadXyY, true, "-- | -- | <0.001 nits | -- | --"},
+        {covered, ReadXYZ, false, "-- | <0.0003 fL | -- | -- | --"},
+        {covered, ReadTempDuvY, true, "-- | -- | <0.001 nits | -- | --"},
+        {covered, ReadDeltaE, true, "-- | -- | -- | -- | --"},
+        {covered, ReadLab, true, "-- | -- | -- | -- | --"},
+        {unsettled, ReadUvY, true, "-- | -- | <0.001 nits | -- | --"},
+        {faint, ReadXyY, true, "0.313 | 0.329 | 0.002 nits | 6504 K | 0.0032"},
+    };
+    for (const auto &r : rows) {
+        ReadoutContext ctx;
+        ctx.nits = r.nits;
+        EXPECT_EQ(joined(formatReadouts(r.m, r.index, ctx)).toStdString(), r.texts) << r.index;
+    }
+    EXPECT_EQ(tooDarkText(true), "Too dark to measure: the light is below 0.001 nits");
+}
+
 TEST(Readouts, RgbAndBarsAreAHundredPlusTheDifferenceAndTheHueArcTakesTheShortWay) {
     ReadoutContext ctx;
     ctx.target.percent[0] = 40;

@@ -169,7 +169,11 @@ TEST_F(CliFaults, ToolsSayWhatIsWrong) {
 }
 
 TEST_F(CliFaults, AProfileChosenForTheRunCorrectsItsReadings) {
-    // Slot 1 holds the exact correction of the simulated instrument's error.
+    // The idealised instrument: slot 1 holds the exact correction of its
+    // matrix error, right for any light (a real instrument's profile is
+    // right for the display it was made on only).
+    startSim("TV-40", [](sim::SimulatorOptions &o) { o.colorimeter.ideal = true; });
+    sim_->scene().setXYZ(95, 100, 108);
     const struct {
         std::vector<std::string> extra;
         const char *name;

@@ -183,19 +183,9 @@ TEST_F(GeneratorFaults, BatchRefusesToWriteOverItsOwnColourList) {
 TEST_F(GeneratorFaults, CalibrateStoresNothingItDidNotMeasure) {
     bench_->colorimeter().setProfileName(4, "Studio D65");
     const auto calibrate = [this](std::vector<std::string> extra, const char *fault) {
-        std::vector<std::string> args = {"calibrate",
-                                         "--reference",
-                                         dir_.file("cs2000"),
-                                         "--colorimeter",
-                                         dir_.file("colorimeter"),
-                                         "--generator",
-                                         address,
-                                         "--name",
-                                         "Degenerate",
-                                         "--password",
-                                         "pangolin",
-                                         "--stable",
-                                         "0.15"};
+        std::vector<std::string> args = benchCalibrateArgs(dir_.path(), address);
+        for (const char *a : {"--name", "Degenerate", "--password", "pangolin"})
+            args.push_back(a);
         args.insert(args.end(), extra.begin(), extra.end());
         return cli(args, fault);
     };

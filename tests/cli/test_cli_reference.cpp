@@ -56,7 +56,10 @@ TEST_F(CliReference, ReferenceReadingsAsJson) {
         EXPECT_EQ(r.code, 0) << r.err;
         ASSERT_EQ(r.lines.size(), 2u);
         EXPECT_EQ(r.lines[0].rfind("{\"t\":0,\"x\":", 0), 0u) << r.lines[0];
-        EXPECT_NE(r.lines[1].find("\"bigY\":42"), std::string::npos) << r.lines[1];
+        // Each reads the light through its own optics: within 2 %.
+        const std::size_t at = r.lines[1].find("\"bigY\":");
+        ASSERT_NE(at, std::string::npos) << r.lines[1];
+        EXPECT_NEAR(std::stod(r.lines[1].substr(at + 7)), 42, 0.84) << r.lines[1];
         EXPECT_NE(r.lines[1].find("\"gamutSpec\":{"), std::string::npos);
     }
 }
@@ -103,7 +106,11 @@ TEST_F(CliReference, NoInstrumentIsBelievedBeyondAMillionCandelas) {
             const CliRun r = cli("reference --port " + port(model) + " --model " + model);
             EXPECT_EQ(r.code, 3) << r.err;
             EXPECT_TRUE(r.lines.empty()) << r.lines.front();
-            EXPECT_NE(r.err.find("could not be used"), std::string::npos) << r.err;
+            // The CS-2000 itself refuses light past its range (ER10); the
+            // others answer, and the answer is refused here.
+            const bool refused = r.err.find("could not be used") != std::string::npos ||
+                                 r.err.find("over its measuring range") != std::string::npos;
+            EXPECT_TRUE(refused) << r.err;
         }
     }
 }

@@ -256,7 +256,7 @@ TEST(PatchCheck, ErrorBitsAreDescribedAndUnpluggedCanOnlyBeAborted) {
     Problem p;
     ASSERT_TRUE(findProblem(spreadReading(100, 0, 0x40 | 0x200 | 0x1000), &p));
     EXPECT_EQ(p.title, "Error Measurement");
-    EXPECT_EQ(p.text, "There was an error durning measurement\n The Aiming lights are on.\n"
+    EXPECT_EQ(p.text, "There was an error during measurement\n The Aiming lights are on.\n"
                       "There was an error from the Torva device due to the Range switching "
                       "with the measurement.\nThere was an error with the measurement. Error "
                       "code: 4096\n");
@@ -277,5 +277,5 @@ TEST(SequenceTexts, PatchRectanglesAndLabels) {
     EXPECT_EQ(patchRect(9, 1920, 1080), patchRect(1, 1920, 1080));
     EXPECT_EQ(patchSizeLabel(1, 0, 0), "1/2 of Screen (Default)");
     EXPECT_EQ(patchSizeLabel(2, 1920, 1080), "3/4 of Screen (1440x810)");
-    EXPECT_EQ(stabilisingText(2.5), "Stablizing in...2.5");
+    EXPECT_EQ(stabilisingText(2.5), "Stabilizing in...2.5");
 }

@@ -5,6 +5,7 @@
 #include "cs2000.h"
 #include "displaybench.h"
 #include "displaymodel.h"
+#include "displayreading.h"
 #include "genmeasure.h"
 #include "genpattern.h"
 #include "patternsequence.h"
@@ -19,6 +20,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -98,7 +100,9 @@ TEST_F(PatternRun, TenColoursReadAsTheDisplayShowsThemThroughEitherMeter) {
         for (const auto &r : readings_) {
             const QColor c = colors.at(r.first);
             const sim::Tristimulus light = sim::displayLight(model, c.red(), c.green(), c.blue());
-            const sim::Tristimulus want = colorimeter ? colorimeterReading(light) : light;
+            const sim::Tristimulus want =
+                colorimeter ? expectedColorimeterReading("rec709", c.red(), c.green(), c.blue())
+                            : light;
             const double floor = colorimeter ? 0.02 : 0;
             EXPECT_NEAR(r.second.bigX, want.X, std::max(floor, want.X * 0.005)) << r.first;
             EXPECT_NEAR(r.second.bigY, want.Y, std::max(floor, want.Y * 0.005)) << r.first;
@@ -191,7 +195,7 @@ TEST_F(PatternRun, ThePatternManagerPicksTheGeneratorFromAScanAndRunsThroughIt) 
     auto *run = manager.findChild<QProgressBar *>("progressRun");
     auto *patch = manager.findChild<QProgressBar *>("progressPatch");
     EXPECT_EQ(run->format(), "Patch 1/3");
-    EXPECT_TRUE(patch->format().startsWith("Stablizing in...")) << patch->format().toStdString();
+    EXPECT_TRUE(patch->format().startsWith("Stabilizing in...")) << patch->format().toStdString();
     EXPECT_FALSE(combo->isEnabled());
     saveShot(manager.grab().toImage(), "pattern-manager-mid-run");
     const sim::PatternState shown = bench_->patternGenerator()->state();
@@ -200,7 +204,7 @@ TEST_F(PatternRun, ThePatternManagerPicksTheGeneratorFromAScanAndRunsThroughIt) 
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 20000));
     EXPECT_EQ(measured.count(), 3);
     EXPECT_EQ(tags, QList<QPatternManger::measureDevice>{QPatternManger::VerifyRun});
-    EXPECT_EQ(run->format(), "Patch 3/3");
+    EXPECT_EQ(run->format(), "Run finished: all 3 patches measured");
     EXPECT_TRUE(combo->isEnabled());
     EXPECT_EQ(QSettings().value("stableTime").toDouble(), 1.0);
 
@@ -217,4 +221,19 @@ TEST_F(PatternRun, ThePatternManagerPicksTheGeneratorFromAScanAndRunsThroughIt) 
     ASSERT_TRUE(QTest::qWaitFor([&] { return aborted.count() == 1; }, 10000));
     EXPECT_TRUE(slow.cancelled);
     EXPECT_FALSE(patch->format().startsWith("Measuring")) << patch->format().toStdString();
+
+    // Stop while the second patch stabilises: the first stays reported.
+    manager.findChild<QDoubleSpinBox *>("doubleStableTime")->setValue(1.0);
+    QSignalSpy ended(&manager, &QPatternManger::runEnded);
+    auto *stop = manager.findChild<QPushButton *>("pushStop");
+    EXPECT_FALSE(stop->isEnabled());
+    manager.start(static_cast<GenMeasure *>(meter_.get()), QPatternManger::TorvaRun);
+    EXPECT_TRUE(stop->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return measured.count() == 4; }, 10000));
+    stop->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return aborted.count() == 2; }, 5000));
+    EXPECT_EQ(measured.count(), 4);
+    EXPECT_EQ(ended.value(0).value(0).toString(), "Run stopped: 1 of 3 patches measured");
+    EXPECT_EQ(run->format(), "Run stopped: 1 of 3 patches measured");
+    EXPECT_FALSE(stop->isEnabled());
 }

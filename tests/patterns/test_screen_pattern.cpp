@@ -169,7 +169,7 @@ TEST_F(ScreenPattern, ProgressStripShowsEachPatchAndTheTimeLeft) {
     for (QLabel *l : window.findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly))
         texts << l->text();
     EXPECT_TRUE(texts.contains("Patch 1/4"));
-    EXPECT_TRUE(texts.contains("Stablizing in...1"));
+    EXPECT_TRUE(texts.contains("Stabilizing in...1"));
 
     window.showProgress(0, 0, 0, patches);
     img = shot();

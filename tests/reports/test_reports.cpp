@@ -2,6 +2,7 @@
 // cells lie, what a report compares, and the pages themselves: a PDF with
 // the expected page count whose graph cells are drawn, the preview re-laid
 // when across or down change, and the pre/post page's files.
+#include "childprocess.h"
 #include "tempdir.h"
 
 #include "qgraphbox.h"
@@ -12,8 +13,11 @@
 #include "scripteddialogs.h"
 #include "settingsfixture.h"
 #include "shotsaver.h"
+#include "theme.h"
+#include "tintwellresources.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
@@ -173,6 +177,52 @@ TEST(ReportPages, ThePreviewReLaysAtOnceAndExportsThePdf) {
     preview.hide();
 }
 
+TEST(ReportPages, GraphsPrintAsVectorsOnLightPaperInTheNightTheme) {
+    initTintwellResources();
+    qApp->setStyleSheet(loadStyleSheet(QStringLiteral(":/themes/night.qss")));
+    CalibrationStandard standard;
+    const QList<ColorPatch> patches = {{"White", Qt::white}, {"Red", Qt::red}, {"Blue", Qt::blue}};
+    QList<Measurement> measured;
+    for (const ColorPatch &p : patches)
+        measured << targetFor(p.color, standard, 100);
+    ReportSetup setup;
+    setup.texts.title = "Night";
+    setup.tables << comparePatches("Batch results", patches, measured, standard);
+    QWidget holder;
+    const QList<QWidget *> graphs = Reports::patchGraphs(setup.tables.first(), standard, &holder);
+    holder.show(); // styled as on the screen: a dark chart
+    ASSERT_LT(qGray(graphs.first()->palette().color(QPalette::Window).rgb()), 100);
+
+    TempDir dir;
+    const QString pdf = QString::fromStdString(dir.file("night.pdf"));
+    int pages = 0;
+    ASSERT_TRUE(writeReportPdf(pdf, setup, graphs, 1, 2, &pages));
+    ASSERT_EQ(pages, 3); // summary, table, the two graphs
+    // No photograph of the screen in the file: the charts are drawn.
+    EXPECT_FALSE(
+        QByteArray::fromStdString(TempDir::read(pdf.toStdString())).contains("/DCTDecode"));
+
+    ChildProcess render({"/usr/bin/pdftoppm", "-png", "-r", "48", "-f", "3", "-l", "3",
+                         "-singlefile", pdf.toStdString(), dir.file("graphs")});
+    ASSERT_EQ(render.wait(), 0) << render.err();
+    const QImage page(QString::fromStdString(dir.file("graphs.png")));
+    ASSERT_FALSE(page.isNull());
+    // Both graphs fill the page's width, on white paper with dark ink.
+    const QRect graphsArea(page.width() / 10, page.height() / 6, page.width() * 8 / 10,
+                           page.height() * 3 / 4);
+    int light = 0, ink = 0, all = 0;
+    for (int y = graphsArea.top(); y <= graphsArea.bottom(); ++y)
+        for (int x = graphsArea.left(); x <= graphsArea.right(); ++x, ++all) {
+            const int grey = qGray(page.pixel(x, y));
+            light += grey > 200;
+            ink += grey < 90;
+        }
+    EXPECT_GT(light, all * 7 / 10) << light << " of " << all;
+    EXPECT_GT(ink, all / 200) << ink << " of " << all;
+    saveShot(page, "report-graphs-night");
+    qApp->setStyleSheet(QString());
+}
+
 TEST(ReportContent, TargetsAndDeltaEAgainstTheMeasuredWhite) {
     CalibrationStandard s;
     s.name = "REC709";
@@ -238,12 +288,24 @@ TEST(ReportFiles, PatchSetsAndTheRGBXYZFile) {
 
 class ReportsPage : public EmptySettings {};
 
+TEST_F(ReportsPage, EachKindOfReportKeepsItsOwnTitle) {
+    Reports::storeTexts({"Batch QC Report", "Ann Lee", "Lab 4", "", "", ""}, "batch");
+    const ReportSetup screen = Reports::currentSetup(nullptr, nullptr, "screencal", "Grey Scale");
+    EXPECT_EQ(screen.texts.title, "Grey Scale");
+    EXPECT_EQ(screen.texts.name, "Ann Lee"); // who made it is the same for every kind
+    EXPECT_EQ(Reports::currentSetup(nullptr, nullptr, "batch", "Display").texts.title,
+              "Batch QC Report");
+    Reports::storeTexts({"Spectrum of panel 7", "Ann Lee", "Lab 4", "", "", ""}, "spectral");
+    EXPECT_EQ(Reports::currentSetup(nullptr, nullptr, "batch", "Display").texts.title,
+              "Batch QC Report");
+}
+
 TEST_F(ReportsPage, SavesMeasuredPatchesAndComparesPreAndPost) {
     ScriptedDialogs dialogs;
     TempDir dir;
     Reports page;
     auto *label = page.findChild<QLabel *>("labelPatches");
-    EXPECT_EQ(label->text(), "Steps: 11 - Patches per dimention: 11 - Total Patches: 71");
+    EXPECT_EQ(label->text(), "Steps: 11 - Patches per dimension: 11 - Total Patches: 71");
     page.measureDone(Measurement::fromXYZ(95.05, 100, 108.9), 0, 64); // the grey at full level
     page.measureDone(Measurement::fromXYZ(0.1, 0.1, 0.1), 0, 0);
     const QString pre = QString::fromStdString(dir.file("pre.csv"));

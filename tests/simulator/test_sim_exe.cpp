@@ -78,6 +78,32 @@ TEST(SimExecutable, RefusesBadOptionsAndAStateFileItCannotRead) {
         {{"--bogus"}, "--bogus"},
         {{"--pattern-generator", "PG1", "--address", "127.0.0.300"}, "--address"},
         {{"--state", fifo}, "--state"}, // reading it would wait for a writer for ever
+        {{"--display", "crt"}, "--display must be one of rec709, p3, oled"},
+        {{"--display-gamma", "9"}, "--display-gamma must be 1 to 4"},
+        {{"--display-peak", "50", "--display-black", "60"}, "below the display's white"},
+        {{"--seed", "x"}, "--seed"},
+        // A display's spectra that cannot be a display's.
+        {{"--display-spectra", tmp.write("header.csv", "wavelength,r,g,b\n400,1,1,1\n")},
+         "line 1: the header must be nm,red,green,blue"},
+        {{"--display-spectra", tmp.write("negative.csv", "nm,red,green,blue\n500,1,1,1\n"
+                                                         "501,1,-0.2,1\n")},
+         "line 3: radiance must not be negative"},
+        {{"--display-spectra", tmp.write("falling.csv", "nm,red,green,blue\n500,1,1,1\n"
+                                                        "499,1,1,1\n")},
+         "line 3: wavelengths must rise"},
+        {{"--display-spectra", tmp.write("sparse.csv", "nm,red,green,blue\n500,1,1,1\n"
+                                                       "510,1,1,1\n")},
+         "line 3: wavelengths more than 5 nm apart"},
+        {{"--display-spectra", tmp.write("nan.csv", "nm,red,green,blue\nnan,nan,nan,nan\n"
+                                                    "nan,nan,nan,nan\n")},
+         "line 2: values must be finite"},
+        {{"--display-spectra", tmp.write("dark.csv", "nm,red,green,blue\n800,1,1,1\n"
+                                                     "801,1,1,1\n")},
+         "the red primary has no light from 380 to 780 nm"},
+        {{"--display", "p3", "--display-spectra",
+          tmp.write("ok.csv", "nm,red,green,blue\n"
+                              "500,1,1,1\n501,1,1,1\n")},
+         "not both"},
     };
     for (const auto &c : cases) {
         std::vector<std::string> args = c.args;

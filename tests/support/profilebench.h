@@ -7,6 +7,7 @@
 #include "simulator.h"
 
 #include <string>
+#include <vector>
 
 inline sim::SimulatorOptions profileBenchOptions(const std::string &dir, int patternPort,
                                                  const std::string &address) {
@@ -29,3 +30,12 @@ inline sim::SimulatorOptions profileBenchOptions(const std::string &dir, int pat
 
 // Stabilising time for the bench's display (it settles in displaySettleMs).
 constexpr double profileBenchStableSeconds = 0.15;
+
+// tintwell-cli calibrate against the bench in dir, its generator at address,
+// before the options a test adds (name, slot, password...).
+inline std::vector<std::string> benchCalibrateArgs(const std::string &dir,
+                                                   const std::string &address) {
+    return {"calibrate",     "--reference",        dir + "/cs2000",
+            "--colorimeter", dir + "/colorimeter", "--generator",
+            address,         "--stable",           std::to_string(profileBenchStableSeconds)};
+}

@@ -5,6 +5,8 @@
 
 #include "genmeasure.h"
 
+#include <QThread>
+
 class ProfileMeter : public GenMeasure {
     Q_OBJECT
 public:
@@ -15,6 +17,7 @@ public:
     bool connected = true;
     bool measuring = false;
     BlackMatrix blackResult;
+    QThread *saveThread = nullptr; // where the last store ran
     matrix color = matrix(3, 3), rgb = matrix(3, 3);
 
     explicit ProfileMeter(int slotCount = 12) {
@@ -51,6 +54,7 @@ public:
     }
     int saveCalFile(int i, const QString &name, const double *, const double *) override {
         calls << QStringLiteral("save %1 %2").arg(i).arg(name);
+        saveThread = QThread::currentThread();
         if (saveResult == 0)
             list[i] = QStringLiteral("%1: %2").arg(i).arg(name);
         return saveResult;

@@ -1,9 +1,11 @@
 // GoogleTest main for tests that need Qt: a QApplication on the offscreen
-// platform and settings in a throw-away directory.
+// platform and settings in a throw-away directory, narrowed to the cases of
+// the entry's own source files.
 #include <QApplication>
 #include <QSettings>
 #include <gtest/gtest.h>
 
+#include "sourceselect.h"
 #include "tempdir.h"
 
 int main(int argc, char **argv) {
@@ -18,5 +20,7 @@ int main(int argc, char **argv) {
     QApplication::setApplicationName("Tintwell");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    if (!selectTestsFromSources(argc, argv))
+        return 2;
     return RUN_ALL_TESTS();
 }

@@ -67,7 +67,8 @@ TEST_F(FlickerFormTest, LogsAndSaveFlickerMatchTheGoldenFiles) {
     flicker();
     ASSERT_TRUE(form->isFlickering());
     EXPECT_TRUE(form->isLogRunning(FlickerLogKind::Peaks));
-    // Only the headers until the log ends; the lines are in the journal.
+    // The header at once; every line follows as it is logged, so the file
+    // holds the log so far at any moment.
     EXPECT_EQ(fileBytes(path("peaks.csv")), peakLogHeader().join('\n') + '\n');
 
     dialogs.queueFileName(path("saveflicker.csv"));
@@ -76,7 +77,9 @@ TEST_F(FlickerFormTest, LogsAndSaveFlickerMatchTheGoldenFiles) {
     EXPECT_FALSE(QFile::exists(path("saveflicker.csv")));
     EXPECT_EQ(child<QLineEdit>(form.get(), "linePeakHz1")->text(), "32.0 Hz");
     feed(32, 33);
-    form->stopLog(FlickerLogKind::Signal); // two records of signal are enough
+    EXPECT_EQ(fileBytes(path("peaks.csv")).count('\n'), peakLogHeader().size() + 2);
+    EXPECT_GT(fileBytes(path("signal.csv")).count('\n'), 90); // two records' samples
+    form->stopLog(FlickerLogKind::Signal);                    // two records of signal are enough
     EXPECT_FALSE(action("actionSave_Signal_vs_Time")->isChecked());
     feed(34, 84, 8 * 256 + 40); // a flash at 8.16 s, scanned a second later
     flicker();                  // stops flickering and closes every log
@@ -168,6 +171,12 @@ TEST_F(FlickerFormTest, FailuresAreReportedWithTheirReasons) {
     EXPECT_TRUE(child<QLedIndicator>(form.get(), "ledOverSaturated")->isChecked());
     EXPECT_FALSE(child<QLedIndicator>(form.get(), "ledInsufficientData")->isChecked());
     EXPECT_TRUE(form->isFlickering());
+    // A bad record is reported and flickering goes on, its logs with it.
+    ASSERT_TRUE(form->startLog(FlickerLogKind::Peaks, path("kept.csv"), 0, 0));
+    form->on_flicker(scriptedRecord(2, -1, 0x80000));
+    EXPECT_EQ(dialogs.last().text, "The Flicker string from the Torva device was bad.\n");
+    EXPECT_TRUE(form->isFlickering());
+    EXPECT_TRUE(form->isLogRunning(FlickerLogKind::Peaks));
     // A lost instrument stops flickering and says so.
     form->on_flicker(scriptedRecord(2, -1, 0x1));
     EXPECT_FALSE(form->isFlickering());

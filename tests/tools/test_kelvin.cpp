@@ -12,6 +12,7 @@
 #include "windowtesting.h"
 
 #include <QPushButton>
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -64,6 +65,8 @@ protected:
 
 TEST(KelvinConvert, EveryNotationRoundTripsToTheSameColour) {
     const GamutSpec spec = GamutSpec::standardSpec(2, 100);
+    // The white of the standard is a grey: it has no hue to show.
+    EXPECT_EQ(kelvinTexts(Measurement::fromxyY(0.3127, 0.329, 100, spec), true)[FieldH], "--");
     // Near-whites along the Planckian locus and saturated colours.
     const double colours[][3] = {{0.3127, 0.329, 100}, {0.4476, 0.4074, 35}, {0.28, 0.29, 250},
                                  {0.35, 0.36, 12.5},   {0.55, 0.38, 20},     {0.25, 0.55, 60},
@@ -171,8 +174,15 @@ TEST_F(KelvinWindowTest, TheXFieldSwitchesTheHiddenModes) {
     convert("pushConvertXYZ");
     EXPECT_FALSE(isFactoryMode());
     EXPECT_FALSE(appSettings().contains("factorymode"));
+    QSignalSpy changed(window.get(), &KelvinCalculator::hiddenModesChanged);
+    const int boxes = dialogs.count();
     type(FieldX, "sorbelt");
     convert("pushConvertXYZ");
     EXPECT_TRUE(isBetaMode());
     EXPECT_FALSE(isFactoryMode());
+    // A word is no entry error, and the windows hear of the change at once.
+    EXPECT_EQ(dialogs.count(), boxes);
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_TRUE(field(FieldX)->text().isEmpty());
+    appSettings().remove("betamode");
 }

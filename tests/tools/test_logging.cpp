@@ -100,10 +100,10 @@ TEST_F(LoggingTest, PauseHoldsTheLogAndMovesItsEnd) {
     readings(80); // 5 s paused: shown, not logged
     EXPECT_EQ(rows(), before);
     window->updateTimeLeftLine(false);
-    EXPECT_EQ(window->timeRemainingText(), "0:0:0:9.0 (paused)");
+    EXPECT_EQ(window->timeRemainingText(), "0:00:09 (paused)");
     push("pushResume");
     window->updateTimeLeftLine(false);
-    EXPECT_EQ(window->timeRemainingText(), "0:0:0:9.0");
+    EXPECT_EQ(window->timeRemainingText(), "0:00:09");
     readings(160); // 10 s: the log ends after 9 of them
     EXPECT_LE(rows(), window->logClock().maxRows());
     window->updateTimeLeftLine();

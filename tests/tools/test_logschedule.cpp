@@ -38,9 +38,10 @@ TEST(LogSchedule, EveryPairOfTheGridEndsWithinTheSampleRule) {
 }
 
 TEST(LogSchedule, RemainingTimeIsDaysHoursMinutesSecondsAndMilliseconds) {
-    EXPECT_EQ(remainingText(((((1 * 24 + 2) * 60 + 3) * 60 + 4) * 1000) + 5, true), "1:2:3:4.5");
-    EXPECT_EQ(remainingText(600000, false), "0:0:10:0.0 (paused)");
-    EXPECT_EQ(remainingText(-20, true), "0:0:0:0.0");
+    EXPECT_EQ(remainingText((((1 * 24 + 2) * 60 + 3) * 60 + 4) * 1000, true), "1 d 02:03:04");
+    EXPECT_EQ(remainingText(600000, false), "0:10:00 (paused)");
+    EXPECT_EQ(remainingText(9 * 60000 + 51916, true), "0:09:52"); // rounded up
+    EXPECT_EQ(remainingText(-20, true), "0:00:00");
 }
 
 TEST(LogClock, ReadingsFasterThanTheIntervalAreTakenOncePerInterval) {

@@ -2,7 +2,8 @@
 // (quoted names, the partial import before a bad line, refused values),
 // the default batch and its menu (also when the program's folder cannot be
 // written), moving and deleting, the run checks, and a whole run through
-// the screen generator into the results file. NewColors' code values.
+// the screen generator into the results file, stopped part way, the pre/post
+// report window measuring its patch set. NewColors' code values.
 #include "fakemeter.h"
 #include "goldenfiles.h"
 #include "tempdir.h"
@@ -14,9 +15,11 @@
 #include "newpatches.h"
 #include "patternsequence.h"
 #include "portmanager.h"
+#include "prepostreport.h"
 #include "qpatternmanger.h"
 #include "qportmenu.h"
 #include "qtprinters.h"
+#include "reports.h"
 #include "screenpatternfactories.h"
 #include "scripteddialogs.h"
 #include "settingsfixture.h"
@@ -26,13 +29,17 @@
 #include "windowtesting.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -86,7 +93,7 @@ TEST_F(BatchWindow, ImportsGoldenFilesAndKeepsWhatCameBeforeABadLine) {
         const char *message; // "" for none
     } cases[] = {
         {golden("batch_quoted.csv"), 5, ""},
-        {"A,1,2,3\nB,1,2\n", 1, "The file you have selected wasn't in the correct formate."},
+        {"A,1,2,3\nB,1,2\n", 1, "The file you have selected wasn't in the correct format."},
         {"A,1,2,3\nB,1,x,3\n", 1, "The file you have selected had a bad color."},
         {"A,1,2,3\nB,4,5,6\nC,1,2,300\n", 2,
          "The file you have selected had a color value outside 0 to 255 on line 3."},
@@ -179,7 +186,7 @@ TEST_F(BatchWindow, DefaultBatchBesideTheProgramOrInTheDataFolder) {
         dialogs.clear();
         dialogs.queueButton(QMessageBox::Yes);
         trigger("actionReset_Default");
-        EXPECT_EQ(dialogs.last().title, "Reseting Default Batch");
+        EXPECT_EQ(dialogs.last().title, "Resetting Default Batch");
         EXPECT_FALSE(QFile::exists(file));
         dialogs.clear();
         trigger("actionReset_Default"); // nothing to reset: nothing asked
@@ -269,7 +276,7 @@ TEST_F(BatchWindow, RunsThroughTheScreenGeneratorIntoTheResultsFile) {
     const QString out = program + "/results.csv";
     dialogs.queueFileName(out);
     push("pushRun");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.last().title == "Finshed Run"; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.last().title == "Finished Run"; }, 20000));
     EXPECT_EQ(dialogs.last().text, "The batch has finished");
     saveShot(window->grab().toImage(), "test-color-batch-after-run");
 
@@ -283,6 +290,27 @@ TEST_F(BatchWindow, RunsThroughTheScreenGeneratorIntoTheResultsFile) {
     const QString pdf = program + "/report.pdf";
     ASSERT_TRUE(window->exportReport(pdf));
     EXPECT_TRUE(fileBytes(pdf).startsWith("%PDF-"));
+
+    // Stopped while the second patch stabilises: the first row is in the
+    // file, and the window says so.
+    manager->findChild<QDoubleSpinBox *>("doubleStableTime")->setValue(2);
+    QSignalSpy measured(manager, &QPatternManger::Measured);
+    QSignalSpy aborted(manager, &QPatternManger::Aborted);
+    const QString stopped = program + "/stopped.csv";
+    dialogs.queueFileName(stopped);
+    push("pushRun");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return measured.count() == 1; }, 10000));
+    EXPECT_FALSE(child<QPushButton>(window.get(), "pushRun")->isEnabled());
+    manager->findChild<QPushButton *>("pushStop")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return aborted.count() == 1; }, 5000));
+    const QList<QByteArray> kept = fileBytes(stopped).split('\n');
+    ASSERT_EQ(kept.size(), 3); // header, one row, the final newline
+    EXPECT_TRUE(kept[1].startsWith("White,")) << kept[1].data();
+    EXPECT_TRUE(window->statusBar()->currentMessage().startsWith(
+        "Run stopped: 1 of 3 patches measured, written to "))
+        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_EQ(window->runMeasured().size(), 1); // the report of what was measured
+    EXPECT_TRUE(child<QPushButton>(window.get(), "pushRun")->isEnabled());
     window->colorimeterMenu()->setConnectedTo(nullptr);
 }
 
@@ -316,7 +344,7 @@ TEST_F(BatchWindow, TenBitPatchesOnAnEightBitGeneratorAreJudgedByTheCodesShown) 
     const QString out = program + "/hdr-results.csv";
     dialogs.queueFileName(out);
     push("pushRun");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.last().title == "Finshed Run"; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.last().title == "Finished Run"; }, 20000));
     const QList<QByteArray> lines = fileBytes(out).split('\n');
     ASSERT_EQ(lines.size(), 4);
     EXPECT_EQ(lines[0], "Name,Big Y nits,AvgBy,Error,Target x,Target y,Target Y nits,"
@@ -330,6 +358,43 @@ TEST_F(BatchWindow, TenBitPatchesOnAnEightBitGeneratorAreJudgedByTheCodesShown) 
     EXPECT_EQ(window->runPatches().at(0).codes(), (std::array<int, 3>{148, 148, 148}));
     window->colorimeterMenu()->setConnectedTo(nullptr);
     ChromaGamutSpec::instance()->setCurrentGamut(2);
+}
+
+TEST_F(BatchWindow, PrePostReportMeasuresItsPatchSetIntoThePage) {
+    PortManager::instance()->findPorts();
+    ASSERT_TRUE(QTest::qWaitFor([] { return !PortManager::instance()->isScanning(); }, 20000));
+    PrePostReport report;
+    report.show();
+    auto *measure = child<QPushButton>(&report, "pushMeasure");
+    EXPECT_FALSE(measure->isEnabled()); // no colorimeter yet
+    FakeMeter meter;
+    report.colorimeterMenu()->setConnectedTo(&meter);
+    EXPECT_TRUE(measure->isEnabled());
+    QPatternManger *manager = report.patternManager();
+    manager->findChild<QDoubleSpinBox *>("doubleStableTime")->setValue(0);
+    manager->selectScreenGenerator();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager->generatorConnected(); }, 10000));
+    child<QSlider>(report.page(), "sliderSteps")->setValue(3);
+    child<QCheckBox>(report.page(), "checkColors")->setChecked(false);
+    QSignalSpy finished(manager, &QPatternManger::finished);
+    measure->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 20000));
+    // Every patch reached the page: the saved set has all three greys.
+    const QString saved = program + "/pre.csv";
+    dialogs.queueFileName(saved);
+    report.page()->on_pushSave_clicked();
+    const QList<QByteArray> lines = fileBytes(saved).split('\n');
+    ASSERT_EQ(lines.size(), 5) << fileBytes(saved).data(); // header, 3 greys, final newline
+    EXPECT_EQ(lines[0], "R,G,B,X,Y,Z");
+    EXPECT_TRUE(lines[3].startsWith("255,255,255,")) << lines[3].data();
+    report.colorimeterMenu()->setConnectedTo(nullptr);
+}
+
+TEST(BatchProfiles, SelectProfileOffersEachProfileOnceAndNoEmptySlot) {
+    const QList<QPair<int, QString>> choices = TestColorBatch::profileChoices(
+        {"0: Factory Cal File", "1: Blank", "2: Studio D65", "3:  blank ", "4: "});
+    const QList<QPair<int, QString>> want = {{0, "0: Factory Cal File"}, {2, "2: Studio D65"}};
+    EXPECT_EQ(choices, want);
 }
 
 TEST(NewPatches, CodeValuesForEveryTargetLevelAndRange) {

@@ -6,7 +6,9 @@
 #include "newpatches.h"
 
 #include <QColorDialog>
+#include <QLayout>
 #include <QStyle>
+#include <QTabBar>
 
 NewColors::NewColors(QWidget *parent) : QDialog(parent), ui(new Ui::NewColors) {
     ui->setupUi(this);
@@ -21,6 +23,11 @@ NewColors::NewColors(QWidget *parent) : QDialog(parent), ui(new Ui::NewColors) {
     connect(ChromaGamutSpec::instance(), &ChromaGamutSpec::videoModeChanged, this,
             [this] { spinValueChanged(0); });
     spinValueChanged(0);
+    // Wide enough for every tab's title, in any theme's font.
+    QTabBar *tabs = ui->tabWidget->tabBar();
+    tabs->setUsesScrollButtons(false);
+    tabs->setElideMode(Qt::ElideNone);
+    setMinimumWidth(tabs->sizeHint().width() + 2 * layout()->contentsMargins().left() + 24);
 }
 
 NewColors::~NewColors() {

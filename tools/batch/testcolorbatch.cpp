@@ -17,9 +17,11 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QTimer>
 
 namespace {
@@ -33,7 +35,7 @@ QString readError(const BatchRead &r) {
     case BatchRead::Ok:
         return QString();
     case BatchRead::BadFormat:
-        return QStringLiteral("The file you have selected wasn't in the correct formate.");
+        return QStringLiteral("The file you have selected wasn't in the correct format.");
     case BatchRead::BadColor:
         return QStringLiteral("The file you have selected had a bad color.");
     case BatchRead::OutOfRange:
@@ -73,6 +75,12 @@ TestColorBatch::TestColorBatch(QPortMenu *linkTo, QWidget *parent, const Default
     connect(manager, QOverload<bool>::of(&QPatternManger::isRunning), this,
             &TestColorBatch::setButtons);
     connect(manager, &QPatternManger::changedColorIndex, this, &TestColorBatch::changeColorIndex);
+    connect(manager, &QPatternManger::runEnded, this, [this](const QString &summary) {
+        statusBar()->showMessage(m_results.path().isEmpty()
+                                     ? summary
+                                     : summary + QStringLiteral(", written to ") +
+                                           QDir::toNativeSeparators(m_results.path()));
+    });
     connect(ui->tableColors, &QTableWidget::cellChanged, this, &TestColorBatch::nameEdited);
 
     ui->tableColors->setColumnCount(5);
@@ -177,7 +185,7 @@ void TestColorBatch::on_actionReset_Default_triggered() {
     const QString path = m_defaultBatch.writePath();
     if (!QFile::exists(path))
         return;
-    if (dialogs().question(this, QStringLiteral("Reseting Default Batch"),
+    if (dialogs().question(this, QStringLiteral("Resetting Default Batch"),
                            QStringLiteral("Are you sure you want to reset the default batch?"),
                            QMessageBox::Yes | QMessageBox::Abort,
                            QMessageBox::Abort) == QMessageBox::Yes)
@@ -321,7 +329,7 @@ void TestColorBatch::importFile(const QString &path) {
         if (dialogs().question(this, title,
                                QStringLiteral("There are currently color patches in the batch. "
                                               "This will clear the current batch. Do you want "
-                                              "to procced?"),
+                                              "to proceed?"),
                                QMessageBox::Yes | QMessageBox::Cancel,
                                QMessageBox::Cancel) != QMessageBox::Yes)
             return;
@@ -422,7 +430,7 @@ void TestColorBatch::measureDone(const Measurement &m, QPatternManger::measureDe
 
 void TestColorBatch::finished(QPatternManger::measureDevice) {
     m_results.close();
-    dialogs().information(this, QStringLiteral("Finshed Run"),
+    dialogs().information(this, QStringLiteral("Finished Run"),
                           QStringLiteral("The batch has finished"), QMessageBox::Ok,
                           QMessageBox::Ok);
 }
@@ -481,18 +489,34 @@ void TestColorBatch::torvaCalFileChanged() {
     showProfile();
 }
 
+QList<QPair<int, QString>> TestColorBatch::profileChoices(const QStringList &entries) {
+    QList<QPair<int, QString>> out;
+    for (int i = 0; i < entries.size(); ++i) {
+        // Each entry already reads "slot: name"; empty slots are not offered.
+        const QString &entry = entries.at(i);
+        const int colon = entry.indexOf(QLatin1String(": "));
+        bool numbered = false;
+        const int slot = colon > 0 ? entry.left(colon).toInt(&numbered) : i;
+        const QString name = colon > 0 ? entry.mid(colon + 2).trimmed() : entry.trimmed();
+        if (name.isEmpty() || name.compare(QLatin1String("blank"), Qt::CaseInsensitive) == 0)
+            continue;
+        out.append(
+            {numbered ? slot : i, numbered ? entry : QStringLiteral("%1: %2").arg(i).arg(name)});
+    }
+    return out;
+}
+
 void TestColorBatch::on_pushCalfile_clicked() {
     if (!m_menu->currentDevice())
         return;
     QMenu menu(this);
-    const QStringList names = m_device->calFileList();
-    for (int i = 0; i < names.size(); ++i) {
-        if (names.at(i).trimmed().isEmpty())
-            continue;
-        QAction *a = menu.addAction(QStringLiteral("%1: %2").arg(i).arg(names.at(i)));
+    const int current = m_device->calFileIndex();
+    for (const auto &choice : profileChoices(m_device->calFileList())) {
+        QAction *a = menu.addAction(choice.second);
         a->setCheckable(true);
-        a->setChecked(i == m_device->calFileIndex());
-        connect(a, &QAction::triggered, this, [this, i] { m_device->setCalFile(i); });
+        a->setChecked(choice.first == current);
+        const int slot = choice.first;
+        connect(a, &QAction::triggered, this, [this, slot] { m_device->setCalFile(slot); });
     }
     menu.exec(ui->pushCalfile->mapToGlobal(QPoint(0, ui->pushCalfile->height())));
 }
@@ -500,13 +524,12 @@ void TestColorBatch::on_pushCalfile_clicked() {
 // ---- Reports ----
 
 ReportSetup TestColorBatch::reportSetup() const {
-    ReportSetup setup =
-        Reports::currentSetup(m_menu->currentDevice(), ui->patternManager->generator());
+    ReportSetup setup = Reports::currentSetup(
+        m_menu->currentDevice(), ui->patternManager->generator(), QStringLiteral("batch"),
+        QStringLiteral("Display Measurement Report"));
     VideoStandard shown = m_runStandard;
     shown.range = m_shownRange;
     setup.standard = Reports::standardOf(setup.standard.name, shown);
-    if (setup.texts.title.isEmpty())
-        setup.texts.title = QStringLiteral("Display Measurement Report");
     setup.tables << comparePatches(QStringLiteral("Batch results"), m_runPatches, m_runMeasured,
                                    setup.standard);
     return setup;

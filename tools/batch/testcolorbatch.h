@@ -45,6 +45,10 @@ public:
     // Writes the report of the last run; false without one or when it cannot.
     bool exportReport(const QString &pdfPath);
 
+    // The profiles "Select Profile" offers: slot and entry text of every
+    // profile the instrument holds, empty slots left out.
+    static QList<QPair<int, QString>> profileChoices(const QStringList &entries);
+
     // Reads a batch file into the batch (after the confirmation), with the
     // Part's messages; the same as the Import button after its file dialog.
     void importFile(const QString &path);

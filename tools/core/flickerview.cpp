@@ -27,15 +27,15 @@ const ErrorLine startErrors[] = {
     {ErrorBits::NotAvailableOnModel, "This Torva device doesn't support Flicker.\n"},
     {ErrorBits::AimingLights, "The Aiming Lights are on. Please turn them off, and try again.\n"},
     {ErrorBits::FlickerBadResponseData,
-     "There is a problem with the RangeCal. This problem can be resloved by trying again.\n"},
+     "There is a problem with the RangeCal. This problem can be resolved by trying again.\n"},
     {ErrorBits::FlickerBadSampleCount, "The samples given wasn't 64,128 or 256.\n"},
 };
 
 const ErrorLine recordErrors[] = {
     {ErrorBits::NoDominantWavelength,
-     "There was an error when coverting to NM with the measurement.\n"},
+     "There was an error when converting to NM with the measurement.\n"},
     {ErrorBits::CctOutOfRange,
-     "There was an error when coverting to Kelvins with the measurement.\n"},
+     "There was an error when converting to Kelvins with the measurement.\n"},
     {ErrorBits::AimingLights, "The Aiming lights are on.\n"},
     {ErrorBits::StatusU | ErrorBits::StatusV | ErrorBits::StatusW,
      "There was an error from the Torva device due to the Range switching with the "

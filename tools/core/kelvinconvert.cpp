@@ -192,32 +192,13 @@ std::array<QString, kelvinFieldCount> kelvinTexts(const Measurement &m, bool nit
     const QString unit = QLatin1Char(' ') + (nits ? QStringLiteral("nits") : QStringLiteral("fL"));
     auto lum = [&](double v) { return number(nits ? v : nitsToFootLamberts(v)) + unit; };
     const QString bigY = lum(m.bigY);
-    return {lum(m.bigX),
-            bigY,
-            lum(m.bigZ),
-            number(m.x),
-            number(m.y),
-            bigY,
-            number(m.uPrime),
-            number(m.vPrime),
-            bigY,
-            number(m.temp),
-            number(m.tempDuv),
-            bigY,
-            number(m.nm),
-            number(m.nmDuv),
-            bigY,
-            number(m.redPercent),
-            number(m.greenPercent),
+    return {lum(m.bigX), bigY, lum(m.bigZ), number(m.x), number(m.y), bigY, number(m.uPrime),
+            number(m.vPrime), bigY, number(m.temp), number(m.tempDuv), bigY, number(m.nm),
+            number(m.nmDuv), bigY, number(m.redPercent), number(m.greenPercent),
             number(m.bluePercent),
-            number(m.hue),
-            number(m.saturation),
-            number(m.value),
-            number(m.labL),
-            number(m.labA),
-            number(m.labB),
-            number(m.labL),
-            number(m.labC),
+            // A grey has no hue: -1 there is no angle.
+            m.hue < 0 ? QStringLiteral("--") : number(m.hue), number(m.saturation), number(m.value),
+            number(m.labL), number(m.labA), number(m.labB), number(m.labL), number(m.labC),
             number(m.labH)};
 }
 

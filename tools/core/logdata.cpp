@@ -78,6 +78,8 @@ QString logValueText(int valueIndex, double value, const LogFormat &format) {
     if (std::isnan(value))
         return QString();
     const double v = displayed(valueIndex, value, format.nits);
+    if (format.sigFigs <= 0)
+        return QString::number(v, 'g', 6);
     return QString::number(v, 'f', sigFigDecimals(v, format.sigFigs));
 }
 
@@ -123,7 +125,9 @@ QString statisticsText(const LogStatistics &s, int statRow, int valueIndex,
     return logValueText(valueIndex, v, format);
 }
 
-QByteArray loggingCsv(const LogData &data, const LogFormat &format) {
+QByteArray loggingCsv(const LogData &data, const LogFormat &shown) {
+    LogFormat format = shown;
+    format.sigFigs = 0; // a file is read by programs: all the digits measured
     QByteArray out;
     auto line = [&out](const QString &text) { out += text.toUtf8() + '\n'; };
     const QString first = data.rows.isEmpty() ? QString() : logTimeText(data.rows.first().timeMs);

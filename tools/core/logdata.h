@@ -25,7 +25,9 @@ struct LogRow {
 
 LogRow logRowFrom(const Measurement &m, qint64 timeMs);
 
-// How cells are written: the unit of X, Y, Z and the significant digits.
+// How cells are written: the unit of X, Y, Z and the significant digits
+// (3 or 4 as the display shows them; 0: six significant digits, as files
+// keep them).
 struct LogFormat {
     bool nits = true;
     int sigFigs = 3;
@@ -89,6 +91,8 @@ QString statisticsText(const LogStatistics &s, int statRow, int valueIndex,
 
 // The saved file: instrument, first and last time, the statistics block and
 // every row numbered from 1.
+// The file keeps every value to six significant digits, whatever the
+// display's digits setting; format gives the unit.
 QByteArray loggingCsv(const LogData &data, const LogFormat &format);
 
 // One row in the journal and back: the time and full-precision values.

@@ -50,17 +50,14 @@ int coupledLogTime(int s, int t) {
 }
 
 QString remainingText(qint64 ms, bool running) {
-    ms = qMax<qint64>(0, ms);
-    const qint64 days = ms / 86400000;
-    const qint64 hours = ms / 3600000 % 24;
-    const qint64 minutes = ms / 60000 % 60;
-    const qint64 seconds = ms / 1000 % 60;
-    const QString text = QStringLiteral("%3:%4:%5:%6.%7")
-                             .arg(days)
-                             .arg(hours)
-                             .arg(minutes)
-                             .arg(seconds)
-                             .arg(ms % 1000);
+    // Whole seconds, rounded up: "0:00:00" only once the log is over.
+    const qint64 total = (qMax<qint64>(0, ms) + 999) / 1000;
+    const qint64 days = total / 86400;
+    const QString clock = QStringLiteral("%1:%2:%3")
+                              .arg(total / 3600 % 24, days ? 2 : 1, 10, QLatin1Char('0'))
+                              .arg(total / 60 % 60, 2, 10, QLatin1Char('0'))
+                              .arg(total % 60, 2, 10, QLatin1Char('0'));
+    const QString text = days ? QStringLiteral("%1 d %2").arg(days).arg(clock) : clock;
     return running ? text : text + QStringLiteral(" (paused)");
 }
 

@@ -27,7 +27,8 @@ int coupledSampleRate(int logTimeIndex, int sampleRateIndex);
 // The log time to use after the sample rate changed to sampleRateIndex.
 int coupledLogTime(int sampleRateIndex, int logTimeIndex);
 
-// "days:hours:minutes:seconds.ms", no zero padding, " (paused)" when not running.
+// "h:mm:ss" (with "N d " before it from a day on), rounded up to the second,
+// " (paused)" when not running.
 QString remainingText(qint64 ms, bool running);
 
 // One log: idle, running, paused, finished. Times are ms since the epoch.

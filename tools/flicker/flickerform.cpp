@@ -468,11 +468,15 @@ bool FlickerForm::reportRecordError(const Flicker &f) {
     if (text.isEmpty())
         return false;
     showIndicators(f.errorCode);
-    stopFlickering();
+    // One bad record is not the end of a measurement: only an instrument
+    // that is gone stops flickering (and with it the logs).
+    const bool gone = isUnpluggedCode(f.errorCode);
+    if (gone)
+        stopFlickering();
     m_inErrorBox = true;
     dialogs().warning(this, QStringLiteral("Measurement Error"), text);
     m_inErrorBox = false;
-    if (isUnpluggedCode(f.errorCode) && m_menu->currentDevice())
+    if (gone && m_menu->currentDevice())
         m_menu->closePort();
     return true;
 }

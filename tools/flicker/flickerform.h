@@ -14,6 +14,7 @@
 
 #include <QByteArrayList>
 #include <QDateTime>
+#include <QFile>
 
 #include <array>
 #include <functional>
@@ -114,6 +115,9 @@ private:
         bool running = false;
         double lastSignalTime = -1e300; // s
         LogJournal journal;
+        // The user's file, each line appended and flushed as it is logged;
+        // rewritten whole (with the flash summary) when the log stops.
+        QFile file;
     };
     Log &log(FlickerLogKind kind) { return m_logs[static_cast<int>(kind)]; }
     const Log &log(FlickerLogKind kind) const { return m_logs[static_cast<int>(kind)]; }

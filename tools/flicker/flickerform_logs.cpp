@@ -96,8 +96,8 @@ bool FlickerForm::startLog(FlickerLogKind kind, const QString &path, double minu
     if (kind == FlickerLogKind::Flashes &&
         (log(FlickerLogKind::Peaks).running || log(FlickerLogKind::Signal).running)) {
         if (dialogs().question(this, QStringLiteral("Flash Log"),
-                               QStringLiteral("Other logs is going.\nThis will stop them. Would "
-                                              "you like to processed?"),
+                               QStringLiteral("Other logs are running.\nThis will stop them. Would "
+                                              "you like to proceed?"),
                                QMessageBox::Yes | QMessageBox::Cancel) != QMessageBox::Yes) {
             logAction(kind)->setChecked(false);
             return false;
@@ -142,6 +142,9 @@ bool FlickerForm::openLog(FlickerLogKind kind) {
     // found before the log runs.
     if (saveAtomically(l.path, header.join('\n') + '\n') != SaveResult::Saved)
         return refuse(QStringLiteral("The file you have selected couldn't be open."));
+    l.file.setFileName(l.path);
+    if (!l.file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return refuse(QStringLiteral("The file you have selected couldn't be open."));
     QList<JournalNote> notes = flickerJournalNotes(kind, l.path, header);
     if (kind == FlickerLogKind::Flashes)
         notes.append({QStringLiteral("threshold"), QString::number(m_detector.threshold()), 0});
@@ -181,6 +184,7 @@ void FlickerForm::stopLog(FlickerLogKind kind) {
 void FlickerForm::closeLog(FlickerLogKind kind) {
     Log &l = log(kind);
     l.running = false;
+    l.file.close();
     if (kind == FlickerLogKind::Flashes) {
         for (const QByteArray &line : flashLogSummary(m_detector.positive(), m_detector.negative()))
             l.journal.append(line);
@@ -200,15 +204,19 @@ void FlickerForm::closeLog(FlickerLogKind kind) {
 
 void FlickerForm::appendLog(FlickerLogKind kind, const QByteArrayList &lines) {
     Log &l = log(kind);
-    for (const QByteArray &line : lines) {
-        if (!l.journal.append(line)) {
-            dialogs().warning(this, QString::fromLatin1(texts(kind).failTitle),
-                              QString::fromLatin1(texts(kind).failText));
-            stopLog(kind);
-            return;
-        }
-        emit logLine(kind, line);
+    // In the file as it comes, flushed, so the file holds the log so far at
+    // any moment; the journal beside it is what a crash is recovered from.
+    bool ok = true;
+    for (const QByteArray &line : lines)
+        ok = ok && l.journal.append(line) && l.file.write(line + '\n') == line.size() + 1;
+    if (!ok || (!lines.isEmpty() && !l.file.flush())) {
+        dialogs().warning(this, QString::fromLatin1(texts(kind).failTitle),
+                          QString::fromLatin1(texts(kind).failText));
+        stopLog(kind);
+        return;
     }
+    for (const QByteArray &line : lines)
+        emit logLine(kind, line);
 }
 
 void FlickerForm::logRecord(const Flicker &f) {

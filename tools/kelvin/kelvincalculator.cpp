@@ -6,6 +6,8 @@
 #include "dialogs.h"
 #include "gamutspecform.h"
 
+#include <QStatusBar>
+
 #include <cmath>
 
 KelvinCalculator::KelvinCalculator(QWidget *parent)
@@ -81,11 +83,18 @@ void KelvinCalculator::on_pushConvertLab_clicked() {
 }
 
 void KelvinCalculator::on_pushConvertXYZ_clicked() {
-    // The X field also takes the words that switch the hidden modes.
+    // The X field also takes the words that switch the hidden modes. A word
+    // is no number: it switches the mode, and there is nothing to convert.
     const QString word = ui->lineX->text().trimmed();
     const HiddenWord hidden = hiddenWord(word);
-    if (hidden != HiddenWord::None)
+    if (hidden != HiddenWord::None) {
         applyHiddenWord(hidden, word);
+        ui->lineX->clear();
+        ui->lineX->reset();
+        statusBar()->showMessage(QStringLiteral("Done."), 3000);
+        emit hiddenModesChanged();
+        return;
+    }
     convert(KelvinNotation::XYZ);
 }
 

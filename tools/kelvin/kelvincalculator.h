@@ -25,6 +25,11 @@ public:
     bool hasColour() const { return m_haveColour; }
     const Measurement &colour() const { return m_colour; }
 
+signals:
+    // A hidden-mode word switched a mode: windows offering its entries
+    // show or hide them now.
+    void hiddenModesChanged();
+
 public slots:
     void updateGamut();
 

@@ -203,9 +203,9 @@ void SpectralScan::on_actionSave_Data_As_triggered() {
 }
 
 void SpectralScan::on_actionPrint_Preview_triggered() {
-    ReportSetup setup = Reports::currentSetup(m_menu->currentDevice(), nullptr);
-    if (setup.texts.title.isEmpty())
-        setup.texts.title = QStringLiteral("Spectral Scan");
+    ReportSetup setup =
+        Reports::currentSetup(m_menu->currentDevice(), nullptr, QStringLiteral("spectral"),
+                              QStringLiteral("Spectral Scan"));
     Reports::preview(this, {ui->graphSpectrum}, setup);
 }
 
@@ -215,9 +215,9 @@ void SpectralScan::on_actionPrint_Graph_triggered() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     printer.setResolution(reportDpi);
-    ReportSetup setup = Reports::currentSetup(m_menu->currentDevice(), nullptr);
-    if (setup.texts.title.isEmpty())
-        setup.texts.title = QStringLiteral("Spectral Scan");
+    ReportSetup setup =
+        Reports::currentSetup(m_menu->currentDevice(), nullptr, QStringLiteral("spectral"),
+                              QStringLiteral("Spectral Scan"));
     ReportPainter painter(setup, {ui->graphSpectrum});
     painter.paint(&printer, printer.printRange() == QPrinter::PageRange, printer.fromPage(),
                   printer.toPage());

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMetaType>
 #include <QPointF>
+#include <QString>
 
 struct PlotObject {
     // How the points are joined. Auto draws markers on the diagrams and a
@@ -15,6 +16,9 @@ struct PlotObject {
     QList<QPointF> points;
     // One colour for the whole series, or one per point (bars, markers).
     QList<QColor> colors;
+    // Named series are listed in the chart's legend; a name given to several
+    // series is listed once.
+    QString name;
 
     // The colour of point i: its own when there is one, else the series'.
     QColor colorAt(int i, const QColor &fallback) const {

@@ -72,14 +72,11 @@ void QCompareTable::setChart(bool xy) {
 void QCompareTable::relabelRows() {
     const QString a = m_xy ? QStringLiteral("x") : QStringLiteral("u'");
     const QString b = m_xy ? QStringLiteral("y") : QStringLiteral("v'");
-    const QStringList labels = {"Measure: " + a,
-                                "Measure: " + b,
-                                QStringLiteral("Measure: Y"),
-                                "Target: " + a,
-                                "Target: " + b,
-                                QStringLiteral("Target: Y"),
-                                QStringLiteral("DeltaE"),
-                                QStringLiteral("DeltaE ITP")};
+    const QStringList labels = {
+        "Measure: " + a,          "Measure: " + b, QStringLiteral("Measure: Y"),
+        "Target: " + a,           "Target: " + b,  QStringLiteral("Target: Y"),
+        QStringLiteral("ΔE2000"), // which difference, said
+        QStringLiteral("ΔE ITP")};
     m_table->setVerticalHeaderLabels(labels);
 }
 
@@ -132,8 +129,8 @@ void QCompareTable::writeColumn(const Measurement &m, int col, bool isTarget) {
     setCell(block + 1, col, m_xy ? m.y : m.vPrime);
     setCell(block + 2, col, isNits() ? m.bigY : nitsToFootLamberts(m.bigY));
     if (!isTarget && col < m_targets.size()) {
-        setCell(DeltaE, col, m.deltaE2000(m_targets.at(col)));
-        setCell(DeltaItp, col, deltaEItp(m, m_targets.at(col)));
+        setCell(DeltaE, col, m.deltaE2000(m_targets.at(col)), 2);
+        setCell(DeltaItp, col, deltaEItp(m, m_targets.at(col)), 2);
     }
     if (!isTarget && m_expectedY > 0) {
         const double shown = isNits() ? m_expectedY : nitsToFootLamberts(m_expectedY);
@@ -145,12 +142,14 @@ void QCompareTable::writeColumn(const Measurement &m, int col, bool isTarget) {
     }
 }
 
-void QCompareTable::setCell(int row, int column, double value) {
+void QCompareTable::setCell(int row, int column, double value, int decimals) {
     QTableWidgetItem *cell = m_table->item(row, column);
     if (!cell) {
         cell = new QTableWidgetItem;
         cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         m_table->setItem(row, column, cell);
     }
-    cell->setText(QStringLiteral("%1").arg(value));
+    // A colour difference to hundredths: more digits than any eye can tell.
+    cell->setText(decimals < 0 ? QStringLiteral("%1").arg(value)
+                               : QString::number(value, 'f', decimals));
 }

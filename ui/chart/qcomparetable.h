@@ -74,7 +74,8 @@ public slots:
 private:
     void relabelRows();
     void writeColumn(const Measurement &m, int column, bool isTarget);
-    void setCell(int row, int column, double value);
+    // In the shortest form, or with that many decimals.
+    void setCell(int row, int column, double value, int decimals = -1);
 
     QPointer<ChromaGamutSpec> m_spec;
     QCopyTable *m_table;

@@ -81,6 +81,12 @@ public:
     // for the polar chart it is (hue in degrees, saturation in percent).
     QPointF chartToWidget(const QPointF &point) const;
 
+    // Paints the whole chart, background and plots, onto any painter (a
+    // printer's, a PDF writer's) into target as vectors, in print colours:
+    // light paper and dark ink whatever the theme. scale is device units per
+    // screen pixel (the device's resolution over 96 dpi).
+    void paintForPrint(QPainter &p, const QRectF &target, double scale) const;
+
     // How many times the cached background has been painted.
     int backgroundRedrawCount() const { return m_redrawCount; }
     bool isRedrawPending() const { return m_resizeTimer.isActive(); }
@@ -183,6 +189,12 @@ private:
     QRectF axisArea(const QSize &size) const;
     QPointF map(const Layout &l, const QPointF &p) const;
     Colours colours() const;
+    // While paintForPrint runs: the print colours, fonts in screen pixels,
+    // images at the device's resolution.
+    bool isPrinting() const { return m_printScale > 0; }
+    QFont baseFont() const;
+    qreal imageRatio() const;
+    void paintBackground(QPainter &p, const Layout &l, const Colours &c) const;
 
     void redrawBackground(const Layout &l);
     void drawTitle(QPainter &p, const Layout &l, const Colours &c) const;
@@ -204,6 +216,8 @@ private:
     void drawBars(QPainter &p, const Layout &l, const Colours &c) const;
     void drawMarker(QPainter &p, const QPointF &at, const QColor &colour, const Colours &c) const;
     void drawLuminanceComparison(QPainter &p, const Layout &l, const Colours &c) const;
+    // Named series, listed in the corner the chart leaves empty.
+    void drawLegend(QPainter &p, const Layout &l, const Colours &c) const;
 
     // A plot point in the axes' coordinates (the y of a log axis as log10).
     QPointF axisPoint(const QPointF &point) const;
@@ -232,4 +246,5 @@ private:
     bool m_backgroundDirty = true;
     int m_redrawCount = 0;
     QTimer m_resizeTimer;
+    mutable double m_printScale = 0; // device units per pixel while printing, else 0
 };

@@ -181,7 +181,7 @@ void QGraphBox::drawChromaticityFill(QPainter &p, const Layout &l, const QPolygo
     const QRectF area = boundary.boundingRect() & l.plot;
     if (area.width() < 1 || area.height() < 1)
         return;
-    const qreal dpr = devicePixelRatioF();
+    const qreal dpr = imageRatio();
     const QSize pixels = (area.size() * dpr).toSize() + QSize(1, 1);
     QImage img(pixels, QImage::Format_RGB32);
     const double dx = (l.x1 - l.x0) / l.plot.width(), dy = (l.y1 - l.y0) / l.plot.height();
@@ -195,8 +195,29 @@ void QGraphBox::drawChromaticityFill(QPainter &p, const Layout &l, const QPolygo
         }
     }
     p.save();
-    // Softer on a dark page, where full colours glare.
-    p.setOpacity(c.dark ? 0.55 : 0.6);
+    // Softer on a dark page, where full colours glare, and softer still on
+    // paper, so the ink over it reads.
+    p.setOpacity(isPrinting() ? 0.35 : c.dark ? 0.55 : 0.6);
+    if (isPrinting()) {
+        // A printer or PDF takes one picture whose own transparency gives
+        // the locus its shape, kept lossless, rather than a pattern brush.
+        QImage shaped(pixels, QImage::Format_ARGB32_Premultiplied);
+        shaped.fill(Qt::transparent);
+        QPainter mask(&shaped);
+        mask.setRenderHint(QPainter::Antialiasing);
+        mask.scale(dpr, dpr);
+        mask.translate(-area.topLeft());
+        mask.setPen(Qt::NoPen);
+        mask.setBrush(Qt::black);
+        mask.drawPolygon(boundary);
+        mask.resetTransform();
+        mask.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        mask.drawImage(0, 0, img);
+        mask.end();
+        p.drawImage(QRectF(area.topLeft(), QSizeF(pixels) / dpr), shaped);
+        p.restore();
+        return;
+    }
     p.setPen(Qt::NoPen);
     QBrush brush(img);
     QTransform t;
@@ -268,7 +289,7 @@ void QGraphBox::drawWavelengthLabels(QPainter &p, const Layout &l, const Colours
     };
     // Away from the white of the diagram, so ticks and labels point outward.
     const QPointF inside = map(l, chartPoint(0.21, 0.47));
-    p.setFont(smallFont(font()));
+    p.setFont(smallFont(baseFont()));
     const QFontMetricsF fm(p.font());
 
     struct Tick {
@@ -343,7 +364,7 @@ void QGraphBox::drawPlanckian(QPainter &p, const Layout &l, const Colours &c,
     if (l.plot.width() < 320)
         return;
 
-    p.setFont(smallFont(font()));
+    p.setFont(smallFont(baseFont()));
     const QFontMetricsF fm(p.font());
     const QRectF page(0, 0, l.size.width(), l.size.height());
     for (double kelvin : {2000.0, 3000.0, 4000.0, 5000.0, 6500.0, 10000.0, 1500.0, 2500.0}) {
@@ -384,7 +405,7 @@ void QGraphBox::drawPolarBackground(QPainter &p, const Layout &l, const Colours 
     p.drawEllipse(disk);
 
     // The hue wheel: hue by angle, saturation by radius, at full value.
-    const qreal dpr = devicePixelRatioF();
+    const qreal dpr = imageRatio();
     const QSize pixels = (disk.size() * dpr).toSize() + QSize(1, 1);
     QImage wheel(pixels, QImage::Format_RGB32);
     for (int j = 0; j < pixels.height(); ++j) {
@@ -400,7 +421,7 @@ void QGraphBox::drawPolarBackground(QPainter &p, const Layout &l, const Colours 
         }
     }
     p.save();
-    p.setOpacity(c.dark ? 0.5 : 0.6);
+    p.setOpacity(isPrinting() ? 0.35 : c.dark ? 0.5 : 0.6);
     QBrush brush(wheel);
     QTransform t;
     t.translate(disk.left(), disk.top());
@@ -424,7 +445,7 @@ void QGraphBox::drawPolarBackground(QPainter &p, const Layout &l, const Colours 
     p.setPen(QPen(c.axis, 1.4));
     p.drawEllipse(centre, radius, radius);
 
-    p.setFont(labelFont(font()));
+    p.setFont(labelFont(baseFont()));
     QFontMetricsF fm(p.font());
     p.setPen(c.fg);
     for (int a = 0; a < 360; a += 30) {
@@ -436,7 +457,7 @@ void QGraphBox::drawPolarBackground(QPainter &p, const Layout &l, const Colours 
         p.drawText(box, Qt::AlignCenter, text);
     }
     // Saturation of each ring, on a plate so it reads over any hue.
-    p.setFont(smallFont(font()));
+    p.setFont(smallFont(baseFont()));
     fm = QFontMetricsF(p.font());
     for (int s = 20; s <= 100; s += 20) {
         const QString text = QString::number(s);
@@ -470,7 +491,7 @@ void QGraphBox::drawBarBackground(QPainter &p, const Layout &l, const Colours &c
     if (l.bars <= 0)
         return;
     const double slot = r.width() / l.bars;
-    QFont f = labelFont(font());
+    QFont f = labelFont(baseFont());
     f.setBold(true);
     p.setFont(f);
     p.setPen(c.fg);

@@ -50,11 +50,11 @@ QGraphBox::Layout QGraphBox::computeLayout(const QSize &size) const {
         layoutBars(l);
         break;
     case HueSatMode: {
-        const QFontMetricsF fm(smallFont(font()));
+        const QFontMetricsF fm(smallFont(baseFont()));
         const double pad = fm.horizontalAdvance(QStringLiteral("330°")) + 14;
         QRectF area(0, 0, size.width(), size.height());
         if (!m_title.isEmpty())
-            area.setTop(QFontMetricsF(titleFont(font())).height() + 8);
+            area.setTop(QFontMetricsF(titleFont(baseFont())).height() + 8);
         area.adjust(pad, pad * 0.7, -pad, -pad * 0.7);
         const double side = std::max(10.0, std::min(area.width(), area.height()));
         l.plot = QRectF(area.center().x() - side / 2, area.center().y() - side / 2, side, side);
@@ -116,8 +116,8 @@ void QGraphBox::layoutDiagram(Layout &l) const {
     }
 
     // Equal scales on both axes: a chromaticity diagram must not be stretched.
-    const QRectF first = marginsFor(l.size, font(), !m_title.isEmpty(),
-                                    QFontMetricsF(labelFont(font())).horizontalAdvance("0.000"),
+    const QRectF first = marginsFor(l.size, baseFont(), !m_title.isEmpty(),
+                                    QFontMetricsF(labelFont(baseFont())).horizontalAdvance("0.000"),
                                     true, true, diagramTopLines);
     if (m_mode == MagnifiedMode) {
         // Fill the available area, then choose steps and snap to them.
@@ -145,9 +145,9 @@ void QGraphBox::layoutDiagram(Layout &l) const {
     l.y0 = y0;
     l.y1 = y1;
     const QVector<double> yTicks = ticks(y0, y1, l.yMajor);
-    const QRectF area =
-        marginsFor(l.size, font(), !m_title.isEmpty(),
-                   widestLabel(font(), yTicks, l.yMajor.decimals()), true, true, diagramTopLines);
+    const QRectF area = marginsFor(l.size, baseFont(), !m_title.isEmpty(),
+                                   widestLabel(baseFont(), yTicks, l.yMajor.decimals()), true, true,
+                                   diagramTopLines);
     const double scale = std::min(area.width() / (x1 - x0), area.height() / (y1 - y0));
     const QSizeF plotSize((x1 - x0) * scale, (y1 - y0) * scale);
     l.plot = QRectF(area.left() + (area.width() - plotSize.width()) / 2,
@@ -175,8 +175,8 @@ void QGraphBox::layoutBars(Layout &l) const {
     l.x1 = std::max(1, l.bars) - 0.5;
     niceSteps(half / 2.5, l.yMajor, l.yMinor);
     const QVector<double> yTicks = ticks(l.y0, l.y1, l.yMajor);
-    l.plot = marginsFor(l.size, font(), !m_title.isEmpty(),
-                        widestLabel(font(), yTicks, l.yMajor.decimals()), !m_xName.isEmpty(),
+    l.plot = marginsFor(l.size, baseFont(), !m_title.isEmpty(),
+                        widestLabel(baseFont(), yTicks, l.yMajor.decimals()), !m_xName.isEmpty(),
                         !m_yName.isEmpty());
 }
 
@@ -198,11 +198,11 @@ void QGraphBox::layoutPlain(Layout &l) const {
         QVector<double> powers;
         for (double d : ticks(l.y0, l.y1, l.yMajor))
             powers << std::pow(10.0, d);
-        labelWidth = widestLabel(font(), powers, std::max(0, int(-l.y0)));
+        labelWidth = widestLabel(baseFont(), powers, std::max(0, int(-l.y0)));
     } else {
-        labelWidth = widestLabel(font(), ticks(l.y0, l.y1, l.yMajor), l.yMajor.decimals());
+        labelWidth = widestLabel(baseFont(), ticks(l.y0, l.y1, l.yMajor), l.yMajor.decimals());
     }
-    l.plot = marginsFor(l.size, font(), !m_title.isEmpty(), labelWidth, !m_xName.isEmpty(),
+    l.plot = marginsFor(l.size, baseFont(), !m_title.isEmpty(), labelWidth, !m_xName.isEmpty(),
                         !m_yName.isEmpty());
 }
 
@@ -235,6 +235,17 @@ QPointF QGraphBox::chartToWidget(const QPointF &point) const {
 
 QGraphBox::Colours QGraphBox::colours() const {
     Colours c;
+    if (isPrinting()) {
+        // Paper: white ground, near-black ink, whatever the screen shows.
+        c.bg = c.plotBg = QColor(255, 255, 255);
+        c.fg = QColor(25, 25, 25);
+        c.dark = false;
+        c.grid = QColor(0, 0, 0, 60);
+        c.minorGrid = QColor(0, 0, 0, 22);
+        c.axis = QColor(60, 60, 60);
+        c.muted = QColor(120, 120, 120);
+        return c;
+    }
     c.bg = palette().color(QPalette::Window);
     c.fg = palette().color(QPalette::WindowText);
     c.dark = c.bg.lightnessF() < c.fg.lightnessF();

@@ -23,25 +23,7 @@ void QGraphBox::redrawBackground(const Layout &l) {
     m_background.fill(c.bg);
     {
         QPainter p(&m_background);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        switch (m_mode) {
-        case CIEMode:
-        case MagnifiedMode:
-            drawDiagram(p, l, c);
-            break;
-        case HueSatMode:
-            drawPolarBackground(p, l, c);
-            break;
-        case BarMode:
-            drawBarBackground(p, l, c);
-            break;
-        default:
-            p.fillRect(l.plot, c.plotBg);
-            drawAxes(p, l, c, !m_xLabels.isEmpty());
-            break;
-        }
-        drawTitle(p, l, c);
+        paintBackground(p, l, c);
     }
     m_backgroundLayout = l;
     m_backgroundDirty = false;
@@ -49,10 +31,71 @@ void QGraphBox::redrawBackground(const Layout &l) {
     emit backgroundRedrawn();
 }
 
+void QGraphBox::paintBackground(QPainter &p, const Layout &l, const Colours &c) const {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    switch (m_mode) {
+    case CIEMode:
+    case MagnifiedMode:
+        drawDiagram(p, l, c);
+        break;
+    case HueSatMode:
+        drawPolarBackground(p, l, c);
+        break;
+    case BarMode:
+        drawBarBackground(p, l, c);
+        break;
+    default:
+        p.fillRect(l.plot, c.plotBg);
+        drawAxes(p, l, c, !m_xLabels.isEmpty());
+        break;
+    }
+    drawTitle(p, l, c);
+}
+
+void QGraphBox::paintForPrint(QPainter &p, const QRectF &target, double scale) const {
+    if (!(scale > 0) || target.isEmpty())
+        return;
+    // Laid out at the size the target would have on a screen, then scaled
+    // onto the device: every line, mark and letter keeps its proportion and
+    // stays a vector.
+    m_printScale = scale;
+    const QSize size = (target.size() / scale).toSize().expandedTo(QSize(1, 1));
+    const Layout l = computeLayout(size);
+    const Colours c = colours();
+    p.save();
+    // The one picture in a chart (the chromaticity fill) is not blurred by
+    // lossy compression either.
+    p.setRenderHint(QPainter::LosslessImageRendering);
+    p.translate(target.topLeft());
+    p.scale(scale, scale);
+    p.setClipRect(QRectF(QPointF(0, 0), QSizeF(size)));
+    p.fillRect(QRectF(QPointF(0, 0), QSizeF(size)), c.bg);
+    paintBackground(p, l, c);
+    drawPlots(p, l, c);
+    p.restore();
+    m_printScale = 0;
+}
+
+QFont QGraphBox::baseFont() const {
+    if (!isPrinting())
+        return font();
+    // In pixels of the screen the layout is made for, so the printer's own
+    // resolution does not enlarge the letters a second time.
+    QFont f = font();
+    if (f.pointSizeF() > 0)
+        f.setPixelSize(std::max(6, qRound(f.pointSizeF() * 96.0 / 72.0)));
+    return f;
+}
+
+qreal QGraphBox::imageRatio() const {
+    return isPrinting() ? m_printScale : devicePixelRatioF();
+}
+
 void QGraphBox::drawTitle(QPainter &p, const Layout &l, const Colours &c) const {
     if (m_title.isEmpty())
         return;
-    p.setFont(titleFont(font()));
+    p.setFont(titleFont(baseFont()));
     p.setPen(c.fg);
     const double h = QFontMetricsF(p.font()).height();
     p.drawText(QRectF(0, 4, l.size.width(), h + 4), Qt::AlignCenter, m_title);
@@ -97,7 +140,7 @@ void QGraphBox::drawAxes(QPainter &p, const Layout &l, const Colours &c, bool xL
     p.setBrush(Qt::NoBrush);
     p.drawRect(r);
 
-    p.setFont(labelFont(font()));
+    p.setFont(labelFont(baseFont()));
     const QFontMetricsF fm(p.font());
     p.setPen(c.fg);
     const int xDecimals = m_xPrec ? l.xMajor.decimals() : 0;
@@ -150,7 +193,7 @@ void QGraphBox::drawAxes(QPainter &p, const Layout &l, const Colours &c, bool xL
     }
 
     QString xName = m_xName, yName = m_yName;
-    QFont nameFont = labelFont(font());
+    QFont nameFont = labelFont(baseFont());
     if (isDiagram()) {
         xName = m_chart == CIE1976 ? QStringLiteral("u'") : QStringLiteral("x");
         yName = m_chart == CIE1976 ? QStringLiteral("v'") : QStringLiteral("y");
@@ -165,7 +208,7 @@ void QGraphBox::drawAxes(QPainter &p, const Layout &l, const Colours &c, bool xL
                    Qt::AlignHCenter | Qt::AlignTop, xName);
     if (!yName.isEmpty()) {
         p.save();
-        const double labelWidth = widestLabel(font(), yMajor, l.yMajor.decimals());
+        const double labelWidth = widestLabel(baseFont(), yMajor, l.yMajor.decimals());
         p.translate(r.left() - labelWidth - 12 - nm.height() / 2, r.center().y());
         p.rotate(-90);
         p.drawText(QRectF(-r.height() / 2, -nm.height() / 2, r.height(), nm.height()),
@@ -214,11 +257,66 @@ void QGraphBox::drawPlots(QPainter &p, const Layout &l, const Colours &c) const 
         if (style == PlotObject::Points || style == PlotObject::LineAndPoints)
             for (int i = 0; i < plot.points.size(); ++i)
                 if (finitePoint(axisPoint(plot.points[i])))
-                    drawMarker(p, map(l, axisPoint(plot.points[i])), plot.colorAt(i, fallback),
-                               c);
+                    drawMarker(p, map(l, axisPoint(plot.points[i])), plot.colorAt(i, fallback), c);
     }
     if (isDiagram())
         drawLuminanceComparison(p, l, c);
+    drawLegend(p, l, c);
+    p.restore();
+}
+
+void QGraphBox::drawLegend(QPainter &p, const Layout &l, const Colours &c) const {
+    struct Entry {
+        QString name;
+        QColor colour;
+        int style;
+    };
+    QList<Entry> entries;
+    for (const PlotObject &plot : m_plots) {
+        if (plot.name.isEmpty() || plot.points.isEmpty())
+            continue;
+        bool listed = false;
+        for (const Entry &e : entries)
+            listed = listed || e.name == plot.name;
+        if (!listed)
+            entries.append({plot.name, plot.colorAt(0, c.fg), plot.style});
+    }
+    if (entries.isEmpty())
+        return;
+    p.save();
+    p.setClipping(false);
+    p.setFont(smallFont(baseFont()));
+    const QFontMetricsF fm(p.font());
+    const double line = fm.height() + 2, swatch = 22, pad = 6;
+    double width = 0;
+    for (const Entry &e : entries)
+        width = std::max(width, fm.horizontalAdvance(e.name));
+    const QSizeF size(pad * 3 + swatch + width, pad * 2 + line * entries.size());
+    // The diagrams leave the lower right empty (below the purple line), the
+    // level plots the upper left (their curves rise to the right).
+    const QPointF at = isDiagram() ? QPointF(l.plot.right() - size.width() - 6,
+                                             l.plot.bottom() - size.height() - 6)
+                                   : QPointF(l.plot.left() + 6, l.plot.top() + 6);
+    const QRectF box(at, size);
+    QColor back = c.plotBg;
+    back.setAlpha(225);
+    p.setPen(QPen(c.grid, 1));
+    p.setBrush(back);
+    p.drawRoundedRect(box, 3, 3);
+    for (int i = 0; i < entries.size(); ++i) {
+        const Entry &e = entries[i];
+        const double y = box.top() + pad + line * (i + 0.5);
+        const QPointF left(box.left() + pad, y), right(box.left() + pad + swatch, y);
+        if (e.style != PlotObject::Points) {
+            p.setPen(QPen(e.colour, 1.6, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(left, right);
+        }
+        if (e.style != PlotObject::Line)
+            drawMarker(p, (left + right) / 2, e.colour, c);
+        p.setPen(c.fg);
+        p.drawText(QRectF(right.x() + pad, y - line / 2, width + pad, line),
+                   Qt::AlignLeft | Qt::AlignVCenter, e.name);
+    }
     p.restore();
 }
 
@@ -227,7 +325,7 @@ void QGraphBox::drawLuminanceComparison(QPainter &p, const Layout &l, const Colo
     if (text.isEmpty())
         return;
     p.setClipping(false);
-    p.setFont(smallFont(font()));
+    p.setFont(smallFont(baseFont()));
     const QFontMetricsF fm(p.font());
     // Top right, where the diagrams leave the plot empty.
     const double width = fm.horizontalAdvance(text) + 10;
@@ -245,7 +343,7 @@ void QGraphBox::drawBars(QPainter &p, const Layout &l, const Colours &c) const {
     if (l.bars <= 0)
         return;
     const double slot = l.plot.width() / l.bars;
-    p.setFont(smallFont(font()));
+    p.setFont(smallFont(baseFont()));
     const QFontMetricsF fm(p.font());
     int index = 0;
     for (const PlotObject &plot : m_plots)

@@ -170,38 +170,46 @@ void QPortMenu::updateConnecting(const ConnectionInfo &info) {
     }
 }
 
+void QPortMenu::setDevice(GenMeasure *device) {
+    if (device == m_device)
+        return;
+    m_device = device;
+    m_wrapper.refresh();
+    emit deviceChanged(device);
+}
+
+void QPortMenu::stopConnecting() {
+    blockActions(false);
+    m_connecting = false;
+    stopListeningToManager();
+    if (QDeviceAction *a = actionFor(m_pending))
+        a->stop();
+}
+
 void QPortMenu::PortManagerConnected(GenDevice *device) {
     if (!m_pending.matches(device))
         return; // another menu asked for it
-    blockActions(false);
-    m_device = qobject_cast<GenMeasure *>(device);
-    m_wrapper.refresh();
     // Cleared before the rebuild, which would otherwise restore the spinner.
-    m_connecting = false;
+    stopConnecting();
+    auto *d = qobject_cast<GenMeasure *>(device);
+    setDevice(d);
     foundPorts();
-    if (m_device)
-        watchDevice(m_device);
+    if (d)
+        watchDevice(d);
     if (m_linked)
-        m_linked->setConnectedTo(m_device, false);
+        m_linked->setConnectedTo(d, false);
     emit device->connected();
-    stopListeningToManager();
-    if (QDeviceAction *a = actionFor(m_pending)) {
-        a->stop();
+    if (QDeviceAction *a = actionFor(m_pending))
         a->setChecked(true);
-    }
 }
 
 void QPortMenu::failureToConnect(const ConnectionInfo &info) {
     if (!m_pending.sameAction(info))
         return;
-    blockActions(false);
-    m_connecting = false;
+    stopConnecting();
     closePort();
-    stopListeningToManager();
-    if (QDeviceAction *a = actionFor(m_pending)) {
-        a->stop();
+    if (QDeviceAction *a = actionFor(m_pending))
         a->setChecked(false);
-    }
 }
 
 void QPortMenu::closePort() {
@@ -209,12 +217,10 @@ void QPortMenu::closePort() {
         return;
     GenMeasure *d = m_device;
     disconnect(d, &GenDevice::closed, this, &QPortMenu::closePort);
-    m_device = nullptr;
+    setDevice(nullptr);
     m_manager->closeDevice(d, false);
-    m_wrapper.refresh();
-    if (m_linked) {
-        m_linked->m_device = nullptr;
-        m_linked->m_wrapper.refresh();
+    if (m_linked && m_linked->m_device == d) {
+        m_linked->setDevice(nullptr);
         m_linked->foundPorts();
     }
 }
@@ -225,8 +231,11 @@ void QPortMenu::portClosed() {
 }
 
 void QPortMenu::setConnectedTo(GenMeasure *device, bool emitSignal) {
-    m_device = device;
-    m_wrapper.refresh();
+    if (m_connecting && device && m_pending.matches(device))
+        stopConnecting();
+    if (device == m_device)
+        m_wrapper.refresh();
+    setDevice(device);
     foundPorts();
     if (!device)
         return;
@@ -240,27 +249,42 @@ void QPortMenu::linkTo(QPortMenu *other) {
     m_linked = other;
     setEnabledMask(other->m_enabledMask);
     setDisabledMask(other->m_disabledMask);
-    m_device = other->m_device;
-    m_wrapper.refresh();
+    // Whatever the other menu connects or loses later shows here too, not
+    // only what it held when the link was made.
+    connect(other, &QPortMenu::startingConnection, this, &QPortMenu::updateConnecting,
+            Qt::UniqueConnection);
+    connect(other, &QPortMenu::deviceChanged, this, &QPortMenu::followLinked, Qt::UniqueConnection);
+    setDevice(other->m_device);
     foundPorts();
     if (m_device) {
         watchDevice(m_device);
         emit m_device->connected();
         emit m_wrapper.connected();
-    } else if (!other->m_connecting) {
-        connect(other, &QPortMenu::startingConnection, this, &QPortMenu::updateConnecting,
-                Qt::UniqueConnection);
-    } else {
+    } else if (other->m_connecting) {
         updateConnecting(other->m_pending);
     }
     if (m_manager->isScanning())
         findingMorePorts();
 }
 
+void QPortMenu::followLinked(GenMeasure *device) {
+    if (device == m_device)
+        return;
+    if (!device) {
+        if (m_device)
+            disconnect(m_device, &GenDevice::closed, this, &QPortMenu::closePort);
+        setDevice(nullptr);
+        foundPorts();
+        return;
+    }
+    if (m_connecting)
+        stopConnecting();
+    setConnectedTo(device, false);
+}
+
 void QPortMenu::deviceDestroyed(QObject *object) {
     if (object != m_device)
         return;
-    m_device = nullptr;
-    m_wrapper.refresh();
+    setDevice(nullptr);
     foundPorts();
 }

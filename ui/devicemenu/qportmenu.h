@@ -46,6 +46,8 @@ public:
 
 signals:
     void startingConnection(const ConnectionInfo &info);
+    // The menu's device is now this one (null: none).
+    void deviceChanged(GenMeasure *device);
 
 public slots:
     void setConnectedTo(GenMeasure *device, bool emitSignal = true);
@@ -63,6 +65,8 @@ private slots:
     // Rebuilds the menu from the manager's list.
     void foundPorts();
     void deviceDestroyed(QObject *object);
+    // The menu this one mirrors changed its device: take the same one.
+    void followLinked(GenMeasure *device);
 
 private:
     void setUp();
@@ -78,6 +82,10 @@ private:
     // the menu's back is forgotten.
     void watchDevice(GenMeasure *d);
     void startConnecting(const ConnectionInfo &info);
+    // Sets the device; says so when it is another one.
+    void setDevice(GenMeasure *device);
+    // Leaves the connecting state: clicks count again, no spinner.
+    void stopConnecting();
 
     PortManager *m_manager = nullptr;
     GenMeasure *m_device = nullptr;

@@ -123,14 +123,25 @@ GamutSpec judgedSpec(const PlotContext &context, double whiteY) {
 }
 
 void addSeries(QGraphBox *graph, const QList<QPointF> &points, const QColor &colour, bool compare,
-               int style) {
+               int style, const QString &name) {
     if (points.isEmpty())
         return;
     PlotObject plot;
-    plot.style = style;
+    plot.style =
+        style == PlotObject::LineAndPoints && points.size() < 3 ? PlotObject::Points : style;
+    plot.name = name;
     plot.points = points;
     plot.colors << (compare ? mutedColour(colour) : colour);
     graph->appendPlots(plot);
+}
+
+QString beforeName() {
+    return QStringLiteral("Before calibration");
+}
+
+QString runName(const PlotData &data) {
+    return data.compare.isEmpty() ? QStringLiteral("Measured")
+                                  : QStringLiteral("After calibration");
 }
 
 double niceCeil(double v) {

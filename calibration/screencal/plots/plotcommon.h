@@ -35,9 +35,20 @@ DisplayTarget patchTarget(const Rgb &patch, const PlotContext &context, const Ga
 // measured full white (whiteY, when there is one); HDR keeps its own.
 GamutSpec judgedSpec(const PlotContext &context, double whiteY);
 
-// Appends one series; compare series are muted.
+// Appends one series; compare series are muted. A named series is listed in
+// the graph's legend. A line through fewer than three levels would draw a
+// straight line where the display's curve is not known: such a series shows
+// its points only.
 void addSeries(QGraphBox *graph, const QList<QPointF> &points, const QColor &colour, bool compare,
-               int style);
+               int style, const QString &name = QString());
+// Legend names of a run's series: the earlier run beneath a later one, and
+// the run itself ("After calibration" when there is an earlier one).
+QString beforeName();
+QString runName(const PlotData &data);
+// Luminance in the unit chosen: cd/m², or foot-lamberts.
+inline double shownLuminance(double nits, bool inNits) {
+    return inNits ? nits : nitsToFootLamberts(nits);
+}
 // A plain x-y chart with input level in IRE along x.
 void setLevelAxes(QGraphBox *graph, const QString &title, const QString &yName, double yMin,
                   double yMax);

@@ -38,10 +38,12 @@ namespace {
 using Differences = QList<double> (*)(const QVector<RunSample> &, double, const PlotContext &);
 
 double addDifferences(QGraphBox *graph, const QVector<RunSample> &samples, double whiteY,
-                      const PlotContext &context, bool compare, Differences differences) {
+                      const PlotContext &context, bool compare, const QString &name,
+                      Differences differences) {
     const QList<double> de = differences(samples, whiteY, context);
     PlotObject marks;
     marks.style = PlotObject::Points;
+    marks.name = name;
     QList<QPointF> line;
     double top = 0;
     for (int i = 0; i < de.size(); ++i) {
@@ -61,9 +63,11 @@ double addDifferences(QGraphBox *graph, const QVector<RunSample> &samples, doubl
 
 void drawDifferences(QGraphBox *graph, const PlotData &data, const PlotContext &context,
                      Differences differences, const QString &yName) {
-    double top = addDifferences(graph, data.compare, data.whiteY, context, true, differences);
+    double top =
+        addDifferences(graph, data.compare, data.whiteY, context, true, beforeName(), differences);
     top = std::max(top,
-                   addDifferences(graph, data.samples, data.whiteY, context, false, differences));
+                   addDifferences(graph, data.samples, data.whiteY, context, false,
+                                  data.compare.isEmpty() ? QString() : runName(data), differences));
     const int n = std::max(data.samples.size(), data.compare.size());
     graph->setBackgroundMode(QGraphBox::PlotMode);
     graph->setTitle(data.title);
@@ -83,11 +87,11 @@ void drawDifferences(QGraphBox *graph, const PlotData &data, const PlotContext &
 } // namespace
 
 void drawDeltaE(QGraphBox *graph, const PlotData &data, const PlotContext &context) {
-    drawDifferences(graph, data, context, patchDeltaEs, QStringLiteral("DeltaE 2000"));
+    drawDifferences(graph, data, context, patchDeltaEs, QStringLiteral("ΔE2000"));
 }
 
 void drawDeltaItp(QGraphBox *graph, const PlotData &data, const PlotContext &context) {
-    drawDifferences(graph, data, context, patchDeltaItps, QStringLiteral("DeltaE ITP"));
+    drawDifferences(graph, data, context, patchDeltaItps, QStringLiteral("ΔE ITP"));
 }
 
 } // namespace screencal

@@ -14,18 +14,14 @@ namespace {
 
 constexpr double floorNits = 1e-3; // cd/m²: the axis never reaches below
 
-double shown(double nits, bool inNits) {
-    return inNits ? nits : nitsToFootLamberts(nits);
-}
-
 // Measured greys as (signal %, luminance); returns the smallest and largest
 // positive luminance through lo and hi.
-QList<QPointF> greyPoints(const QVector<RunSample> &samples, const PlotContext &context,
-                          double &lo, double &hi) {
+QList<QPointF> greyPoints(const QVector<RunSample> &samples, const PlotContext &context, double &lo,
+                          double &hi) {
     QList<QPointF> points;
     const ColourGroups groups = groupByColour(samples, context);
     for (const LevelSample &s : groups[White]) {
-        const double y = shown(s.sample.m.bigY, context.nits);
+        const double y = shownLuminance(s.sample.m.bigY, context.nits);
         points << QPointF(100 * s.level, y);
         if (y > 0) {
             lo = std::min(lo, y);
@@ -42,8 +38,9 @@ QList<QPointF> eotfTargetPoints(const PlotContext &context, double whiteY) {
     QList<QPointF> target;
     for (int step = 1; step <= 200; ++step) {
         const double level = step / 200.0;
-        target << QPointF(100 * level, shown(standard.curve.greyNits(level, standard.spec.whiteBigY),
-                                             context.nits));
+        target << QPointF(
+            100 * level,
+            shownLuminance(standard.curve.greyNits(level, standard.spec.whiteBigY), context.nits));
     }
     return target;
 }

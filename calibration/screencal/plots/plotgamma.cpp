@@ -49,10 +49,10 @@ void drawGamma(QGraphBox *graph, const PlotData &data, const PlotContext &contex
     // A wild step (a grey barely above black) must not flatten the rest.
     lo = std::max(0.0, std::floor(lo * 2) / 2);
     hi = std::min(5.0, std::ceil(hi * 2) / 2);
-    addSeries(graph, before, seriesColour(White), true, PlotObject::LineAndPoints);
-    addSeries(graph, now, seriesColour(White), false, PlotObject::LineAndPoints);
+    addSeries(graph, before, seriesColour(White), true, PlotObject::LineAndPoints, beforeName());
+    addSeries(graph, now, seriesColour(White), false, PlotObject::LineAndPoints, runName(data));
     addSeries(graph, {QPointF(0, context.gamma), QPointF(100, context.gamma)}, QColor(200, 120, 0),
-              false, PlotObject::Line);
+              false, PlotObject::Line, QStringLiteral("Target gamma"));
     setLevelAxes(graph, data.title, QStringLiteral("Gamma"), lo, hi);
 }
 

@@ -10,22 +10,18 @@ namespace screencal {
 
 namespace {
 
-double shown(double nits, bool inNits) {
-    return inNits ? nits : nitsToFootLamberts(nits);
-}
-
 double addCurves(QGraphBox *graph, const QVector<RunSample> &samples, const PlotContext &context,
-                 bool compare) {
+                 bool compare, const QString &name) {
     double top = 0;
     const ColourGroups groups = groupByColour(samples, context);
     for (int c = 0; c < patchColourCount; ++c) {
         QList<QPointF> points;
         for (const LevelSample &s : groups[c]) {
-            const double y = shown(s.sample.m.bigY, context.nits);
+            const double y = shownLuminance(s.sample.m.bigY, context.nits);
             points << QPointF(100 * s.level, y);
             top = std::max(top, y);
         }
-        addSeries(graph, points, seriesColour(c), compare, PlotObject::LineAndPoints);
+        addSeries(graph, points, seriesColour(c), compare, PlotObject::LineAndPoints, name);
     }
     return top;
 }
@@ -33,16 +29,17 @@ double addCurves(QGraphBox *graph, const QVector<RunSample> &samples, const Plot
 } // namespace
 
 void drawLuminance(QGraphBox *graph, const PlotData &data, const PlotContext &context) {
-    double top = addCurves(graph, data.compare, context, true);
-    top = std::max(top, addCurves(graph, data.samples, context, false));
+    double top = addCurves(graph, data.compare, context, true, beforeName());
+    top = std::max(top, addCurves(graph, data.samples, context, false, runName(data)));
     const VideoStandard standard = plotStandard(context, judgedSpec(context, data.whiteY));
     QList<QPointF> target;
     for (int ire = 0; ire <= 100; ire += 5) {
         const double nits = computeTarget(TargetColour::White, ire, standard).expectedLuminance;
-        target << QPointF(ire, shown(nits, context.nits));
-        top = std::max(top, shown(nits, context.nits));
+        target << QPointF(ire, shownLuminance(nits, context.nits));
+        top = std::max(top, shownLuminance(nits, context.nits));
     }
-    addSeries(graph, target, QColor(120, 120, 120), true, PlotObject::Line);
+    addSeries(graph, target, QColor(120, 120, 120), true, PlotObject::Line,
+              QStringLiteral("Target"));
     setLevelAxes(graph, data.title,
                  QStringLiteral("Luminance (%1)").arg(context.nits ? "nits" : "fL"), 0,
                  niceCeil(top * 1.05));

@@ -61,7 +61,8 @@ void addBalance(QGraphBox *graph, const QVector<RunSample> &samples, const PlotC
         }
     }
     for (int c = 0; c < 3; ++c)
-        addSeries(graph, points[c], series[c].colour, compare, PlotObject::LineAndPoints);
+        addSeries(graph, points[c], series[c].colour, compare, PlotObject::LineAndPoints,
+                  compare ? beforeName() : QLatin1String(series[c].name));
 }
 
 } // namespace
@@ -79,7 +80,7 @@ void drawRgbBalance(QGraphBox *graph, const PlotData &data, const PlotContext &c
     addBalance(graph, data.samples, context, false, &lo, &hi);
     if (!context.hsv)
         addSeries(graph, {QPointF(0, 100), QPointF(100, 100)}, QColor(120, 120, 120), true,
-                  PlotObject::Line);
+                  PlotObject::Line, QStringLiteral("Target"));
     // Symmetric about 100 for RGB, so a tint reads the same both ways.
     const double half = context.hsv ? 0 : niceCeil(std::max(100 - lo, hi - 100));
     const QStringList names = balanceSeriesNames(context.hsv);

@@ -16,6 +16,7 @@ double channel(const Measurement &m, int c) {
 }
 
 const QColor channelColours[3] = {QColor(220, 40, 40), QColor(40, 170, 60), QColor(60, 100, 235)};
+const char *const channelNames[3] = {"Red", "Green", "Blue"};
 
 double addChannels(QGraphBox *graph, const QVector<RunSample> &samples, const PlotContext &context,
                    bool compare) {
@@ -37,7 +38,8 @@ double addChannels(QGraphBox *graph, const QVector<RunSample> &samples, const Pl
             points << QPointF(100 * s.level, v);
             top = std::max(top, v);
         }
-        addSeries(graph, points, channelColours[c], compare, PlotObject::LineAndPoints);
+        addSeries(graph, points, channelColours[c], compare, PlotObject::LineAndPoints,
+                  compare ? beforeName() : QLatin1String(channelNames[c]));
     }
     return top;
 }
@@ -50,7 +52,8 @@ void drawRgbCurve(QGraphBox *graph, const PlotData &data, const PlotContext &con
     QList<QPointF> target;
     for (int ire = 0; ire <= 100; ire += 5)
         target << QPointF(ire, 100 * std::pow(ire / 100.0, context.gamma));
-    addSeries(graph, target, QColor(120, 120, 120), true, PlotObject::Line);
+    addSeries(graph, target, QColor(120, 120, 120), true, PlotObject::Line,
+              QStringLiteral("Target"));
     setLevelAxes(graph, data.title, QStringLiteral("Output (% of white)"), 0,
                  niceCeil(std::max(100.0, top) * 1.02));
 }

@@ -11,6 +11,7 @@
 #include "torvafactory.h"
 #include "verifyblack.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -112,7 +113,9 @@ TEST(VerifyBlackControls, AveragesFiftyReadingsAfterTheFirstAndStopsForAimingLig
     button.setCheckable(true);
     QProgressBar progress;
     QLineEdit x, y, z;
+    QLabel verdict;
     VerifyBlack verify(&meter, &button, &progress, &x, &y, &z);
+    verify.setVerdictLabel(&verdict);
     button.click();
     EXPECT_EQ(meter.calls, QStringList({"start"}));
     EXPECT_TRUE(button.isChecked());
@@ -124,17 +127,28 @@ TEST(VerifyBlackControls, AveragesFiftyReadingsAfterTheFirstAndStopsForAimingLig
     EXPECT_EQ(meter.calls, QStringList({"start", "stop"}));
     EXPECT_FALSE(button.isChecked());
     EXPECT_EQ(verify.count(), 50);
-    EXPECT_EQ(y.text(), QStringLiteral("%1 nits").arg(formatSigFigs(0.053)));
+    EXPECT_EQ(y.text(), "0.0530 nits");
+    EXPECT_TRUE(verdict.text().startsWith("Not black: a mean is beyond ±0.005 nits."))
+        << verdict.text().toStdString();
     meter.deliver(9, 9, 9); // after the end
     EXPECT_EQ(verify.count(), 50);
+
+    button.click(); // in the dark: a verdict of good only once all fifty are in
+    meter.deliver(1, 1, 1);
+    for (int i = 0; i < 50; ++i) {
+        EXPECT_TRUE(verdict.text().isEmpty());
+        meter.deliver(0.004, -0.0049, 0.0001);
+    }
+    EXPECT_EQ(y.text(), "-0.0049 nits");
+    EXPECT_TRUE(verdict.text().startsWith("Black is good")) << verdict.text().toStdString();
 
     button.click(); // again: fresh sums
     meter.deliver(1, 1, 1);
     meter.deliver(0.5, 0.5, 0.5);
-    EXPECT_EQ(x.text(), QStringLiteral("%1 nits").arg(formatSigFigs(0.5)));
+    EXPECT_EQ(x.text(), "0.5000 nits");
     meter.deliver(0.5, 0.5, 0.5, 0x40);
-    EXPECT_EQ(dialogs.last().title, "Aimming Light Warning");
-    EXPECT_EQ(dialogs.last().text, "The Aimming Lights are on, can't do black verification.");
+    EXPECT_EQ(dialogs.last().title, "Aiming Light Warning");
+    EXPECT_EQ(dialogs.last().text, "The Aiming Lights are on, can't do black verification.");
     EXPECT_FALSE(button.isChecked());
     EXPECT_EQ(meter.calls.last(), "stop");
     EXPECT_EQ(verify.blackList(), QVector<double>({0.5, 0.5, 0.5}));

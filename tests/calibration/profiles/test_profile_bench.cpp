@@ -88,6 +88,32 @@ protected:
                                              referenceWhite.bigZ, spec));
     }
 
+    // The window's reference and colorimeter runs, each to its end.
+    void measureBothInWindow(CreateCal &window, QSignalSpy &finished) {
+        window.resize(1400, 800);
+        window.show();
+        window.referenceMenu()->setConnectedTo(reference_.get());
+        window.torvaMenu()->setConnectedTo(colorimeter_.get());
+        window.patternManager()->sequence()->setGenerator(generator());
+        window.patternManager()->sequence()->setStableTime(profileBenchStableSeconds);
+        window.findChild<QPushButton *>("pushRefMeasure")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
+        window.findChild<QPushButton *>("pushTorvaMeasure")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 30000);
+    }
+
+    // "Create and Store Profile" into a slot under a name, with the password;
+    // the verification run follows.
+    void storeInWindow(CreateCal &window, int slot, const QString &name) {
+        window.findChild<QPushButton *>("pushSave")->click();
+        auto *save = window.findChild<SaveCal *>();
+        ASSERT_NE(save, nullptr);
+        save->findChild<QSpinBox *>("spinSlot")->setValue(slot);
+        save->findChild<QLineEdit *>("lineName")->setText(name);
+        answerPassword("pangolin");
+        save->findChild<QPushButton *>("pushSave")->click();
+    }
+
     TempDir tmp_;
     std::string dir_ = tmp_.path();
     int port_ = 0;
@@ -104,18 +130,8 @@ protected:
 TEST_F(ProfileBench, TheWindowsChainPassesAndBringsWhiteOntoTheReference) {
     ScriptedDialogs dialogs;
     CreateCal window(nullptr, nullptr);
-    window.resize(1400, 800);
-    window.show();
-    window.referenceMenu()->setConnectedTo(reference_.get());
-    window.torvaMenu()->setConnectedTo(colorimeter_.get());
-    window.patternManager()->sequence()->setGenerator(generator());
-    window.patternManager()->sequence()->setStableTime(profileBenchStableSeconds);
     QSignalSpy finished(window.runs(), &ProfileRuns::runFinished);
-
-    window.findChild<QPushButton *>("pushRefMeasure")->click();
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
-    window.findChild<QPushButton *>("pushTorvaMeasure")->click();
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 30000);
+    measureBothInWindow(window, finished);
     EXPECT_EQ(colorimeter_->calFileIndex(), 0); // measured on the factory profile
 
     // Black check with the lens covered.
@@ -130,14 +146,8 @@ TEST_F(ProfileBench, TheWindowsChainPassesAndBringsWhiteOntoTheReference) {
     // the verification run and, after a pass, the QC report.
     const QString report = QString::fromStdString(tmp_.file("qc.csv"));
     dialogs.queueFileName(report);
-    window.findChild<QPushButton *>("pushSave")->click();
-    auto *save = window.findChild<SaveCal *>();
-    ASSERT_NE(save, nullptr);
-    save->findChild<QSpinBox *>("spinSlot")->setValue(7);
-    save->findChild<QLineEdit *>("lineName")->setText("  Bench   709 ");
-    answerPassword("pangolin");
-    save->findChild<QPushButton *>("pushSave")->click();
-    EXPECT_EQ(colorimeter_->calFileIndex(), 7);
+    storeInWindow(window, 7, "  Bench   709 ");
+    QTRY_COMPARE_WITH_TIMEOUT(colorimeter_->calFileIndex(), 7, 10000); // stored off the GUI thread
     EXPECT_EQ(colorimeter_->calFileName(), "Bench 709");
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 3, 30000);
 
@@ -165,6 +175,26 @@ TEST_F(ProfileBench, TheWindowsChainPassesAndBringsWhiteOntoTheReference) {
     CreateCal again(nullptr, nullptr);
     ASSERT_TRUE(again.runs()->complete(ProfileRuns::ReferenceRun));
     EXPECT_NEAR(again.runs()->list(ProfileRuns::ReferenceRun).at(0).bigY, white.bigY, 1e-9);
+}
+
+TEST_F(ProfileBench, TheWindowsVerificationFailsOnAnotherTechnology) {
+    ScriptedDialogs dialogs;
+    CreateCal window(nullptr, nullptr);
+    QSignalSpy finished(window.runs(), &ProfileRuns::runFinished);
+    measureBothInWindow(window, finished);
+    // A cold-cathode LCD with the same primaries and white takes the white-LED
+    // LCD's place: the reference still holds, the profile does not.
+    EXPECT_EQ(bench_->execute("display ccfl-lcd").rfind("ok ccfl-lcd", 0), 0u);
+    storeInWindow(window, 8, "White LED");
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 3, 30000);
+
+    EXPECT_TRUE(window.findChild<QLabel *>("labelVerdict")
+                    ->text()
+                    .endsWith("NOT SO GOOD, past 0.001 or 2% limit"));
+    const ScriptedDialogs::Shown box = dialogs.last();
+    EXPECT_EQ(box.title, "Verifying Calibration");
+    EXPECT_EQ(box.text, "Calibration verification failed. Measured error exceeds acceptable "
+                        "tolerances.\n");
 }
 
 TEST_F(ProfileBench, DriftAndDegenerateSetsFailAndTheProfileSurvivesARestart) {
@@ -199,8 +229,8 @@ TEST_F(ProfileBench, DriftAndDegenerateSetsFailAndTheProfileSurvivesARestart) {
     EXPECT_FALSE(runs.verdict().pass);
     EXPECT_GT(runs.verdict().maxXyError, 0.001);
 
-    // An aborted verification leaves no verdict behind.
-    // (Stopped while the third patch stabilises.)
+    // An aborted verification leaves no verdict behind, and the two patches
+    // it measured on show. (Stopped while the third patch stabilises.)
     QObject::connect(&runs, &ProfileRuns::measured,
                      [&sequence](int, int index, const Measurement &) {
                          if (index == 1)
@@ -208,6 +238,7 @@ TEST_F(ProfileBench, DriftAndDegenerateSetsFailAndTheProfileSurvivesARestart) {
                      });
     EXPECT_EQ(run(runs, ProfileRuns::VerifyRun, colorimeter_.get()), "Aborted");
     EXPECT_FALSE(runs.complete(ProfileRuns::VerifyRun));
+    EXPECT_EQ(runs.list(ProfileRuns::VerifyRun).size(), 2);
     EXPECT_TRUE(std::isinf(runs.verdict().maxXyError));
 
     // Power off and on again: the profile is still in slot 9.

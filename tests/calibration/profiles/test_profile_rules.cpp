@@ -37,17 +37,22 @@ TEST(ProfileRules, TheFirstBlankSlotIsLookedForInTheListGiven) {
     EXPECT_EQ(entryForSlot(all, 93), "93: Blank");
 }
 
-TEST(ProfileRules, ReferenceAgeBands) {
+TEST(ProfileRules, ReferenceAgeBandsReadOnEitherTheme) {
     const struct {
         qint64 seconds;
-        const char *style;
-    } cases[] = {{899, "color:#00FF00"},
-                 {900, "color:#FFFF00"},
-                 {3599, "color:#FFFF00"},
-                 {3600, "color:#FF0000"}};
-    for (const auto &c : cases)
-        EXPECT_EQ(referenceAge(c.seconds).style, c.style) << c.seconds;
-    EXPECT_EQ(referenceAge(3600).text, "> 1 hour");
+        const char *text;
+    } cases[] = {
+        {899, "< 15 minutes"}, {900, "15-60 minutes"}, {3599, "15-60 minutes"}, {3600, "> 1 hour"}};
+    for (const auto &c : cases) {
+        const AgeLook look = referenceAge(c.seconds);
+        EXPECT_EQ(look.text, c.text) << c.seconds;
+        // Its own background and text colour: never the theme's background
+        // under a bright text colour.
+        EXPECT_TRUE(look.style.startsWith("color:#") && look.style.contains("background-color:#"))
+            << look.style.toStdString();
+    }
+    EXPECT_NE(referenceAge(0).style, referenceAge(900).style);
+    EXPECT_NE(referenceAge(900).style, referenceAge(3600).style);
 }
 
 class StoredReferenceTest : public EmptySettings {};

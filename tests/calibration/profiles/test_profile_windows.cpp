@@ -15,6 +15,7 @@
 #include "viewmatrix.h"
 
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QListWidget>
 #include <QPointer>
 #include <QSignalSpy>
@@ -79,7 +80,11 @@ TEST_F(ProfileWindows, SavingAsksWhatItMustAndStoresOnlyWhenAllowed) {
         if (c.password)
             answerPassword(c.password);
         press(w, "pushSave");
+        QTRY_VERIFY(w.isNull() || !w->isStoring());
         EXPECT_EQ(meter.calls, c.calls) << c.name;
+        if (!c.calls.isEmpty()) { // the instrument is written off the GUI thread
+            EXPECT_NE(meter.saveThread, QThread::currentThread()) << c.name;
+        }
         EXPECT_EQ(dialogs_.last().text, c.told) << c.name;
         const bool stored = c.calls.size() == 2;
         EXPECT_EQ(closed.count(), stored ? 1 : 0) << c.name;
@@ -125,8 +130,14 @@ TEST_F(ProfileWindows, PasswordIsRememberedOnlyWhenTicked) {
 
 TEST_F(ProfileWindows, SelectingAndDeletingProfiles) {
     meter_.list[3] = "3: Studio";
+    meter_.current = 3;
     CalSelect w(&meter_);
     auto *list = w.findChild<QListWidget *>("listCal");
+    // The profile in use is the one selected, in bold, when the window opens.
+    EXPECT_EQ(list->currentRow(), 3);
+    EXPECT_TRUE(list->item(3)->font().bold());
+    EXPECT_FALSE(list->item(0)->font().bold());
+    meter_.current = 0;
     list->setCurrentRow(3);
     press(&w, "pushSelect");
     EXPECT_EQ(meter_.calls, QStringList({"select 3"}));
@@ -171,7 +182,12 @@ TEST_F(ProfileWindows, MatricesShowFourDecimalsReadOnly) {
     EXPECT_EQ(color->item(2, 2)->text(), "1.5000");
     EXPECT_EQ(rgb->item(1, 0)->text(), "3.1416");
     EXPECT_FALSE(color->item(0, 0)->flags() & Qt::ItemIsEditable);
-    EXPECT_EQ(view.windowTitle(), "Calibartion Matrix");
+    EXPECT_EQ(view.windowTitle(), "Calibration Matrix");
+    view.show();
+    for (QTableWidget *t : {color, rgb}) { // every column in view, no scroll bar
+        EXPECT_LE(t->horizontalHeader()->length(), t->viewport()->width());
+        EXPECT_LE(t->verticalHeader()->length(), t->viewport()->height());
+    }
 }
 
 TEST_F(ProfileWindows, ProfileWindowRefusesWhatItCannotDo) {

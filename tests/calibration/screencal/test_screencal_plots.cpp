@@ -158,12 +158,26 @@ TEST_F(Plots, DeltaEIsZeroOnTargetAndGrowsOffIt) {
     const auto &plots = draw("deltaE", run(off, exact), c);
     // The earlier run (a line and its markers) drawn muted beneath this one.
     ASSERT_EQ(plots.size(), 4);
+    EXPECT_EQ(plots[1].name, "Before calibration");
+    EXPECT_EQ(plots[3].name, "After calibration");
     EXPECT_TRUE(muted(plots[0]) && muted(plots[1]));
     EXPECT_FALSE(muted(plots[3]));
     EXPECT_EQ(plots[3].points.size(), 4);
     EXPECT_NEAR(plots[3].points[1].y(), de[1], 1e-9);
     EXPECT_NEAR(plots[3].points[1].x(), 2, 1e-12); // patches count from 1
     EXPECT_GE(graph.yMax(), de[1]);
+}
+
+TEST_F(Plots, TwoLevelsAreShownAsPointsNotAsAStraightCurve) {
+    // Black and white only: nothing is known of the curve between them.
+    const QVector<RunSample> ends = {greyScale().first(), greyScale().last()};
+    for (const char *type : {"line:RGBCurve", "line:Y"}) {
+        const auto &plots = draw(type, run(ends));
+        ASSERT_FALSE(plots.isEmpty()) << type;
+        EXPECT_EQ(plots.first().style, PlotObject::Points) << type;
+        EXPECT_EQ(plots.last().style, PlotObject::Line) << type; // the target stays a curve
+    }
+    EXPECT_EQ(draw("line:RGBCurve", run(greyScale())).first().style, PlotObject::LineAndPoints);
 }
 
 TEST_F(Plots, CieDiagramShowsPatchesEarlierRunAndLiveReading) {
@@ -175,7 +189,16 @@ TEST_F(Plots, CieDiagramShowsPatchesEarlierRunAndLiveReading) {
     EXPECT_EQ(plots[1].points.size(), 3);
     EXPECT_NEAR(plots[1].points[0].x(), rec709.whiteX, 1e-6);
     EXPECT_NEAR(plots[2].points[0].x(), rec709.whiteX + 0.02, 1e-6);
-    EXPECT_EQ(graph.backgroundMode(), QGraphBox::CIEMode);
+    // Before and after, in the legend.
+    EXPECT_EQ(plots[0].name, "Before calibration");
+    EXPECT_EQ(plots[1].name, "After calibration");
+    // Greys only: magnified around the white, where they can be told apart.
+    EXPECT_EQ(graph.backgroundMode(), QGraphBox::MagnifiedMode);
+    EXPECT_NEAR(graph.magnifiedCenter().x(), rec709.whiteX, 1e-9);
+    QVector<RunSample> withRed = greyScale().mid(10);
+    withRed.append({{255, 0, 0}, Measurement::fromxyY(0.64, 0.33, 21, rec709)});
+    draw("CIE", run(withRed));
+    EXPECT_EQ(graph.backgroundMode(), QGraphBox::CIEMode); // a colour: the whole diagram
 
     PlotContext uv = context();
     uv.xy = false;

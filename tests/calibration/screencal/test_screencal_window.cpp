@@ -6,6 +6,7 @@
 #include "chromagamutspec.h"
 #include "displaybench.h"
 #include "displaymodel.h"
+#include "displayreading.h"
 #include "genpattern.h"
 #include "patternsequence.h"
 #include "plotcommon.h"
@@ -19,10 +20,10 @@
 #include "simfixture.h"
 #include "templatetesting.h"
 #include "theme.h"
-#include "transfer.h"
 #include "tintwellresources.h"
 #include "torvafactory.h"
 #include "torvapatternfactory.h"
+#include "transfer.h"
 #include "windowtesting.h"
 
 #include <QApplication>
@@ -32,6 +33,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 
 using namespace screencal;
@@ -39,10 +41,9 @@ using namespace screencal;
 namespace {
 
 // What the colorimeter reads of a patch: the display's light through the
-// instrument's own factory-matrix error.
+// instrument's filters and factory calibration.
 Measurement expectedReading(int r, int g, int b) {
-    const sim::Tristimulus t =
-        colorimeterReading(sim::displayLight(*sim::findDisplayModel("rec709"), r, g, b));
+    const sim::Tristimulus t = expectedColorimeterReading("rec709", r, g, b);
     return Measurement::fromXYZ(t.X, t.Y, t.Z);
 }
 
@@ -157,8 +158,8 @@ TEST_F(ScreenCalRun, GreyScaleBeforeAndAfterWithReport) {
     // The set-up page has no run.
     connectMeter();
     window_->StartCalibration();
-    EXPECT_EQ(dialogs_.last().text, "There is no calibreation for this page.");
-    EXPECT_EQ(dialogs_.last().title, "Screen Caliabration");
+    EXPECT_EQ(dialogs_.last().text, "There is no calibration for this page.");
+    EXPECT_EQ(dialogs_.last().title, "Screen Calibration");
     shoot("screencal-greyscale-targets");
 
     // "Next" is a button of the page it replaces.
@@ -216,8 +217,29 @@ TEST_F(ScreenCalRun, GreyScaleBeforeAndAfterWithReport) {
     ASSERT_EQ(report.tables.size(), 2);
     EXPECT_EQ(report.tables[0].title, "Pre-calibration");
     EXPECT_EQ(report.tables[1].rows.size(), 11);
-    EXPECT_EQ(report.tables[1].rows[1].name, "White - 100 IRE");
+    EXPECT_EQ(report.tables[1].rows.first().name, "White - 0 IRE"); // darkest first
+    EXPECT_EQ(report.tables[1].rows.last().name, "White - 100 IRE");
     EXPECT_EQ(printPdf(), 4); // summary, two tables, four graphs on one page
+}
+
+TEST_F(ScreenCalRun, StoppingARunKeepsThePatchesMeasuredAndSaysSo) {
+    ASSERT_TRUE(load("primaries-secondaries.xml"));
+    connectMeter();
+    ASSERT_TRUE(window_->selectPage(0, 1));
+    QPatternManger *patterns = window_->patternManager();
+    QSignalSpy measured(patterns, &QPatternManger::Measured);
+    QSignalSpy aborted(patterns, &QPatternManger::Aborted);
+    window_->StartCalibration();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return measured.count() == 2; }, 20000));
+    child<QPushButton>(patterns, "pushStop")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return aborted.count() == 1; }, 5000));
+    ASSERT_TRUE(window_->run().has_value());
+    EXPECT_EQ(window_->store().samples(window_->run()->kind).size(), 2);
+    ASSERT_NE(graph("CIE"), nullptr); // and on the page's diagram
+    EXPECT_EQ(graph("CIE")->graph->plots().value(0).points.size(), 2);
+    EXPECT_EQ(window_->statusBar()->currentMessage(), "Run stopped: 2 of 14 patches measured");
+    ASSERT_EQ(runPage(), "finished"); // the next run goes to the end and says so
+    EXPECT_EQ(window_->statusBar()->currentMessage(), "Run finished: all 14 patches measured");
 }
 
 TEST_F(ScreenCalRun, PrimariesAndSecondaries) {
@@ -322,7 +344,7 @@ TEST_F(ScreenCalRun, ImportStoresTheTemplateAndBadFilesSayWhere) {
     // cali without colorFor: no run on this page.
     connectMeter();
     window_->StartCalibration();
-    EXPECT_EQ(dialogs_.last().text, "There is no calibreation for this page.");
+    EXPECT_EQ(dialogs_.last().text, "There is no calibration for this page.");
 
     // A window opened later finds the stored template again.
     window_.reset();

@@ -95,7 +95,9 @@ TEST_F(CompareTable, ReadingsGoToTheirColumnOnlyWithTheLuminanceComparison) {
     table->setMeasurement(m, red, false);
     EXPECT_EQ(at(QCompareTable::MeasureA, 1), text(m.x));
     EXPECT_EQ(at(QCompareTable::MeasureY, 1), text(21.3));
-    EXPECT_EQ(at(QCompareTable::DeltaE, 1), text(m.deltaE2000(table->targets().at(1))));
+    EXPECT_EQ(at(QCompareTable::DeltaE, 1),
+              QString::number(m.deltaE2000(table->targets().at(1)), 'f', 2));
+    EXPECT_EQ(table->table()->verticalHeaderItem(QCompareTable::DeltaE)->text(), "ΔE2000");
     EXPECT_EQ(table->table()->item(QCompareTable::MeasureY, 1)->toolTip(),
               "Expected Y: 20 nits (106.5 %)");
     EXPECT_TRUE(at(QCompareTable::MeasureA, 0).isEmpty());
@@ -137,13 +139,14 @@ TEST_F(CompareTable, PqTargetsAreAbsoluteWithDeltaItpBesideDeltaE) {
     spec->setCurrentGamut(ChromaGamutSpec::pqGamutIndex);
     const QCompareTable::Column grey{"Grey", QColor(148, 148, 148)}; // PQ 58 %
     table->setColumns({grey});
-    EXPECT_EQ(table->table()->verticalHeaderItem(QCompareTable::DeltaItp)->text(), "DeltaE ITP");
+    EXPECT_EQ(table->table()->verticalHeaderItem(QCompareTable::DeltaItp)->text(), "ΔE ITP");
     const double nits = transfer::st2084Eotf(148 / 255.0);
     EXPECT_NEAR(table->targets().at(0).bigY, nits, 1e-9);
     EXPECT_NEAR(table->targets().at(0).labL, 100, 1); // about the reference white
     const Measurement reading = Measurement::fromxyY(0.3127, 0.3290, nits * 1.1);
     table->setMeasurement(reading, grey, false);
-    EXPECT_EQ(at(QCompareTable::DeltaItp, 0), text(deltaEItp(reading, table->targets().at(0))));
+    EXPECT_EQ(at(QCompareTable::DeltaItp, 0),
+              QString::number(deltaEItp(reading, table->targets().at(0)), 'f', 2));
     EXPECT_GT(deltaEItp(reading, table->targets().at(0)), 5); // 10 % brighter
     // The peak and roll-off reach the table: white clips at the display's peak.
     table->setColumns({white});

@@ -49,7 +49,7 @@ TEST_F(SettingsDialog, TextsAsTheUserSeesThem) {
     const QString expected =
         "Settings|Torva Device:|Enable Devices to Connect:|Significant:|"
         "Theme:|Display Units in:|Gamut Spec:|Color Speed:|Max Avg Count|"
-        "Current:|BM7|PR650|CS-2000|CS-2000 Sync:|Torva Pattern Generator\n(Requrires "
+        "Current:|BM7|PR650|CS-2000|CS-2000 Sync:|Torva Pattern Generator\n(Requires "
         "Network)|3 Digits|4 Digits|Day|Night|Foot-Lamberts|Nits (1 cd/m2) |Edit";
     for (const QString &text : expected.split('|'))
         EXPECT_TRUE(seen.contains(text)) << text.toStdString();
