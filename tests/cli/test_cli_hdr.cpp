@@ -3,15 +3,11 @@
 // against the simulated hdr1000 display in a 10 % window, judged against
 // REC2100 PQ; the display's brightness limiter seen by the window size; and
 // the colour files and options that are refused before anything is touched.
-#include "childprocess.h"
+#include "clijson.h"
 #include "patternsimfixture.h"
 #include "transfer.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-
 #include <cmath>
-#include <fstream>
 
 namespace {
 
@@ -28,22 +24,18 @@ protected:
     }
     int sequence(const std::string &colors, std::vector<std::string> extra,
                  QList<QJsonObject> *objects = nullptr) {
-        std::vector<std::string> args{"tintwell-cli", "sequence", "--generator", "127.0.0.6",
-                                      "--device",     port(),     "--colors",    colors,
-                                      "--stable",     "0",        "--avg",       "1"};
+        std::vector<std::string> args{"sequence", "--generator", "127.0.0.6", "--device",
+                                      port(),     "--colors",    colors,      "--stable",
+                                      "0",        "--avg",       "1"};
         args.insert(args.end(), extra.begin(), extra.end());
-        ChildProcess p(args);
-        const int code = p.wait(60000);
-        stderr_ = p.err();
-        for (const std::string &line : p.lines())
-            if (objects && !line.empty())
-                objects->append(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
-        return code;
+        const CliJsonRun r = runCliJson(args, 60000);
+        stderr_ = r.err;
+        if (objects)
+            *objects = r.objects;
+        return r.code;
     }
     std::string colorsFile(const std::string &text) {
-        const std::string path = files_.file("colours" + std::to_string(++count_) + ".csv");
-        std::ofstream(path) << text;
-        return path;
+        return files_.write("colours" + std::to_string(++count_) + ".csv", text);
     }
     std::string stderr_;
     TempDir files_;

@@ -73,6 +73,20 @@ protected:
     void open(const QString &programDir) {
         window = std::make_unique<TestColorBatch>(nullptr, nullptr, DefaultBatch(programDir, data));
     }
+    // The window shown with the meter connected and the first screen as its
+    // generator, patches shown at once.
+    QPatternManger *openOnTheScreenGenerator(GenMeasure *meter) {
+        PortManager::instance()->findPorts();
+        EXPECT_TRUE(QTest::qWaitFor([] { return !PortManager::instance()->isScanning(); }, 20000));
+        open(program);
+        window->show();
+        window->colorimeterMenu()->setConnectedTo(meter);
+        QPatternManger *manager = window->patternManager();
+        manager->findChild<QDoubleSpinBox *>("doubleStableTime")->setValue(0);
+        manager->selectScreenGenerator();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return manager->generatorConnected(); }, 10000));
+        return manager;
+    }
     void push(const char *name) { child<QPushButton>(window.get(), name)->click(); }
     void trigger(const char *name) { child<QAction>(window.get(), name)->trigger(); }
     QTableWidget *table() { return child<QTableWidget>(window.get(), "tableColors"); }
@@ -255,16 +269,9 @@ TEST_F(BatchWindow, RunStopsAtEachMissingPieceWithItsMessage) {
 }
 
 TEST_F(BatchWindow, RunsThroughTheScreenGeneratorIntoTheResultsFile) {
-    PortManager::instance()->findPorts();
-    ASSERT_TRUE(QTest::qWaitFor([] { return !PortManager::instance()->isScanning(); }, 20000));
-    open(program);
-    window->show();
     FakeMeter meter;
-    window->colorimeterMenu()->setConnectedTo(&meter);
-    QPatternManger *manager = window->patternManager();
-    manager->findChild<QDoubleSpinBox *>("doubleStableTime")->setValue(0);
-    manager->selectScreenGenerator();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return manager->generatorConnected(); }, 10000));
+    QPatternManger *manager = openOnTheScreenGenerator(&meter);
+    ASSERT_TRUE(manager->generatorConnected());
 
     window->setPatches({{"White", Qt::white}, {"Red, 50%", QColor(128, 0, 0)}, {"Off", Qt::black}});
     QList<bool> flags = QVector<bool>(10, false).toList();
@@ -318,17 +325,10 @@ TEST_F(BatchWindow, RunsThroughTheScreenGeneratorIntoTheResultsFile) {
 // goes out as its nearest 8-bit codes, and its target follows what was
 // shown; an HDR run's results carry targets, ΔE2000 and ΔE ITP.
 TEST_F(BatchWindow, TenBitPatchesOnAnEightBitGeneratorAreJudgedByTheCodesShown) {
-    PortManager::instance()->findPorts();
-    ASSERT_TRUE(QTest::qWaitFor([] { return !PortManager::instance()->isScanning(); }, 20000));
     ChromaGamutSpec::instance()->setCurrentGamut(ChromaGamutSpec::pqGamutIndex);
-    open(program);
-    window->show();
     FakeMeter meter;
-    window->colorimeterMenu()->setConnectedTo(&meter);
-    QPatternManger *manager = window->patternManager();
-    manager->findChild<QDoubleSpinBox *>("doubleStableTime")->setValue(0);
-    manager->selectScreenGenerator();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return manager->generatorConnected(); }, 10000));
+    QPatternManger *manager = openOnTheScreenGenerator(&meter);
+    ASSERT_TRUE(manager->generatorConnected());
 
     const QString in = program + "/hdr.csv";
     ASSERT_TRUE(writeFileBytes(in, "#bits=10\nGrey 203,594,594,594\nWhite,1023,1023,1023\n"));
