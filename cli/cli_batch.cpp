@@ -11,6 +11,7 @@
 #include "genmeasure.h"
 #include "genpattern.h"
 #include "outputpath.h"
+#include "patchoutput.h"
 #include "patchrun.h"
 #include "reports.h"
 #include "saveheaders.h"
@@ -31,30 +32,47 @@ struct Options {
 // Names of the column groups on the command line, in the chooser's flag order.
 const char *const groupNames[saveHeaders::groupCount] = {"xy", "uv",  "y",   "xz",  "temp",
                                                          "nm", "rgb", "hsv", "lab", "lch"};
+// Beyond the chooser's groups: the targets and colour differences.
+const char *const targetGroup = "target";
+
+struct Groups {
+    QList<bool> flags;
+    bool targets = false;
+};
 
 void printHelp() {
     std::printf(
         "usage: tintwell-cli batch --colors FILE.csv --generator H --device PORT --out "
         "RESULTS.csv\n"
         "                          [--groups LIST] [--pdf REPORT.pdf] [--title TEXT]\n"
-        "                          [--stable SECONDS] [--avg N]\n\n"
+        "                          [--standard NAME] [--bits 8|10] [--range full|limited]\n"
+        "                          [--window PERCENT] [--stable SECONDS] [--avg N]\n\n"
         "Runs a test colour batch: each patch of FILE.csv (one 'name,red,green,blue' per\n"
         "line, names with commas or quotes in double quotes) is shown on the network pattern\n"
         "generator at H, measured after the stabilising time with the instrument on PORT,\n"
         "and written to RESULTS.csv as soon as it is measured: the header\n"
         "'Name,Big Y nits,...,AvgBy,Error' and one row per patch, as the batch window writes\n"
-        "them. A run that is interrupted or aborted keeps every row measured before.\n\n"
+        "them. A run that is interrupted or aborted keeps every row measured before.\n"
+        "Each patch is also printed on stdout as one JSON object, as sequence prints it:\n"
+        "the codes shown, targetX, targetY, targetZ, deltaE2000, deltaITP and the\n"
+        "measurement.\n\n"
         "  --groups LIST    column groups, comma-separated: xy, uv, rgb, hsv, temp, nm, lab,\n"
-        "                   lch, xz (Big X and Big Z), 'all' or 'none'; default: the groups\n"
-        "                   last chosen in the window's column dialog\n"
+        "                   lch, xz (Big X and Big Z), target (after Error: Target x, Target y,\n"
+        "                   Target Y, DeltaE2000, DeltaITP), 'all' or 'none'; default: the\n"
+        "                   groups last chosen in the window's column dialog\n"
         "  --pdf FILE       also write a PDF report: set-up, calibration standard, a table of\n"
-        "                   target and measured x, y, Y with CIEDE2000 per patch, graphs\n"
+        "                   target and measured x, y, Y with CIEDE2000 and ΔITP per patch,\n"
+        "                   graphs\n"
+        "  --standard NAME, --bits 8|10, --range full|limited, --window PERCENT\n"
+        "                   the target standard, the depth and range of the file's code\n"
+        "                   values and the window size, as for sequence (see its --help)\n"
         "  --title TEXT     the report's title (default: the last one used, or\n"
         "                   'Display Measurement Report')\n"
         "  --stable SECONDS stabilising time before each measurement (default 1)\n"
         "  --avg N          readings averaged per patch, 0 to 126 (default 8)\n\n"
-        "Targets follow the current calibration standard, gamma and video range of the\n"
-        "settings. Every output is checked before the run: one that cannot be written, or\n"
+        "Targets follow --standard (default the current calibration standard), the gamma,\n"
+        "HDR peak and roll-off and the video range of the settings. Every output is checked\n"
+        "before the run: one that cannot be written, or\n"
         "that is the colour file itself, is refused.\n"
         "Exit codes: 0 done (or stopped), 1 no generator or instrument answered,\n"
         "2 bad arguments, colour file or results file, 3 the run was aborted (generator or\n"
@@ -64,8 +82,9 @@ void printHelp() {
         "read alike). The last line on stderr says why.\n");
 }
 
-QList<bool> parseGroups(const std::string &list) {
-    QList<bool> flags;
+Groups parseGroups(const std::string &list) {
+    Groups groups;
+    QList<bool> &flags = groups.flags;
     for (int i = 0; i < saveHeaders::groupCount; ++i)
         flags << false;
     for (const QString &raw : QString::fromStdString(list).split(',', Qt::SkipEmptyParts)) {
@@ -73,10 +92,15 @@ QList<bool> parseGroups(const std::string &list) {
         if (name == QLatin1String("all")) {
             for (bool &f : flags)
                 f = true;
+            groups.targets = true;
             continue;
         }
         if (name == QLatin1String("none"))
             continue;
+        if (name == QLatin1String(targetGroup)) {
+            groups.targets = true;
+            continue;
+        }
         int found = -1;
         for (int i = 0; i < saveHeaders::groupCount; ++i) {
             if (name == QLatin1String(groupNames[i]))
@@ -86,7 +110,7 @@ QList<bool> parseGroups(const std::string &list) {
             throw CliError("unknown column group '" + name.toStdString() + "'");
         flags[found] = true;
     }
-    return flags;
+    return groups;
 }
 
 Options parseOptions(const CliArgs &args) {
@@ -155,7 +179,7 @@ std::unique_ptr<QApplication> reportApplication() {
 }
 
 int run(const Options &o) {
-    const QList<ColorPatch> patches = readColorFile(o.colors);
+    const QList<ColorPatch> patches = readColorFile(o.colors, o.run.bits);
     checkOutputPath(o.out, "--out", {o.colors, o.run.device});
     if (!o.pdf.empty())
         checkOutputPath(o.pdf, "--pdf", {o.colors, o.out, o.run.device});
@@ -163,11 +187,19 @@ int run(const Options &o) {
     if (!o.pdf.empty())
         widgets = reportApplication();
     const CliDeviceContext context;
-    const QList<bool> flags = o.groups.empty() ? saveHeaders::storedFlags() : parseGroups(o.groups);
+    const RunStandard standard = runStandard(o.run, patches.first().bits);
+    std::fprintf(stderr, "tintwell-cli batch: %s\n", describeStandard(standard).c_str());
+    Groups groups;
+    if (o.groups.empty())
+        groups.flags = saveHeaders::storedFlags();
+    else
+        groups = parseGroups(o.groups);
+    BatchColumns columns = BatchColumns::fromChooserFlags(groups.flags, isNits());
+    columns.targets = groups.targets;
     BatchResultsFile results;
-    if (!results.open(QString::fromStdString(o.out),
-                      BatchColumns::fromChooserFlags(flags, isNits())))
+    if (!results.open(QString::fromStdString(o.out), columns))
         throw CliError("cannot write '" + o.out + "'");
+    PatchPrinter printer(patches, standard.standard, false);
 
     ReportSetup setup;
     QList<ColorPatch> measuredPatches;
@@ -175,7 +207,9 @@ int run(const Options &o) {
     bool writeFailed = false;
     const RunOutcome outcome = runPatches(
         "batch", o.run, patches,
-        [&](int index, const Measurement &m, const QString &problem, bool read) {
+        [&](int index, const Measurement &m, const QString &problem, bool read,
+            const ShownCodes &shown) {
+            printer.patch(index, m, problem, read, shown);
             if (!problem.isEmpty())
                 std::fprintf(stderr, "tintwell-cli batch: %s: %s\n",
                              patches.value(index).name.toUtf8().constData(),
@@ -187,7 +221,8 @@ int run(const Options &o) {
                 measuredPatches << patches.value(index);
                 measured << m;
             }
-            if (!results.append(patches.value(index).name, m) && !writeFailed) {
+            const PatchJudgement judged = judgePatch(shown, m, standard.standard);
+            if (!results.append(patches.value(index).name, m, &judged) && !writeFailed) {
                 writeFailed = true;
                 std::fprintf(stderr, "tintwell-cli batch: cannot write to %s\n", o.out.c_str());
             }
@@ -196,7 +231,9 @@ int run(const Options &o) {
             setup = Reports::currentSetup(&instrument, &generator);
             setup.meter = identityOf(instrument);
             setup.generator = identityOf(generator);
-        });
+            setup.standard = Reports::standardOf(standard.name, standard.standard);
+        },
+        standard.standard.range);
     results.close();
     std::fprintf(stderr, "tintwell-cli batch: %d of %d patches written to %s\n", results.rows(),
                  int(patches.size()), o.out.c_str());

@@ -3,12 +3,11 @@
 // same run logic as the pattern manager window; one JSON object (or CSV row)
 // per patch.
 #include "batchfile.h"
-#include "calibrationjson.h" // jsonString
 #include "cliargs.h"
 #include "clidevice.h"
 #include "colorfile.h"
 #include "commands.h"
-#include "measurementjson.h"
+#include "patchoutput.h"
 #include "patchrun.h"
 
 #include <cstdio>
@@ -24,15 +23,39 @@ struct Options {
 void printHelp() {
     std::printf(
         "usage: tintwell-cli sequence --generator H --device PORT --colors FILE.csv\n"
-        "                             [--stable SECONDS] [--avg N] [--profile N] [--csv]\n\n"
+        "                             [--standard NAME] [--bits 8|10] [--range full|limited]\n"
+        "                             [--window PERCENT] [--stable SECONDS] [--avg N] [--profile "
+        "N]\n"
+        "                             [--csv]\n\n"
         "Shows each colour of FILE.csv (one 'name,red,green,blue' per line, no header) on\n"
         "the network pattern generator at address H, waits the stabilising time, measures\n"
         "it with the instrument on PORT (identified as a device scan would) and prints one\n"
         "JSON object per patch: index, name, red, green, blue, problem (null, or why the\n"
-        "reading is doubtful) and every field of the measurement. Unstable readings are\n"
+        "reading is doubtful), every field of the measurement, then bits (the file's depth),\n"
+        "the code values the generator was given (shownBits, shownRed, shownGreen,\n"
+        "shownBlue), the target's targetX, targetY, targetZ (cd/m²; absolute for REC2100\n"
+        "PQ, at the display's peak for REC2100 HLG, relative to the maximum Y setting for\n"
+        "the others), deltaE2000 against the standard's white and deltaITP (ITU-R\n"
+        "BT.2124). Unstable readings are\n"
         "reported with their problem, and so is a patch the generator refused or did not\n"
         "answer for; an instrument or generator that is lost ends the run with a line for\n"
         "that patch. Ctrl-C stops after printing the patches measured so far.\n\n"
+        "  --standard NAME   the target standard, as listed in the gamut settings ('REC709',\n"
+        "                    'REC2100 PQ', 'REC2100 HLG', a user standard...); default the\n"
+        "                    current one. Gamma, BT.1886, the HDR peak and roll-off come from\n"
+        "                    the settings\n"
+        "  --bits 8|10       depth of the file's code values (default: 8, or 10 when the\n"
+        "                    file starts with the line '#bits=10'; a file that says other\n"
+        "                    than --bits is refused). 10-bit values go to the generator as\n"
+        "                    they are; a generator that takes only 8 bits gets the nearest\n"
+        "                    8-bit codes, and the target follows the codes shown (stderr says\n"
+        "                    so, and shownBits tells)\n"
+        "  --range full|limited  the code range: full (0-255, 0-1023) or limited (16-235,\n"
+        "                    64-940); default the video range of the settings\n"
+        "  --window PERCENT  show each patch as a centred box of PERCENT of the screen's\n"
+        "                    area on black (1 to 100; HDR displays dim large bright areas,\n"
+        "                    so they are measured in 10 or 18 %% windows); default the\n"
+        "                    generator's own patch box\n"
         "  --stable SECONDS  stabilising time before each measurement (default 1)\n"
         "  --avg N           readings averaged per patch, 1 to 126; 0 lets the instrument\n"
         "                    choose in low light (default 8)\n"
@@ -70,46 +93,17 @@ Options parseOptions(const CliArgs &args) {
     return o;
 }
 
-class Printer {
-public:
-    Printer(const QList<ColorPatch> &patches, bool csv) : m_patches(patches), m_csv(csv) {
-        if (csv)
-            std::printf("%s\n", measurementCsvHeader(lead(0, QString())).c_str());
-        std::fflush(stdout);
-    }
-    void patch(int index, const Measurement &m, const QString &problem) {
-        const auto fields = lead(index, problem);
-        std::printf("%s\n",
-                    (m_csv ? measurementCsvRow(m, fields) : measurementJson(m, fields)).c_str());
-        std::fflush(stdout);
-    }
-
-private:
-    std::vector<TextField> lead(int index, const QString &problem) const {
-        const ColorPatch p = m_patches.value(index);
-        const std::string name = p.name.toLatin1().toStdString();
-        const std::string why = problem.trimmed().toLatin1().toStdString();
-        return {{"index", std::to_string(index)},
-                {"name", m_csv ? csvField(name) : jsonString(name)},
-                {"red", std::to_string(p.color.red())},
-                {"green", std::to_string(p.color.green())},
-                {"blue", std::to_string(p.color.blue())},
-                {"problem", problem.isEmpty() ? (m_csv ? std::string() : std::string("null"))
-                                              : (m_csv ? csvField(why) : jsonString(why))}};
-    }
-    QList<ColorPatch> m_patches;
-    bool m_csv;
-};
-
 int run(const Options &o) {
-    const QList<ColorPatch> patches = readColorFile(o.colors);
+    const QList<ColorPatch> patches = readColorFile(o.colors, o.run.bits);
     const CliDeviceContext context;
-    Printer printer(patches, o.csv);
-    const RunOutcome outcome =
-        runPatches("sequence", o.run, patches,
-                   [&](int index, const Measurement &m, const QString &problem, bool) {
-                       printer.patch(index, m, problem);
-                   });
+    const RunStandard standard = runStandard(o.run, patches.first().bits);
+    std::fprintf(stderr, "tintwell-cli sequence: %s\n", describeStandard(standard).c_str());
+    PatchPrinter printer(patches, standard.standard, o.csv);
+    const RunOutcome outcome = runPatches(
+        "sequence", o.run, patches,
+        [&](int index, const Measurement &m, const QString &problem, bool read,
+            const ShownCodes &shown) { printer.patch(index, m, problem, read, shown); },
+        nullptr, standard.standard.range);
     if (!outcome.reason.empty())
         std::fprintf(stderr, "tintwell-cli sequence: %s\n", outcome.reason.c_str());
     return outcome.code;

@@ -96,7 +96,7 @@ std::string jsonString(const QString &text) {
 std::string runJson(const PageModel &page, const Options &o) {
     if (!page.run)
         return "null";
-    PatchSettings s = pageChoices(page, o.base);
+    PatchSettings s = forRun(*page.run, pageChoices(page, o.base));
     if (o.greyMode)
         s.greyMode = *o.greyMode;
     if (o.colourMode)
@@ -104,7 +104,8 @@ std::string runJson(const PageModel &page, const Options &o) {
     if (o.levelIre)
         s.levelIre = *o.levelIre;
     std::string out = "{\"kind\":" + jsonString(runKindName(page.run->kind)) +
-                      ",\"mask\":" + std::to_string(page.run->mask) + ",\"patches\":[";
+                      ",\"mask\":" + std::to_string(page.run->mask) +
+                      ",\"bits\":" + std::to_string(runBits(*page.run)) + ",\"patches\":[";
     const QVector<Rgb> patches = buildPatchList(*page.run, s);
     for (int i = 0; i < patches.size(); ++i)
         out += (i ? ",[" : "[") + std::to_string(patches[i].r) + "," +

@@ -116,7 +116,8 @@ std::vector<TextField> measurementFields(const Measurement &m) {
     return all;
 }
 
-std::string measurementJson(const Measurement &m, const std::vector<TextField> &leading) {
+std::string measurementJson(const Measurement &m, const std::vector<TextField> &leading,
+                            const std::vector<TextField> &trailing) {
     std::string out = "{";
     for (const TextField &f : leading)
         out += "\"" + f.name + "\":" + f.text + ",";
@@ -126,20 +127,31 @@ std::string measurementJson(const Measurement &m, const std::vector<TextField> &
     for (const TextField &f : specScalars(m.gamutSpec))
         out += "\"" + f.name + "\":" + f.text + ",";
     out += "\"rgbToXyz\":" + jsonMatrix(m.gamutSpec.rgbToXyz) +
-           ",\"xyzToRgb\":" + jsonMatrix(m.gamutSpec.xyzToRgb) + "}}";
-    return out;
+           ",\"xyzToRgb\":" + jsonMatrix(m.gamutSpec.xyzToRgb) + "}";
+    for (const TextField &f : trailing)
+        out += ",\"" + f.name + "\":" + f.text;
+    return out + "}";
 }
 
-std::string measurementCsvHeader(const std::vector<TextField> &leading) {
-    std::vector<TextField> all = leading;
-    for (TextField &f : measurementFields(Measurement()))
-        all.push_back(std::move(f));
-    return joined(all, true);
-}
+namespace {
 
-std::string measurementCsvRow(const Measurement &m, const std::vector<TextField> &leading) {
+std::string csvOf(const Measurement &m, const std::vector<TextField> &leading,
+                  const std::vector<TextField> &trailing, bool names) {
     std::vector<TextField> all = leading;
     for (TextField &f : measurementFields(m))
         all.push_back(std::move(f));
-    return joined(all, false);
+    all.insert(all.end(), trailing.begin(), trailing.end());
+    return joined(all, names);
+}
+
+} // namespace
+
+std::string measurementCsvHeader(const std::vector<TextField> &leading,
+                                 const std::vector<TextField> &trailing) {
+    return csvOf(Measurement(), leading, trailing, true);
+}
+
+std::string measurementCsvRow(const Measurement &m, const std::vector<TextField> &leading,
+                              const std::vector<TextField> &trailing) {
+    return csvOf(m, leading, trailing, false);
 }

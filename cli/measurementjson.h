@@ -1,7 +1,7 @@
 #pragma once
 // A Measurement as text for tintwell-cli: every field of the record and its
 // GamutSpec, as one JSON object or as a CSV header and row. Extra
-// leading fields (a time stamp, say) come first.
+// leading fields (a time stamp, say) come first, trailing ones last.
 
 #include "measurement.h"
 
@@ -24,7 +24,10 @@ std::string csvField(const std::string &text);
 std::vector<TextField> measurementFields(const Measurement &m);
 
 // One line of JSON, without the newline; the GamutSpec is a nested object.
-std::string measurementJson(const Measurement &m, const std::vector<TextField> &leading = {});
+std::string measurementJson(const Measurement &m, const std::vector<TextField> &leading = {},
+                            const std::vector<TextField> &trailing = {});
 
-std::string measurementCsvHeader(const std::vector<TextField> &leading = {});
-std::string measurementCsvRow(const Measurement &m, const std::vector<TextField> &leading = {});
+std::string measurementCsvHeader(const std::vector<TextField> &leading = {},
+                                 const std::vector<TextField> &trailing = {});
+std::string measurementCsvRow(const Measurement &m, const std::vector<TextField> &leading = {},
+                              const std::vector<TextField> &trailing = {});

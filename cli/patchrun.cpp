@@ -8,6 +8,7 @@
 #include "interruptguard.h"
 #include "patternsequence.h"
 #include "profilerules.h"
+#include "sequencetexts.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -22,6 +23,32 @@ bool takePatchRunOption(ArgCursor &c, const std::string &arg, PatchRunOptions &o
     }
     if (arg == "--device") {
         options.device = c.takeValue(arg);
+        return true;
+    }
+    if (arg == "--standard") {
+        options.standard = c.takeValue(arg);
+        if (options.standard.empty())
+            throw CliError("--standard needs a standard's name");
+        return true;
+    }
+    if (arg == "--bits") {
+        const std::string v = c.takeValue(arg);
+        if (v != "8" && v != "10")
+            throw CliError("--bits must be 8 or 10");
+        options.bits = std::stoi(v);
+        return true;
+    }
+    if (arg == "--range") {
+        options.range = c.takeValue(arg);
+        if (options.range != "full" && options.range != "limited")
+            throw CliError("--range must be full or limited");
+        return true;
+    }
+    if (arg == "--window") {
+        options.window = parseNumber(c.takeValue(arg), arg);
+        if (!(options.window >= sequencetexts::minWindowPercent &&
+              options.window <= sequencetexts::maxWindowPercent))
+            throw CliError("--window must be 1 to 100 percent of the screen's area");
         return true;
     }
     return takeSequenceOption(c, arg, options.stable, options.averages);
@@ -78,7 +105,7 @@ RunOutcome selectProfile(const char *command, GenMeasure &instrument, const Patc
 
 RunOutcome runPatches(const char *command, const PatchRunOptions &o,
                       const QList<ColorPatch> &patches, const PatchSink &sink,
-                      const RunStarted &started) {
+                      const RunStarted &started, const CodeRange &range) {
     RunOutcome outcome;
     const std::unique_ptr<GenDevice> generator = openPatternGenerator(command, o.generator);
     if (!generator)
@@ -98,15 +125,36 @@ RunOutcome runPatches(const char *command, const PatchRunOptions &o,
         if (refused.code)
             return refused;
     }
+    if (o.window > 0) {
+        if (pattern->width <= 0 || pattern->height <= 0)
+            return {1, "the generator did not give its screen size, so no window can be set"};
+        const QRect box = sequencetexts::windowRect(o.window, pattern->width, pattern->height);
+        pattern->setBoxSize(box);
+        std::fprintf(stderr, "tintwell-cli %s: %s\n", command,
+                     sequencetexts::windowLabel(o.window, pattern->width, pattern->height)
+                         .toUtf8()
+                         .constData());
+    }
     if (started)
         started(*instrument, *pattern);
 
     PatternSequence sequence;
-    QList<QColor> colors;
-    for (const ColorPatch &p : patches)
-        colors.append(p.color);
-    sequence.setColors(colors);
+    QList<Codes> codes;
+    bool deep = false;
+    for (const ColorPatch &p : patches) {
+        codes.append(p.codes());
+        deep = deep || p.bits > 8;
+    }
     sequence.setGenerator(pattern);
+    // The codes carry the run's range, which the targets follow.
+    sequence.setCodes(codes, range);
+    if (deep) {
+        if (pattern->codeBits() < range.bits)
+            std::fprintf(stderr,
+                         "tintwell-cli %s: the generator shows %d-bit values: each %d-bit "
+                         "patch is shown as its nearest %d-bit codes, and judged by them\n",
+                         command, pattern->codeBits(), range.bits, pattern->codeBits());
+    }
     sequence.setStableTime(o.stable);
     sequence.setAverages(o.averages);
 
@@ -123,7 +171,8 @@ RunOutcome runPatches(const char *command, const PatchRunOptions &o,
         // patch still gets its line.
         Measurement lost;
         lost.errorCode = p.error;
-        sink(sequence.currentIndex(), lost, problem, false);
+        sink(sequence.currentIndex(), lost, problem, false,
+             sequence.shownCodes(sequence.currentIndex()));
         outcome.code = 3;
         outcome.reason = "the run was aborted at '" +
                          patches.value(sequence.currentIndex()).name.toStdString() +
@@ -136,7 +185,7 @@ RunOutcome runPatches(const char *command, const PatchRunOptions &o,
                              ++notConfirmed;
                          read << index;
                          readings << m;
-                         sink(index, m, problem, true);
+                         sink(index, m, problem, true, sequence.shownCodes(index));
                          problem.clear();
                      });
     QObject::connect(&sequence, &PatternSequence::finished, QCoreApplication::instance(),

@@ -21,6 +21,14 @@ public:
     virtual void setPattern(int pattern) = 0;
     virtual void setColor(const QColor &color) = 0;
     virtual void setMaxColor(int max) = 0; // largest code value (255 for 8-bit)
+    // The bit depth of the code values it can show. Deeper patches go to a
+    // generator of less depth as its nearest codes (patchdepth.h).
+    virtual int codeBits() const { return 8; }
+    // Shows code values of up to codeBits() bits, scaled by setMaxColor; an
+    // 8-bit generator takes them as a colour.
+    virtual void setCodes(int red, int green, int blue) {
+        setColor(QColor(qBound(0, red, 255), qBound(0, green, 255), qBound(0, blue, 255)));
+    }
     virtual void sendImage(const QImage &image) = 0;
     virtual void setBoxSize(const QRect &box) = 0;
     virtual void setCheckerBoardPattern(int columns, int rows) = 0;

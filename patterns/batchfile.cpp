@@ -1,16 +1,20 @@
 #include "batchfile.h"
 
+#include "patchdepth.h"
+
+#include <algorithm>
+
 namespace {
 
 constexpr QChar quote = QLatin1Char('"');
 constexpr QChar comma = QLatin1Char(',');
 
-BatchRead::Status codeValue(const QString &field, int *out) {
+BatchRead::Status codeValue(const QString &field, int maxCode, int *out) {
     bool ok = false;
     const qlonglong v = field.trimmed().toLongLong(&ok, 10);
     if (!ok)
         return BatchRead::BadColor;
-    if (v < 0 || v > 255)
+    if (v < 0 || v > maxCode)
         return BatchRead::OutOfRange;
     *out = int(v);
     return BatchRead::Ok;
@@ -93,23 +97,62 @@ bool splitBatchLine(const QString &line, QStringList *fields) {
     return true;
 }
 
-BatchRead readBatch(const QString &text) {
+ColorPatch ColorPatch::withCodes(const QString &name, const std::array<int, 3> &codes, int bits) {
+    ColorPatch p;
+    p.name = name;
+    p.bits = bits;
+    if (bits > 8) {
+        p.deep = codes;
+        p.color = previewColor(codes, bits);
+    } else {
+        p.color = QColor(codes[0], codes[1], codes[2]);
+    }
+    return p;
+}
+
+std::array<int, 3> ColorPatch::codes() const {
+    if (bits > 8)
+        return deep;
+    return {color.red(), color.green(), color.blue()};
+}
+
+BatchRead readBatch(const QString &text, int bits) {
     BatchRead r;
-    const QStringList lines = records(text);
-    for (int i = 0; i < lines.size(); ++i) {
+    QStringList lines = records(text);
+    const QString marker = QLatin1String(batchDepthMarker);
+    int first = 0;
+    r.bits = bits > 0 ? bits : 8;
+    if (!lines.isEmpty() && lines.first().startsWith(marker)) {
+        r.line = 1;
+        bool ok = false;
+        const int said = lines.first().mid(marker.size()).trimmed().toInt(&ok);
+        if (!ok || (said != 8 && said != 10) || (bits > 0 && said != bits)) {
+            r.status = BatchRead::BadDepth;
+            return r;
+        }
+        r.bits = said;
+        r.marked = true;
+        first = 1;
+    } else if (bits != 0 && bits != 8 && bits != 10) {
+        r.status = BatchRead::BadDepth;
+        r.line = 1;
+        return r;
+    }
+    const int maxCode = (1 << r.bits) - 1;
+    for (int i = first; i < lines.size(); ++i) {
         r.line = i + 1;
         QStringList fields;
         if (!splitBatchLine(lines.at(i), &fields) || fields.size() != 4) {
             r.status = BatchRead::BadFormat;
             return r;
         }
-        int rgb[3];
+        std::array<int, 3> rgb;
         for (int c = 0; c < 3; ++c) {
-            r.status = codeValue(fields.at(c + 1), &rgb[c]);
+            r.status = codeValue(fields.at(c + 1), maxCode, &rgb[c]);
             if (r.status != BatchRead::Ok)
                 return r;
         }
-        r.patches.append({fields.at(0), QColor(rgb[0], rgb[1], rgb[2])});
+        r.patches.append(ColorPatch::withCodes(fields.at(0), rgb, r.bits));
     }
     r.line = 0;
     return r;
@@ -125,13 +168,35 @@ QString csvQuoted(const QString &field) {
     return quote + escaped + quote;
 }
 
-QString writeBatch(const QList<ColorPatch> &patches) {
-    QString out;
+int deepestBits(const QList<ColorPatch> &patches) {
+    int bits = 8;
     for (const ColorPatch &p : patches)
+        bits = std::max(bits, p.bits);
+    return bits;
+}
+
+std::array<int, 3> codesAtBits(const ColorPatch &patch, int bits) {
+    std::array<int, 3> codes = patch.codes();
+    if (patch.bits < bits) {
+        const CodeRange to = CodeRange::full(bits);
+        for (int &c : codes)
+            c = to.nearestFrom(c, CodeRange::full(patch.bits));
+    }
+    return codes;
+}
+
+QString writeBatch(const QList<ColorPatch> &patches) {
+    const int bits = deepestBits(patches);
+    QString out;
+    if (bits > 8)
+        out += QLatin1String(batchDepthMarker) + QString::number(bits) + QLatin1Char('\n');
+    for (const ColorPatch &p : patches) {
+        const std::array<int, 3> codes = codesAtBits(p, bits);
         out += QStringLiteral("%1,%2,%3,%4\n")
                    .arg(csvQuoted(p.name))
-                   .arg(p.color.red())
-                   .arg(p.color.green())
-                   .arg(p.color.blue());
+                   .arg(codes[0])
+                   .arg(codes[1])
+                   .arg(codes[2]);
+    }
     return out;
 }

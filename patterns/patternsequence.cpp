@@ -31,6 +31,27 @@ PatternSequence::~PatternSequence() {
 
 void PatternSequence::setColors(const QList<QColor> &colors) {
     m_colors = colors;
+    m_codes.clear();
+}
+
+void PatternSequence::setCodes(const QList<Codes> &codes, const CodeRange &range) {
+    m_codes = codes;
+    m_codeRange = range;
+    m_colors.clear();
+    for (const Codes &c : codes)
+        m_colors << previewColor(c, range.bits);
+}
+
+ShownCodes PatternSequence::shownCodes(int index) const {
+    if (m_codes.isEmpty()) {
+        const QColor c = m_colors.value(index);
+        ShownCodes shown;
+        shown.code = {c.red(), c.green(), c.blue()};
+        shown.range = CodeRange::full(8);
+        return shown;
+    }
+    const int bits = m_generator ? m_generator->codeBits() : m_generatorBits;
+    return ::shownCodes(m_codes.value(index), m_codeRange, bits);
 }
 
 void PatternSequence::setGenerator(GenPattern *generator) {
@@ -71,6 +92,10 @@ bool PatternSequence::start(GenMeasure *device, int tag) {
             if (m_running)
                 emit measuring(ms);
         });
+    // Deep codes: the generator learns the largest code of the depth it shows.
+    m_generatorBits = m_generator->codeBits();
+    if (m_codeRange.bits > 8 && !m_codes.isEmpty())
+        m_generator->setMaxColor(shownCodes(0).range.maxCode());
     selectColor(0, false);
     m_answer = patchcheck::NoAnswer;
     m_running = true;
@@ -108,11 +133,12 @@ void PatternSequence::selectColor(int index, bool onlyWhenIdle) {
         return;
     m_index = index;
     if (index >= 0 && index < m_colors.size())
-        showColor(m_colors.at(index));
+        showPatch(index);
     emit changedColorIndex(index);
 }
 
-void PatternSequence::showColor(const QColor &color) {
+void PatternSequence::showPatch(int index) {
+    const QColor color = m_colors.at(index);
     m_color = color;
     m_shownProblem.clear();
     m_generatorLost = false;
@@ -121,7 +147,11 @@ void PatternSequence::showColor(const QColor &color) {
         // may let it go then.
         const QPointer<GenPattern> g = m_generator.data();
         g->takeCommandProblem(); // what came before is not this patch's
-        g->setColor(color);
+        const ShownCodes shown = shownCodes(index);
+        if (shown.range.bits > 8)
+            g->setCodes(shown.code[0], shown.code[1], shown.code[2]);
+        else
+            g->setColor(QColor(shown.code[0], shown.code[1], shown.code[2]));
         if (m_generator)
             g->setPattern(patchPattern);
         if (g)
@@ -201,6 +231,8 @@ void PatternSequence::nextPatch() {
 
 void PatternSequence::finishRun(bool completed) {
     m_running = false;
+    if (m_codeRange.bits > 8 && !m_codes.isEmpty() && m_generator)
+        m_generator->setMaxColor(m_maxColor); // back to what the window asked for
     emit progress(completed ? static_cast<int>(m_stableSeconds * 1000) : 0, completed);
     if (m_generator)
         m_generator->showProgress(0, 0, 0, m_colors);

@@ -8,6 +8,7 @@
 
 #include "measurement.h"
 #include "patchcheck.h"
+#include "patchdepth.h"
 #include "stablizetimer.h"
 
 #include <QColor>
@@ -32,6 +33,15 @@ public:
 
     void setColors(const QList<QColor> &colors);
     const QList<QColor> &colors() const { return m_colors; }
+    // Code values deeper than 8 bits, one per colour, in range (the colours
+    // become their nearest 8-bit ones, for show). A generator that takes
+    // their depth is told the largest code for the run and shows them as
+    // they are; another gets its nearest codes. Empty: the colours as they are.
+    void setCodes(const QList<Codes> &codes, const CodeRange &range);
+    bool hasCodes() const { return !m_codes.isEmpty(); }
+    // What the current generator shows for patch index: the codes of the
+    // patch at the depth it takes (8-bit colours as they are).
+    ShownCodes shownCodes(int index) const;
     // Followed until it closes or is destroyed; null for none.
     void setGenerator(GenPattern *generator);
     GenPattern *generator() const { return m_generator; }
@@ -83,7 +93,7 @@ signals:
 
 private:
     void launchPatch();
-    void showColor(const QColor &color);
+    void showPatch(int index);
     void onProblem(const patchcheck::Problem &problem);
     void onPatchDone(const Measurement &result, bool aborted);
     void onProgress(int elapsedMs);
@@ -95,6 +105,9 @@ private:
     QPointer<GenMeasure> m_device;
     QMetaObject::Connection m_announced; // the device's measuring time, relayed
     QList<QColor> m_colors;
+    QList<Codes> m_codes; // deeper than 8 bits, or empty
+    CodeRange m_codeRange;
+    int m_generatorBits = 8; // of the generator the run started with
     QColor m_color = Qt::white;
     int m_index = 0;
     int m_tag = 0;

@@ -87,6 +87,10 @@ QByteArray setColorCommand(const QColor &color) {
     return joined("setColor", {color.red(), color.green(), color.blue()});
 }
 
+QByteArray setColorCommand(int red, int green, int blue) {
+    return joined("setColor", {red, green, blue});
+}
+
 QByteArray setMaxColorCommand(int max) {
     return joined("setMaxColor", {max});
 }

@@ -54,6 +54,9 @@ bool parseDiscoveryAnswer(const QByteArray &datagram, Info *info);
 // Command texts, Latin-1, without any terminator.
 QByteArray setPatternCommand(int pattern);
 QByteArray setColorCommand(const QColor &color);
+// The same command with code values of any depth the generator was told by
+// setMaxColor (1023 for 10-bit patches).
+QByteArray setColorCommand(int red, int green, int blue);
 QByteArray setMaxColorCommand(int max);
 QByteArray setBoxSizeCommand(const QRect &box);
 QByteArray setCheckerBoardCommand(int columns, int rows);

@@ -1,5 +1,9 @@
 #include "sequencetexts.h"
 
+#include <QtGlobal>
+
+#include <cmath>
+
 namespace sequencetexts {
 
 namespace {
@@ -29,6 +33,22 @@ QRect patchRect(int index, int width, int height) {
     const PatchSize &p = sizeAt(index);
     return QRect(static_cast<int>(p.origin * width), static_cast<int>(p.origin * height),
                  static_cast<int>(p.size * width), static_cast<int>(p.size * height));
+}
+
+QRect windowRect(double percent, int width, int height) {
+    const double p = qBound(minWindowPercent, percent, maxWindowPercent);
+    const double side = std::sqrt(p / 100.0);
+    const int w = qBound(1, qRound(width * side), qMax(1, width));
+    const int h = qBound(1, qRound(height * side), qMax(1, height));
+    return QRect((width - w) / 2, (height - h) / 2, w, h);
+}
+
+QString windowLabel(double percent, int width, int height) {
+    const QString share = QStringLiteral("%1 % window").arg(percent);
+    if (width <= 0 || height <= 0)
+        return share;
+    const QRect r = windowRect(percent, width, height);
+    return QStringLiteral("%1 (%2x%3)").arg(share).arg(r.width()).arg(r.height());
 }
 
 QString patchSizeLabel(int index, int width, int height) {

@@ -194,6 +194,10 @@ void TorvaPattern::setColor(const QColor &color) {
     command(patternwire::setColorCommand(color));
 }
 
+void TorvaPattern::setCodes(int red, int green, int blue) {
+    command(patternwire::setColorCommand(red, green, blue));
+}
+
 void TorvaPattern::setMaxColor(int max) {
     command(patternwire::setMaxColorCommand(max));
 }

@@ -32,6 +32,10 @@ public:
     void setPattern(int pattern) override;
     void setColor(const QColor &color) override;
     void setMaxColor(int max) override;
+    // The generator scales code values by the largest one it is told, so it
+    // shows 10-bit patches as they are.
+    int codeBits() const override { return 10; }
+    void setCodes(int red, int green, int blue) override;
     void sendImage(const QImage &image) override;
     void setBoxSize(const QRect &box) override;
     void setCheckerBoardPattern(int columns, int rows) override;

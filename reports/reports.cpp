@@ -92,12 +92,18 @@ bool Reports::exportPdf(const QString &path, const QList<QWidget *> &graphs,
 
 CalibrationStandard Reports::currentStandard() {
     const ChromaGamutSpec *shared = ChromaGamutSpec::instance();
+    return standardOf(shared->currentGamut().name, shared->currentVideoStandard());
+}
+
+CalibrationStandard Reports::standardOf(const QString &name, const VideoStandard &video) {
     CalibrationStandard s;
-    s.name = shared->currentGamut().name;
-    s.spec = shared->currentGamut().spec;
-    s.gamma = shared->gamma();
-    s.videoLow = shared->videoMin();
-    s.videoHigh = shared->videoMax();
+    s.name = name;
+    s.spec = video.spec;
+    s.gamma = video.curve.gamma;
+    s.curve = video.curve;
+    s.videoLow = video.range.low;
+    s.videoHigh = video.range.high;
+    s.bits = video.range.bits;
     return s;
 }
 
@@ -310,12 +316,10 @@ void Reports::on_pushLoadPost_clicked() {
 void Reports::on_pushGenerate_clicked() {
     const CalibrationStandard standard = [this] {
         CalibrationStandard s = currentStandard();
-        const QList<NamedGamut> &all = ChromaGamutSpec::instance()->gamutSpecs();
+        const ChromaGamutSpec *shared = ChromaGamutSpec::instance();
         const int i = ui->comboRGBSpec->currentIndex();
-        if (i >= 0 && i < all.size()) {
-            s.name = all.at(i).name;
-            s.spec = all.at(i).spec;
-        }
+        if (i >= 0 && i < shared->gamutSpecs().size())
+            s = standardOf(shared->gamutSpecs().at(i).name, shared->videoStandard(i));
         return s;
     }();
     m_report = currentSetup(nullptr, nullptr, QStringLiteral("prepost"),

@@ -54,6 +54,7 @@ public:
                                     const QString &kind = QString(),
                                     const QString &defaultTitle = QString());
     static CalibrationStandard currentStandard();
+    static CalibrationStandard standardOf(const QString &name, const VideoStandard &video);
     // Owned by parent; the graphs a patch table prints with.
     static QList<QWidget *> patchGraphs(const PatchTable &table,
                                         const CalibrationStandard &standard, QWidget *parent);

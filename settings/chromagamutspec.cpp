@@ -1,5 +1,7 @@
 #include "chromagamutspec.h"
 
+#include "transfer.h"
+
 #include <QCoreApplication>
 #include <QLocale>
 #include <QPointer>
@@ -9,8 +11,11 @@
 
 namespace {
 
-const char *const builtInNames[GamutSpec::builtInCount] = {"NTSC",    "EBU",   "REC709",
-                                                           "REC2020", "SMPTE", "DCIP3"};
+const char *const builtInNames[ChromaGamutSpec::builtInGamutCount] = {
+    "NTSC", "EBU", "REC709", "REC2020", "SMPTE", "DCIP3", "REC2100 PQ", "REC2100 HLG"};
+
+constexpr int rollOffPeaks[] = {1000, 4000, 10000}; // cd/m²
+constexpr double maxBlack = 50.0;                   // cd/m²
 
 // A stored list written by hand without quotes reads back as a string list.
 QString readListText(const QSettings &settings, const QString &key) {
@@ -46,6 +51,14 @@ bool validGamma(double value) {
     return value >= ChromaGamutSpec::minGamma && value <= ChromaGamutSpec::maxGamma;
 }
 
+bool validHdrPeak(double value) {
+    return value >= ChromaGamutSpec::minHdrPeak && value <= transfer::pqPeak;
+}
+
+bool validBlack(double value) {
+    return value >= 0 && value <= maxBlack;
+}
+
 } // namespace
 
 ChromaGamutSpec::ChromaGamutSpec(QObject *parent) : QObject(parent) {
@@ -63,15 +76,26 @@ ChromaGamutSpec::ChromaGamutSpec(QObject *parent) : QObject(parent) {
     m_gamma = readDouble(m_settings, "gamma", defaultGamma);
     if (!validGamma(m_gamma))
         m_gamma = defaultGamma;
+    m_minBigY = readDouble(m_settings, "minBigY", 0.0);
+    if (!validBlack(m_minBigY))
+        m_minBigY = 0.0;
+    m_bt1886 = m_settings.value("bt1886", false).toBool();
+    m_hdrPeak = readDouble(m_settings, "hdrPeak", defaultHdrPeak);
+    if (!validHdrPeak(m_hdrPeak))
+        m_hdrPeak = defaultHdrPeak;
+    m_hdrRollOff = readInt(m_settings, "hdrRollOff", 0);
+    if (!isRollOff(m_hdrRollOff))
+        m_hdrRollOff = 0;
 
-    for (int i = 0; i < GamutSpec::builtInCount; ++i)
-        m_gamuts.append(
-            {QString::fromLatin1(builtInNames[i]), GamutSpec::standardSpec(i, m_maxBigY)});
+    for (int i = 0; i < builtInGamutCount; ++i)
+        m_gamuts.append({QString::fromLatin1(builtInNames[i]), builtInGamut(i)});
+    m_gamuts[pqGamutIndex].transfer = Transfer::Pq;
+    m_gamuts[hlgGamutIndex].transfer = Transfer::Hlg;
     m_userGamuts = parseUserGamutSpecs(readListText(m_settings, "userGamutSpec"));
     for (const UserGamutEntry &entry : qAsConst(m_userGamuts))
         m_gamuts.append({entry.name, buildGamut(entry, m_maxBigY)});
-    m_currentGamut =
-        storedGamut >= 0 && storedGamut < m_gamuts.size() ? storedGamut : defaultGamutIndex;
+    const int stored = listIndexOfStored(storedGamut, m_gamuts.size());
+    m_currentGamut = stored >= 0 ? stored : defaultGamutIndex;
 
     m_offSets.append({QStringLiteral("Sony OLED"), -0.002, -0.011});
     m_offSets.append({QStringLiteral("None"), 0.0, 0.0});
@@ -85,6 +109,76 @@ ChromaGamutSpec *ChromaGamutSpec::instance() {
     if (!shared)
         shared = new ChromaGamutSpec(QCoreApplication::instance());
     return shared;
+}
+
+int ChromaGamutSpec::listIndexOfStored(int stored, int listSize) {
+    int index = -1;
+    if (stored == storedPqIndex)
+        index = pqGamutIndex;
+    else if (stored == storedHlgIndex)
+        index = hlgGamutIndex;
+    else if (stored >= 0 && stored < GamutSpec::builtInCount)
+        index = stored;
+    else if (stored >= GamutSpec::builtInCount)
+        index = stored - GamutSpec::builtInCount + builtInGamutCount;
+    return index >= 0 && index < listSize ? index : -1;
+}
+
+int ChromaGamutSpec::storedIndexOf(int listIndex) {
+    if (listIndex == pqGamutIndex)
+        return storedPqIndex;
+    if (listIndex == hlgGamutIndex)
+        return storedHlgIndex;
+    if (listIndex >= builtInGamutCount)
+        return listIndex - builtInGamutCount + GamutSpec::builtInCount;
+    return listIndex;
+}
+
+int ChromaGamutSpec::gamutIndexOfName(const QString &name) const {
+    for (int i = 0; i < m_gamuts.size(); ++i)
+        if (m_gamuts.at(i).name.compare(name.trimmed(), Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+bool ChromaGamutSpec::isRollOff(int masteringPeak) {
+    for (int p : rollOffPeaks)
+        if (p == masteringPeak)
+            return true;
+    return masteringPeak == 0;
+}
+
+GamutSpec ChromaGamutSpec::builtInGamut(int index) const {
+    if (index < GamutSpec::builtInCount)
+        return GamutSpec::standardSpec(index, m_maxBigY);
+    // BT.2020 primaries and D65, judged against the HDR reference white.
+    TargetCurve curve;
+    curve.transfer = index == pqGamutIndex ? Transfer::Pq : Transfer::Hlg;
+    curve.peakNits = m_hdrPeak;
+    curve.blackNits = m_minBigY;
+    return GamutSpec::standardSpec(3, curve.referenceWhite(m_maxBigY));
+}
+
+void ChromaGamutSpec::rebuildHdrGamuts() {
+    m_gamuts[pqGamutIndex].spec = builtInGamut(pqGamutIndex);
+    m_gamuts[hlgGamutIndex].spec = builtInGamut(hlgGamutIndex);
+}
+
+VideoStandard ChromaGamutSpec::videoStandard(int index) const {
+    VideoStandard s;
+    if (index < 0 || index >= m_gamuts.size())
+        index = defaultGamutIndex;
+    const NamedGamut &g = m_gamuts.at(index);
+    s.spec = g.spec;
+    s.curve.transfer = g.transfer;
+    if (g.transfer == Transfer::Gamma && m_bt1886)
+        s.curve.transfer = Transfer::Bt1886;
+    s.curve.gamma = m_bt1886 && !s.curve.isHdr() ? 2.4 : m_gamma;
+    s.curve.blackNits = m_minBigY;
+    s.curve.peakNits = m_hdrPeak;
+    s.curve.masteringPeak = m_hdrRollOff;
+    s.range = {m_videoMin, m_videoMax, 8};
+    return s;
 }
 
 QStringList ChromaGamutSpec::gamutNames() const {
@@ -114,8 +208,8 @@ void ChromaGamutSpec::setMaxBigY(double maxBigY) {
     m_settings.setValue("maxBigY", maxBigY);
     for (int i = 0; i < m_gamuts.size(); ++i)
         m_gamuts[i].spec = isBuiltInGamut(i)
-                               ? GamutSpec::standardSpec(i, maxBigY)
-                               : buildGamut(m_userGamuts.at(i - GamutSpec::builtInCount), maxBigY);
+                               ? builtInGamut(i)
+                               : buildGamut(m_userGamuts.at(i - builtInGamutCount), maxBigY);
     emit GamutSpecChanged();
     emit CurrentGamutChanged();
     emit MaxBigYChanged();
@@ -137,11 +231,45 @@ void ChromaGamutSpec::setVideoMode(int minimum, int maximum) {
     emit videoModeChanged();
 }
 
+void ChromaGamutSpec::setMinBigY(double black) {
+    if (!validBlack(black) || black == m_minBigY)
+        return;
+    m_minBigY = black;
+    m_settings.setValue("minBigY", black);
+    rebuildHdrGamuts(); // HLG's reference white sits on the black
+    emit MinBigYChanged();
+}
+
+void ChromaGamutSpec::setBt1886(bool on) {
+    if (on == m_bt1886)
+        return;
+    m_bt1886 = on;
+    m_settings.setValue("bt1886", on);
+    emit transferChanged();
+}
+
+void ChromaGamutSpec::setHdrPeak(double peak) {
+    if (!validHdrPeak(peak) || peak == m_hdrPeak)
+        return;
+    m_hdrPeak = peak;
+    m_settings.setValue("hdrPeak", peak);
+    rebuildHdrGamuts();
+    emit transferChanged();
+}
+
+void ChromaGamutSpec::setHdrRollOff(int masteringPeak) {
+    if (!isRollOff(masteringPeak) || masteringPeak == m_hdrRollOff)
+        return;
+    m_hdrRollOff = masteringPeak;
+    m_settings.setValue("hdrRollOff", masteringPeak);
+    emit transferChanged();
+}
+
 void ChromaGamutSpec::setCurrentGamut(int index) {
     if (index < 0 || index >= m_gamuts.size() || index == m_currentGamut)
         return;
     m_currentGamut = index;
-    m_settings.setValue("gamutSpecIndex", index);
+    m_settings.setValue("gamutSpecIndex", storedIndexOf(index));
     emit CurrentGamutChanged();
 }
 
@@ -173,7 +301,7 @@ bool ChromaGamutSpec::removeGamutSpec(int index) {
     if (isBuiltInGamut(index) || index < 0 || index >= m_gamuts.size())
         return false;
     m_gamuts.removeAt(index);
-    m_userGamuts.removeAt(index - GamutSpec::builtInCount);
+    m_userGamuts.removeAt(index - builtInGamutCount);
     storeUserGamuts();
     // Keep the same standard current; if it was the one removed, fall back.
     const int previous = m_currentGamut;
@@ -182,7 +310,7 @@ bool ChromaGamutSpec::removeGamutSpec(int index) {
     else if (m_currentGamut > index)
         --m_currentGamut;
     if (m_currentGamut != previous)
-        m_settings.setValue("gamutSpecIndex", m_currentGamut);
+        m_settings.setValue("gamutSpecIndex", storedIndexOf(m_currentGamut));
     emit GamutSpecsListChanged();
     if (previous == index)
         emit CurrentGamutChanged();

@@ -4,6 +4,7 @@
 // object and follows its change signals; every change is stored at once.
 
 #include "gamutspec.h"
+#include "videotarget.h"
 
 #include <QList>
 #include <QObject>
@@ -13,7 +14,11 @@
 
 struct NamedGamut {
     QString name;
-    GamutSpec spec; // built with the current maximum Y as white luminance
+    // Built with the current maximum Y as white luminance; an HDR standard's
+    // white is its reference white.
+    GamutSpec spec;
+    // Gamma: the shared gamma (or BT.1886 when chosen); PQ and HLG their own.
+    Transfer transfer = Transfer::Gamma;
 };
 
 struct WhiteOffSet {
@@ -33,6 +38,18 @@ class ChromaGamutSpec : public QObject {
     Q_OBJECT
 public:
     static constexpr int defaultGamutIndex = 2; // REC709
+    // The HDR standards follow the six SDR ones; user standards follow them.
+    static constexpr int pqGamutIndex = 6;  // "REC2100 PQ"
+    static constexpr int hlgGamutIndex = 7; // "REC2100 HLG"
+    static constexpr int builtInGamutCount = 8;
+    // "gamutSpecIndex" keeps the numbers it always had (0 to 5 built in, 6
+    // on the user standards), so files written before the HDR standards
+    // read the same; the HDR standards are stored as these, which older
+    // builds read as out of the list (REC709).
+    static constexpr int storedPqIndex = -1;
+    static constexpr int storedHlgIndex = -2;
+    static constexpr double defaultHdrPeak = 1000.0; // cd/m²
+    static constexpr double minHdrPeak = 100.0;      // cd/m²
     static constexpr int builtInOffSetCount = 2;
     static constexpr double defaultMaxBigY = 100.0; // cd/m²
     static constexpr double defaultGamma = 2.2;
@@ -49,7 +66,12 @@ public:
     QStringList gamutNames() const;
     int currentGamutIndex() const { return m_currentGamut; }
     const NamedGamut &currentGamut() const { return m_gamuts.at(m_currentGamut); }
-    static bool isBuiltInGamut(int index) { return index >= 0 && index < GamutSpec::builtInCount; }
+    static bool isBuiltInGamut(int index) { return index >= 0 && index < builtInGamutCount; }
+    // The list index a stored "gamutSpecIndex" means (-1 when none), and back.
+    static int listIndexOfStored(int stored, int listSize);
+    static int storedIndexOf(int listIndex);
+    // A standard by its name as listed (case ignored); -1 when none.
+    int gamutIndexOfName(const QString &name) const;
 
     const QList<WhiteOffSet> &offSets() const { return m_offSets; }
     int currentOffSetIndex() const { return m_currentOffSet; }
@@ -60,12 +82,34 @@ public:
     int videoMax() const { return m_videoMax; }
     double gamma() const { return m_gamma; }
     double maxBigY() const { return m_maxBigY; } // cd/m²
+    // The display's black (cd/m²), which BT.1886 lifts its curve to.
+    double minBigY() const { return m_minBigY; }
+    // SDR standards follow BT.1886 with that black instead of the gamma.
+    bool bt1886() const { return m_bt1886; }
+    // The display's peak (cd/m²) for PQ and HLG targets.
+    double hdrPeak() const { return m_hdrPeak; }
+    // PQ above the display's peak: 0 clips; 1000, 4000 or 10000 rolls off
+    // (BT.2390) for content mastered at that peak.
+    int hdrRollOff() const { return m_hdrRollOff; }
+    static bool isRollOff(int masteringPeak);
+
+    // Everything a target needs: the standard's primaries and white, its
+    // curve with the shared parameters, and the video range at 8 bits.
+    VideoStandard videoStandard(int index) const;
+    VideoStandard currentVideoStandard() const { return videoStandard(m_currentGamut); }
 
     void setGamma(double gamma);
     // Non-positive or non-finite values are refused: they would make every
     // standard's matrices singular.
     void setMaxBigY(double maxBigY);
     void setVideoMode(int minimum, int maximum);
+    // Refused outside 0 to 50 cd/m² or when not finite.
+    void setMinBigY(double black);
+    void setBt1886(bool on);
+    // Refused outside 100 to 10000 cd/m².
+    void setHdrPeak(double peak);
+    // Refused unless isRollOff or 0.
+    void setHdrRollOff(int masteringPeak);
     void setCurrentGamut(int index);
     void setCurrentOffSet(int index);
 
@@ -98,9 +142,13 @@ signals:
     // No minimum luminance is kept yet; the signal completes the set so
     // windows can connect to it without change when one is added.
     void MinBigYChanged();
+    // The SDR curve, the HDR peak or the roll-off changed.
+    void transferChanged();
 
 private:
     static GamutSpec buildGamut(const UserGamutEntry &entry, double maxBigY);
+    GamutSpec builtInGamut(int index) const;
+    void rebuildHdrGamuts();
     void storeUserGamuts();
     void storeUserOffSets();
 
@@ -114,4 +162,8 @@ private:
     int m_videoMax = 255;
     double m_gamma = defaultGamma;
     double m_maxBigY = defaultMaxBigY;
+    double m_minBigY = 0.0;
+    bool m_bt1886 = false;
+    double m_hdrPeak = defaultHdrPeak;
+    int m_hdrRollOff = 0;
 };

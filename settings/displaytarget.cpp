@@ -37,27 +37,40 @@ bool targetColourFromName(const QString &name, TargetColour &colour) {
     return false;
 }
 
-DisplayTarget computeTarget(TargetColour colour, double level, int videoMin, int videoMax,
-                            double gamma, const GamutSpec &spec) {
+DisplayTarget computeTarget(TargetColour colour, double level, const VideoStandard &standard) {
     const ChannelMask &mask = masks[static_cast<int>(colour)];
     const int channel[3] = {mask.r, mask.g, mask.b};
     // Outside 0..100 IRE the code values would leave the video range.
     const double ire = std::isfinite(level) ? qBound(0.0, level, 100.0) : 0.0;
+    const CodeRange &range = standard.range;
     DisplayTarget target;
     int code[3];
+    std::array<double, 3> signal;
     for (int c = 0; c < 3; ++c) {
-        const double fraction = channel[c] * ire / 100.0;
-        code[c] = int(videoMin + (videoMax - videoMin) * fraction + 0.5);
-        target.percent[c] = 100.0 * std::pow(fraction, gamma);
+        signal[c] = channel[c] * ire / 100.0;
+        code[c] = int(range.low + (range.high - range.low) * signal[c] + 0.5);
     }
     target.colour = QColor(code[0], code[1], code[2], 255);
-    target.expectedLuminance = spec.whiteBigY * std::pow(ire / 100.0, gamma);
-    target.measurement =
-        Measurement::fromRGB(target.percent[0], target.percent[1], target.percent[2], spec);
+    const PatchTarget t = signalTarget(signal, standard);
+    target.measurement = t.measurement;
+    for (int c = 0; c < 3; ++c)
+        target.percent[c] = t.percent[c];
+    const double white = standard.spec.whiteBigY;
+    target.expectedLuminance = standard.curve.transfer == Transfer::Gamma
+                                   ? white * std::pow(ire / 100.0, standard.curve.gamma)
+                                   : standard.curve.greyNits(ire / 100.0, white);
     return target;
 }
 
+DisplayTarget computeTarget(TargetColour colour, double level, int videoMin, int videoMax,
+                            double gamma, const GamutSpec &spec) {
+    VideoStandard standard;
+    standard.spec = spec;
+    standard.curve.gamma = gamma;
+    standard.range = {videoMin, videoMax, 8};
+    return computeTarget(colour, level, standard);
+}
+
 DisplayTarget computeTarget(TargetColour colour, double level, const ChromaGamutSpec &settings) {
-    return computeTarget(colour, level, settings.videoMin(), settings.videoMax(), settings.gamma(),
-                         settings.currentGamut().spec);
+    return computeTarget(colour, level, settings.currentVideoStandard());
 }

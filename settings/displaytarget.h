@@ -4,6 +4,7 @@
 // against the current gamut standard.
 
 #include "measurement.h"
+#include "videotarget.h"
 
 #include <QColor>
 #include <QString>
@@ -17,8 +18,8 @@ struct DisplayTarget {
     QColor colour;                 // code values, alpha 255
     double percent[3] = {0, 0, 0}; // R, G, B in percent of the white
     Measurement measurement;
-    // cd/m²: the standard's white at this level, white Y (level / 100)^gamma,
-    // what a display that tracks the gamma shows for a white patch.
+    // cd/m²: what a display that follows the standard's curve shows for a
+    // white patch of this level (white Y (level / 100)^gamma for a gamma).
     double expectedLuminance = 0;
 };
 
@@ -28,6 +29,8 @@ QStringList targetColourNames();
 bool targetColourFromName(const QString &name, TargetColour &colour);
 
 // level is in IRE (0 to 100; values outside are clamped).
+DisplayTarget computeTarget(TargetColour colour, double level, const VideoStandard &standard);
+// A gamma standard.
 DisplayTarget computeTarget(TargetColour colour, double level, int videoMin, int videoMax,
                             double gamma, const GamutSpec &spec);
 // The same with the video range, gamma and standard of the shared settings.

@@ -1,6 +1,9 @@
 #include "patchlist.h"
 
+#include "transfer.h"
+
 #include <algorithm>
+#include <cmath>
 
 namespace screencal {
 
@@ -39,6 +42,27 @@ int levelCode(double ire, int low, int high) {
     return int(low + (high - low) * ire * 0.01);
 }
 
+QVector<double> pqScaleLuminances() {
+    return {0.0,   0.1,   0.5,   1.0,   5.0,   10.0,  25.0,  50.0,
+            100.0, 150.0, 203.0, 300.0, 400.0, 600.0, 800.0, 1000.0};
+}
+
+int pqScaleCode(double nits) {
+    return int(std::lround(transfer::st2084InverseEotf(nits) * 1023));
+}
+
+int runBits(const RunDefinition &run) {
+    return run.options.pqScale ? 10 : 8;
+}
+
+PatchSettings forRun(const RunDefinition &run, PatchSettings settings) {
+    if (runBits(run) > 8) {
+        settings.low = 0;
+        settings.high = (1 << runBits(run)) - 1;
+    }
+    return settings;
+}
+
 QVector<Rgb> buildPatchList(const RunDefinition &run, const PatchSettings &s) {
     const int low = s.low, high = s.high;
     const int span = high - low;
@@ -62,6 +86,9 @@ QVector<Rgb> buildPatchList(const RunDefinition &run, const PatchSettings &s) {
         }
         list.append(white);
     }
+    if (run.options.pqScale)
+        for (double nits : pqScaleLuminances())
+            list.append(colourAt(White, nits > 0 ? pqScaleCode(nits) : low, low));
     if (mask & Mask::White)
         list.append(colourAt(White, level, low));
     if (run.options.colorScale && s.colourMode != BalanceOnly) {

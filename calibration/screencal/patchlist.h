@@ -29,6 +29,17 @@ struct PatchSettings {
 // Code value of an IRE level: the integer part of low + span * ire / 100.
 int levelCode(double ire, int low, int high);
 
+// The luminances of the PQ grey scale (cd/m²), around the 203 cd/m²
+// reference white up to 1000, and their 10-bit full-range codes.
+QVector<double> pqScaleLuminances();
+int pqScaleCode(double nits);
+// The depth of a run's codes: 10 for the PQ grey scale, else 8; such a run
+// takes the full 10-bit range instead of the video range.
+int runBits(const RunDefinition &run);
+// The codes a run's patches are built in: full 10-bit for a 10-bit run,
+// else the video range of `settings`.
+PatchSettings forRun(const RunDefinition &run, PatchSettings settings);
+
 QVector<Rgb> buildPatchList(const RunDefinition &run, const PatchSettings &settings);
 
 // The colours a patch can be, in table order.

@@ -39,13 +39,14 @@ QVector<RunSample> selectSamples(const QVector<RunSample> &samples, uint32_t mas
                                  const RunOptions &options, int low) {
     const uint32_t whiteBits = Mask::White | Mask::MaxWhite | Mask::MinWhite;
     const uint32_t colourBits = Mask::AllColors & ~Mask::White;
-    const bool everything = mask == 0 && !options.grayScale && !options.colorScale;
+    const bool greys = options.grayScale || options.pqScale;
+    const bool everything = mask == 0 && !greys && !options.colorScale;
     QVector<RunSample> out;
     for (const RunSample &s : samples) {
         const int colour = classifyPatch(s.patch, low);
         bool take = everything;
         if (colour == White)
-            take = take || (mask & whiteBits) || options.grayScale;
+            take = take || (mask & whiteBits) || greys;
         else if (colour != NoColour)
             take = take || (mask & patchColourMaskBit(colour)) ||
                    (options.colorScale && !(mask & colourBits));

@@ -278,17 +278,34 @@ PatchSettings ScreenCal::patchSettings() const {
     s.levelIre = m_levelIre;
     s.greyMode = m_greyMode;
     s.colourMode = m_colourMode;
-    return s;
+    return m_page.run ? forRun(*m_page.run, s) : s;
 }
 
-void ScreenCal::rebuildPatches() {
-    m_patches = m_page.run ? buildPatchList(*m_page.run, patchSettings()) : QVector<Rgb>();
-    if (!patternManager()->isRunning()) {
+CodeRange ScreenCal::runRange() const {
+    const int bits = m_page.run ? runBits(*m_page.run) : 8;
+    const PatchSettings s = patchSettings();
+    return {s.low, s.high, bits};
+}
+
+void ScreenCal::showPatches() {
+    const CodeRange range = runRange();
+    if (range.bits == 8) {
         QList<QColor> colours;
         for (const Rgb &p : m_patches)
             colours << QColor(p.r, p.g, p.b);
         patternManager()->setColors(colours);
+        return;
     }
+    QList<Codes> codes;
+    for (const Rgb &p : m_patches)
+        codes << Codes{p.r, p.g, p.b};
+    patternManager()->setCodes(codes, range);
+}
+
+void ScreenCal::rebuildPatches() {
+    m_patches = m_page.run ? buildPatchList(*m_page.run, patchSettings()) : QVector<Rgb>();
+    if (!patternManager()->isRunning())
+        showPatches();
     redraw();
 }
 
@@ -341,10 +358,17 @@ void ScreenCal::videoModeChanged() {
 
 PlotContext ScreenCal::plotContext() const {
     PlotContext c;
-    c.low = m_spec->videoMin();
-    c.high = m_spec->videoMax();
-    c.gamma = m_spec->gamma();
-    c.spec = m_spec->currentGamut().spec;
+    const CodeRange range = runRange();
+    c.low = range.low;
+    c.high = range.high;
+    c.bits = range.bits;
+    // A PQ grey scale is judged against REC2100 PQ, whatever is current.
+    const VideoStandard standard = range.bits > 8
+                                       ? m_spec->videoStandard(ChromaGamutSpec::pqGamutIndex)
+                                       : m_spec->currentVideoStandard();
+    c.gamma = standard.curve.gamma;
+    c.curve = standard.curve;
+    c.spec = standard.spec;
     c.hsv = m_hsv;
     c.xy = m_xy;
     c.nits = isNits();
@@ -431,10 +455,7 @@ void ScreenCal::StartCalibration() {
     m_live.reset();
     m_store.startRun(m_runningKind, m_patches);
     redraw();
-    QList<QColor> colours;
-    for (const Rgb &p : m_patches)
-        colours << QColor(p.r, p.g, p.b);
-    patternManager()->setColors(colours);
+    showPatches();
     patternManager()->start(m_menu->currentDevice(), QPatternManger::TorvaRun);
     setDeviceFields();
 }

@@ -89,6 +89,11 @@ private:
     void buildPage(int frameIndex);
     void clearPage();
     void rebuildPatches();
+    // The codes of the page's run: 10-bit full range for a PQ grey scale,
+    // else the video range.
+    CodeRange runRange() const;
+    // Hands the patches to the pattern manager at their depth.
+    void showPatches();
     void redraw();
     void showTemplateIssues(bool boxes);
     screencal::PlotContext plotContext() const;

@@ -39,7 +39,8 @@ const char *const knownObjects[] = {
 };
 
 const char *const graphTypes[] = {"CIE",        "line:Y",  "line:RGBCurve", "line:RGBBalance",
-                                  "line:gamma", "bar:RGB", "deltaE"};
+                                  "line:gamma", "bar:RGB", "deltaE",        "deltaITP",
+                                  "line:EOTF"};
 const char *const comboOptions[] = {"space", "gray", "color", "MontiorColor", "colorLevel"};
 
 template <size_t N> bool oneOf(const QString &word, const char *const (&list)[N]) {
@@ -399,6 +400,7 @@ RunOptions parseRunOptions(const QString &text) {
     for (const QString &w : words(text)) {
         o.grayScale = o.grayScale || w == QLatin1String("grayScale");
         o.colorScale = o.colorScale || w == QLatin1String("colorScale");
+        o.pqScale = o.pqScale || w == QLatin1String("pqScale");
     }
     return o;
 }

@@ -51,6 +51,10 @@ uint32_t parseColourMask(const QString &text);
 struct RunOptions {
     bool grayScale = false;
     bool colorScale = false;
+    // The PQ grey scale: 10-bit ST 2084 codes of luminances around the HDR
+    // reference white; the whole run is then 10-bit and judged against
+    // REC2100 PQ.
+    bool pqScale = false;
 };
 RunOptions parseRunOptions(const QString &text);
 

@@ -87,6 +87,10 @@ QPatternManger::QPatternManger(QWidget *parent)
         qBound(0, s.value("patchSize", sequencetexts::defaultPatchSize).toInt(),
                sequencetexts::patchSizeCount - 1));
     {
+        const QSignalBlocker blockWindow(ui->spinWindow);
+        ui->spinWindow->setValue(qBound(0, s.value("patchWindow", 0).toInt(), 100));
+    }
+    {
         const QSignalBlocker blockTabs(ui->tabWidget);
         ui->tabWidget->setCurrentIndex(s.value("patternIndex", 0).toInt());
     }
@@ -173,6 +177,15 @@ QPatternManger::~QPatternManger() {
 
 void QPatternManger::setColors(const QList<QColor> &list) {
     m_sequence->setColors(list);
+    showSwatches(list);
+}
+
+void QPatternManger::setCodes(const QList<Codes> &codes, const CodeRange &range) {
+    m_sequence->setCodes(codes, range);
+    showSwatches(m_sequence->colors());
+}
+
+void QPatternManger::showSwatches(const QList<QColor> &list) {
     qDeleteAll(m_swatches);
     m_swatches.clear();
     auto *grid = static_cast<QGridLayout *>(ui->widgetSwatches->layout());
@@ -435,7 +448,22 @@ void QPatternManger::refreshSizeTexts() {
     const int h = m_generator ? m_generator->height : 0;
     for (int i = 0; i < sequencetexts::patchSizeCount; ++i)
         ui->comboPatchSize->setItemText(i, sequencetexts::patchSizeLabel(i, w, h));
-    m_patchRect = sequencetexts::patchRect(ui->comboPatchSize->currentIndex(), w, h);
+    const int window = ui->spinWindow->value();
+    ui->comboPatchSize->setEnabled(window == 0 && ui->spinWindow->isEnabled());
+    m_patchRect = window > 0 ? sequencetexts::windowRect(window, w, h)
+                             : sequencetexts::patchRect(ui->comboPatchSize->currentIndex(), w, h);
+    ui->spinWindow->setToolTip(
+        window > 0 ? sequencetexts::windowLabel(window, w, h)
+                   : QStringLiteral("A centred box of this share of the screen's area on black, "
+                                    "in place of the patch size. HDR displays dim large bright "
+                                    "areas: measure them in 10 % or 18 % windows."));
+}
+
+void QPatternManger::on_spinWindow_valueChanged(int percent) {
+    refreshSizeTexts();
+    if (m_generator)
+        m_generator->setBoxSize(m_patchRect);
+    appSettings().setValue("patchWindow", percent);
 }
 
 // Settings of the run
@@ -611,7 +639,8 @@ void QPatternManger::setControlsEnabled(bool on) {
     for (QWidget *w :
          {static_cast<QWidget *>(ui->comboGenerator), static_cast<QWidget *>(ui->pushRescan),
           static_cast<QWidget *>(ui->doubleStableTime), static_cast<QWidget *>(ui->comboAverages),
-          static_cast<QWidget *>(ui->comboPatchSize), static_cast<QWidget *>(ui->tabWidget)})
+          static_cast<QWidget *>(ui->spinWindow), static_cast<QWidget *>(ui->tabWidget)})
         w->setEnabled(on);
+    ui->comboPatchSize->setEnabled(on && ui->spinWindow->value() == 0);
     ui->spinMaxAverages->setEnabled(on && ui->comboAverages->currentIndex() == 0);
 }

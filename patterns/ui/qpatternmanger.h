@@ -8,6 +8,7 @@
 #include "measurement.h"
 #include "metatypes.h"
 #include "patchcheck.h"
+#include "patchdepth.h"
 
 #include <QColor>
 #include <QList>
@@ -38,6 +39,10 @@ public:
     ~QPatternManger() override;
 
     void setColors(const QList<QColor> &list);
+    // Code values deeper than 8 bits (10-bit HDR patches); the swatches show
+    // their nearest 8-bit colours, and a generator that cannot show their
+    // depth gets its nearest codes (PatternSequence::setCodes).
+    void setCodes(const QList<Codes> &codes, const CodeRange &range);
     QList<QColor> colors() const;
     void start(GenMeasure *device, measureDevice tag);
     // True when a run was stopped. The patch being measured is given up;
@@ -75,6 +80,7 @@ private slots:
     void on_doubleStableTime_valueChanged(double seconds);
     void on_comboAverages_currentIndexChanged(int index);
     void on_comboPatchSize_activated(int index);
+    void on_spinWindow_valueChanged(int percent);
     void on_tabWidget_currentChanged(int index);
     void on_pushColorPatch_clicked();
     void on_pushHorizontalBars_clicked();
@@ -99,6 +105,7 @@ private:
     patchcheck::Answer askOperator(const patchcheck::Problem &problem);
     void showProgress(int elapsedMs, bool finished);
     void highlightSwatch(int index);
+    void showSwatches(const QList<QColor> &list);
     void deselectGenerator();
     void refreshSizeTexts();
     void applyChecker(int layout);

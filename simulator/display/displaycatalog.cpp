@@ -202,6 +202,14 @@ DisplayModel balanced(std::string name, std::string technology, const Primaries 
     return out;
 }
 
+// The chromaticities its spectra give its primaries and white.
+PanelPrimaries panelOf(const DisplayModel &m) {
+    const Xy r = chromaticity(m.primaries[0]), g = chromaticity(m.primaries[1]),
+             b = chromaticity(m.primaries[2]);
+    const Xy w = chromaticity(m.primaries[0] + m.primaries[1] + m.primaries[2]);
+    return {r.x, r.y, g.x, g.y, b.x, b.y, w.x, w.y};
+}
+
 DisplayModel make(const char *name, const char *technology, const Family &family,
                   const Params &nominal, Xy white, double whiteY, double blackY, double gamma,
                   const std::array<Xy, 3> *target = nullptr) {
@@ -252,6 +260,7 @@ constexpr std::array<Xy, 3> rec709Primaries{{{0.643, 0.334}, {0.296, 0.604}, {0.
 constexpr Xy rec709White{0.3135, 0.3282};
 constexpr std::array<Xy, 3> p3Primaries{{{0.678, 0.321}, {0.268, 0.687}, {0.151, 0.062}}};
 constexpr std::array<Xy, 3> oledPrimaries{{{0.675, 0.322}, {0.270, 0.684}, {0.141, 0.056}}};
+constexpr std::array<Xy, 3> p3d65Primaries{{{0.680, 0.320}, {0.265, 0.690}, {0.150, 0.060}}};
 
 // Typical LCD colour filters: red rising through 595 nm, green passing
 // 490 to 580 nm, blue falling through 500 nm, edges 40 to 45 nm wide.
@@ -305,6 +314,16 @@ std::vector<DisplayModel> build() {
     v.push_back(make("ccfl-lcd", "cold-cathode lamp LCD, filters set to Rec. 709 like rec709",
                      lcd(ccflLamp()), {590, 40, 540, 85, 515, 45}, rec709White, 120, 0.1, 2.4,
                      &rec709Primaries));
+    // An HDR television: a quantum-dot LCD with its dots set to DCI-P3 and a
+    // D65 white, its 1000 cd/m² peak reached through a PQ input with its own
+    // roll-off above 800 and a limiter holding the screen's average to 300.
+    DisplayModel hdr =
+        make("hdr1000",
+             "HDR television: quantum-dot LCD, P3-D65, PQ input, 1000 cd/m2 "
+             "peak",
+             quantumDotLcd(), {630, 32, 532, 28, 450, 20}, d65, 1000, 0.005, 2.4, &p3d65Primaries);
+    hdr.hdr = HdrSignal{true, 800, 1000, 300, panelOf(hdr)};
+    v.push_back(hdr);
     return v;
 }
 

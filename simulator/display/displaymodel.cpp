@@ -11,9 +11,12 @@ namespace {
 constexpr double spotFraction = 0.05;
 constexpr int spotSamples = 48; // per side
 constexpr int imageGrey = 128;  // what a sent image shows under the spot
+// The screen's average light is sampled on this grid (across, down).
+constexpr int screenColumns = 160, screenRows = 90;
 
 struct Rgb {
     double r, g, b;
+    bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
 };
 
 // The black level plus each primary at its linear drive (0 to 1).
@@ -39,6 +42,43 @@ double drive(double code, int maxCode, double gamma) {
     const double v = std::clamp(code / std::max(1, maxCode), 0.0, 1.0);
     return std::pow(v, gamma);
 }
+
+// Each primary's drive, 0 to 1 of full white above black: through the gamma,
+// or an HDR display's own processing.
+std::array<double, 3> drives(const DisplayModel &m, const Rgb &c, int maxCode) {
+    if (!m.hdr.on)
+        return {drive(c.r, maxCode, m.gamma), drive(c.g, maxCode, m.gamma),
+                drive(c.b, maxCode, m.gamma)};
+    const std::array<double, 3> nits = hdrNativeLight(m.hdr, c.r, c.g, c.b, maxCode);
+    const double span = std::max(1e-9, m.whiteY - m.blackY);
+    return {std::min(1.0, nits[0] / span), std::min(1.0, nits[1] / span),
+            std::min(1.0, nits[2] / span)};
+}
+
+int maxCodeOf(const PatternState &s) {
+    return (s.pattern == 3 || s.pattern == 4) ? s.maxColor : 255;
+}
+
+// Remembers the last code's drives: a pattern has few distinct codes.
+class DriveCache {
+public:
+    DriveCache(const DisplayModel &m, int maxCode) : m_(m), maxCode_(maxCode) {}
+    const std::array<double, 3> &at(const Rgb &c) {
+        if (!valid_ || !(c == last_)) {
+            last_ = c;
+            drives_ = drives(m_, c, maxCode_);
+            valid_ = true;
+        }
+        return drives_;
+    }
+
+private:
+    const DisplayModel &m_;
+    int maxCode_;
+    bool valid_ = false;
+    Rgb last_{0, 0, 0};
+    std::array<double, 3> drives_{};
+};
 
 // The code values at a pixel of the pattern.
 Rgb codeAt(const PatternState &s, int x, int y) {
@@ -107,8 +147,29 @@ std::string displayModelNames() {
 
 Spectrum displaySpectrum(const DisplayModel &m, double red, double green, double blue,
                          int maxCode) {
-    return mixSpectrum(m, {drive(red, maxCode, m.gamma), drive(green, maxCode, m.gamma),
-                           drive(blue, maxCode, m.gamma)});
+    return mixSpectrum(m, drives(m, {red, green, blue}, maxCode));
+}
+
+double screenAverage(const DisplayModel &m, const PatternState &s) {
+    if (s.width <= 0 || s.height <= 0)
+        return m.blackY;
+    double share[3]; // each primary's luminance at full drive
+    for (std::size_t j = 0; j < 3; ++j) {
+        double xyz[3];
+        spectrumXYZ(m.primaries[j], xyz);
+        share[j] = xyz[1] * std::max(0.0, m.whiteY - m.blackY);
+    }
+    DriveCache cache(m, maxCodeOf(s));
+    double sum = 0;
+    for (int j = 0; j < screenRows; ++j) {
+        for (int i = 0; i < screenColumns; ++i) {
+            const int x = static_cast<int>((i + 0.5) * s.width / screenColumns);
+            const int y = static_cast<int>((j + 0.5) * s.height / screenRows);
+            const std::array<double, 3> &lin = cache.at(codeAt(s, x, y));
+            sum += share[0] * lin[0] + share[1] * lin[1] + share[2] * lin[2];
+        }
+    }
+    return m.blackY + sum / (screenColumns * screenRows);
 }
 
 Tristimulus displayLight(const DisplayModel &m, double red, double green, double blue,
@@ -123,20 +184,21 @@ Spectrum sensorSpectrum(const DisplayModel &m, const PatternState &s) {
     const double side = std::max(1.0, s.height * spotFraction);
     const double x0 = s.width / 2.0 - side / 2;
     const double y0 = s.height / 2.0 - side / 2;
-    const int maxCode = (s.pattern == 3 || s.pattern == 4) ? s.maxColor : 255;
+    DriveCache cache(m, maxCodeOf(s));
     std::array<double, 3> sum{};
     for (int j = 0; j < spotSamples; ++j) {
         for (int i = 0; i < spotSamples; ++i) {
             const int x = static_cast<int>(x0 + (i + 0.5) * side / spotSamples);
             const int y = static_cast<int>(y0 + (j + 0.5) * side / spotSamples);
-            const Rgb c = codeAt(s, x, y);
-            sum[0] += drive(c.r, maxCode, m.gamma);
-            sum[1] += drive(c.g, maxCode, m.gamma);
-            sum[2] += drive(c.b, maxCode, m.gamma);
+            const std::array<double, 3> &lin = cache.at(codeAt(s, x, y));
+            for (std::size_t c = 0; c < 3; ++c)
+                sum[c] += lin[c];
         }
     }
+    // The limiter dims what the panel adds to its black.
     const double n = spotSamples * spotSamples;
-    return mixSpectrum(m, {sum[0] / n, sum[1] / n, sum[2] / n});
+    const double gain = m.hdr.on ? hdrAblGain(m.hdr, screenAverage(m, s)) : 1.0;
+    return mixSpectrum(m, {gain * sum[0] / n, gain * sum[1] / n, gain * sum[2] / n});
 }
 
 Tristimulus sensorLight(const DisplayModel &m, const PatternState &s) {

@@ -5,6 +5,7 @@
 // Knows what a light sensor at the middle of the screen sees of each pattern
 // the generator can show.
 
+#include "hdrsignal.h"
 #include "patternstate.h"
 #include "scene.h"
 #include "spectrum.h"
@@ -27,6 +28,9 @@ struct DisplayModel {
     double whiteY = 120; // cd/m², full white including the black level
     double blackY = 0.1; // cd/m², code value 0
     double gamma = 2.4;
+    // An HDR display takes PQ in a BT.2020 container instead of the gamma
+    // (hdrsignal.h); whiteY is then its peak.
+    HdrSignal hdr = {};
 };
 
 // Levels given on the command line; a negative value keeps the display's own.
@@ -51,15 +55,20 @@ std::string displayModelNames();
 // scaled to whiteY. False with a reason naming the line otherwise.
 bool parseDisplaySpectra(const std::string &text, DisplayModel &out, std::string *error);
 
-// The spectrum of a uniform field of one colour (code values up to maxCode).
+// The spectrum of a uniform field of one colour (code values up to maxCode),
+// before any brightness limiting.
 Spectrum displaySpectrum(const DisplayModel &m, double red, double green, double blue,
                          int maxCode = 255);
 // Its X, Y, Z.
 Tristimulus displayLight(const DisplayModel &m, double red, double green, double blue,
                          int maxCode = 255);
 
+// The luminance averaged over the whole screen for what the generator
+// shows, before any brightness limiting (cd/m²).
+double screenAverage(const DisplayModel &m, const PatternState &s);
+
 // The average light over the sensor's spot at the middle of the screen for
-// what the generator shows.
+// what the generator shows (an HDR display's brightness limiting included).
 Spectrum sensorSpectrum(const DisplayModel &m, const PatternState &s);
 Tristimulus sensorLight(const DisplayModel &m, const PatternState &s);
 

@@ -1,13 +1,10 @@
 // tintwell-cli pattern and sequence as separate processes against the
 // in-process simulated generator, display and colorimeter.
 #include "childprocess.h"
+#include "clijson.h"
 #include "patternsimfixture.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-
 #include <csignal>
-#include <fstream>
 
 namespace {
 
@@ -25,21 +22,14 @@ protected:
         SimFixture::TearDown();
     }
     int cli(const std::vector<std::string> &args, QList<QJsonObject> *objects = nullptr) {
-        std::vector<std::string> all{"tintwell-cli"};
-        all.insert(all.end(), args.begin(), args.end());
-        ChildProcess p(all);
-        const int code = p.wait(30000);
-        stderr_ = p.err();
-        for (const std::string &line : p.lines()) {
-            if (objects && !line.empty())
-                objects->append(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
-        }
-        return code;
+        const CliJsonRun r = runCliJson(args);
+        stderr_ = r.err;
+        if (objects)
+            *objects << r.objects;
+        return r.code;
     }
     std::string colorsFile(const std::string &text) {
-        const std::string path = files_.file("colours" + std::to_string(++fileCount_) + ".csv");
-        std::ofstream(path) << text;
-        return path;
+        return files_.write("colours" + std::to_string(++fileCount_) + ".csv", text);
     }
     sim::Simulator *bench_ = nullptr;
     std::string stderr_;

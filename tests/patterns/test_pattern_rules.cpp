@@ -2,6 +2,7 @@
 // that judge a patch, over plain values.
 #include "batchfile.h"
 #include "patchcheck.h"
+#include "patchdepth.h"
 #include "patternwire.h"
 #include "sequencetexts.h"
 #include "spreadreading.h"
@@ -140,6 +141,96 @@ TEST(BatchFile, NamesWithCommasQuotesAndBreaksSurviveARoundTrip) {
     ASSERT_EQ(bare.status, BatchRead::Ok);
     ASSERT_EQ(bare.patches.size(), 2);
     EXPECT_EQ(bare.patches[0].name, "5\" panel");
+}
+
+// A 10-bit file says so on its first line, which an 8-bit reader refuses as
+// a line that is not four fields; its values run to 1023, and a depth the
+// caller asks for must be the one the file gives.
+TEST(BatchFile, TenBitFilesCarryTheirDepth) {
+    BatchRead r = readBatch("#bits=10\nGrey 203,594,594,594\nWhite,1023,1023,1023\n");
+    ASSERT_EQ(r.status, BatchRead::Ok) << r.line;
+    EXPECT_EQ(r.bits, 10);
+    EXPECT_TRUE(r.marked);
+    ASSERT_EQ(r.patches.size(), 2);
+    EXPECT_EQ(r.patches[0].codes(), (std::array<int, 3>{594, 594, 594}));
+    EXPECT_EQ(r.patches[0].color, QColor(148, 148, 148)); // the nearest 8-bit, for show
+    EXPECT_EQ(r.patches[1].color, QColor(255, 255, 255));
+    // Written back with its marker, as it was.
+    EXPECT_EQ(writeBatch(r.patches), "#bits=10\nGrey 203,594,594,594\nWhite,1023,1023,1023\n");
+    // --bits 10 on a file without the marker reads its values as 10-bit.
+    r = readBatch("A,1000,0,0\n", 10);
+    ASSERT_EQ(r.status, BatchRead::Ok);
+    EXPECT_EQ(r.patches[0].codes()[0], 1000);
+
+    struct Case {
+        const char *text;
+        int bits; // asked for
+        BatchRead::Status status;
+        int line;
+        int kept;
+    };
+    const Case cases[] = {
+        {"#bits=10\nA,1,2,3\nB,1,2,1024\n", 0, BatchRead::OutOfRange, 3, 1},
+        {"#bits=10\nA,1,-2,3\n", 0, BatchRead::OutOfRange, 2, 0},
+        {"#bits=12\nA,1,2,3\n", 0, BatchRead::BadDepth, 1, 0},
+        {"#bits=ten\nA,1,2,3\n", 0, BatchRead::BadDepth, 1, 0},
+        {"#bits=10\nA,1,2,3\n", 8, BatchRead::BadDepth, 1, 0},  // the file says otherwise
+        {"A,1,2,300\n", 0, BatchRead::OutOfRange, 1, 0},        // unmarked: 8-bit
+        {"A,1,2,3\n#bits=10\n", 0, BatchRead::BadFormat, 2, 1}, // a marker only leads
+    };
+    for (const Case &c : cases) {
+        r = readBatch(QString::fromLatin1(c.text), c.bits);
+        EXPECT_EQ(r.status, c.status) << c.text;
+        EXPECT_EQ(r.line, c.line) << c.text;
+        EXPECT_EQ(r.patches.size(), c.kept) << c.text;
+    }
+    // A list with a 10-bit patch is written at 10 bits, the 8-bit ones scaled.
+    const QList<ColorPatch> mixed = {{"Old", QColor(255, 128, 0)},
+                                     ColorPatch::withCodes("New", {594, 594, 594}, 10)};
+    EXPECT_EQ(writeBatch(mixed), "#bits=10\nOld,1023,514,0\nNew,594,594,594\n");
+}
+
+// What a generator shows for deep codes: the codes when it takes their
+// depth, the nearest ones at its own depth and range when it does not.
+TEST(PatchDepth, ShownCodesFollowTheGeneratorsDepth) {
+    const CodeRange full10 = CodeRange::full(10), limited10 = CodeRange::limited(10);
+    ShownCodes s = shownCodes({520, 594, 0}, full10, 10);
+    EXPECT_FALSE(s.reduced);
+    EXPECT_EQ(s.code, (Codes{520, 594, 0}));
+    s = shownCodes({520, 594, 1023}, full10, 8);
+    EXPECT_TRUE(s.reduced);
+    EXPECT_EQ(s.range.maxCode(), 255);
+    EXPECT_EQ(s.code, (Codes{130, 148, 255}));
+    s = shownCodes({64, 502, 940}, limited10, 8);
+    EXPECT_EQ(s.range.low, 16);
+    EXPECT_EQ(s.range.high, 235);
+    EXPECT_EQ(s.code, (Codes{16, 126, 235}));
+    EXPECT_EQ(reducedCodesText({64, 502, 940}, 10, s),
+              "10-bit 64,502,940 shown as 8-bit 16,126,235");
+    // An odd video range scales with the depth.
+    const CodeRange odd{10, 240, 8};
+    EXPECT_EQ(rangeAtBits(odd, 10).low, 40);
+    EXPECT_EQ(rangeAtBits(odd, 10).high, 963);
+}
+
+// Windows keep the screen's proportions, centred, with the area asked for.
+TEST(SequenceTexts, WindowsAreCentredBoxesOfTheirShareOfTheArea) {
+    const struct {
+        double percent;
+        QRect box;
+    } cases[] = {{10, QRect(656, 369, 607, 342)},
+                 {18, QRect(552, 311, 815, 458)},
+                 {100, QRect(0, 0, 1920, 1080)},
+                 {0.01, QRect(864, 486, 192, 108)}, // at least 1 %
+                 {250, QRect(0, 0, 1920, 1080)}};
+    for (const auto &c : cases) {
+        const QRect r = sequencetexts::windowRect(c.percent, 1920, 1080);
+        EXPECT_EQ(r, c.box) << c.percent;
+        EXPECT_NEAR(100.0 * r.width() * r.height() / (1920 * 1080), qBound(1.0, c.percent, 100.0),
+                    0.1);
+    }
+    EXPECT_EQ(sequencetexts::windowLabel(10, 1920, 1080), "10 % window (607x342)");
+    EXPECT_EQ(sequencetexts::windowLabel(18, 0, 0), "18 % window");
 }
 
 TEST(PatchCheck, SpreadAboveTheLimitIsUnstableOnlyWhenBrightEnough) {

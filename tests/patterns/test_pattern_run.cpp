@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 
 namespace {
@@ -169,6 +170,17 @@ TEST_F(PatternRun, ThePatternManagerPicksTheGeneratorFromAScanAndRunsThroughIt) 
     ASSERT_TRUE(QTest::qWaitFor([&] { return manager.generatorConnected(); }, 10000));
     EXPECT_EQ(manager.patchRect(), QRect(480, 270, 960, 540)); // half of 1920 x 1080
     EXPECT_EQ(bench_->patternGenerator()->state().boxW, 960);
+    // A window of a share of the screen takes the place of the patch size.
+    auto *window = manager.findChild<QSpinBox *>("spinWindow");
+    auto *size = manager.findChild<QComboBox *>("comboPatchSize");
+    window->setValue(10);
+    EXPECT_EQ(manager.patchRect(), QRect(656, 369, 607, 342));
+    EXPECT_EQ(bench_->patternGenerator()->state().boxW, 607);
+    EXPECT_FALSE(size->isEnabled());
+    EXPECT_EQ(QSettings().value("patchWindow").toInt(), 10);
+    window->setValue(0);
+    EXPECT_EQ(bench_->patternGenerator()->state().boxW, 960);
+    EXPECT_TRUE(size->isEnabled());
 
     manager.setColors({Qt::white, QColor(255, 128, 0), Qt::blue});
     manager.findChild<QDoubleSpinBox *>("doubleStableTime")->setValue(1.0);

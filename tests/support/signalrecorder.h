@@ -17,6 +17,7 @@ public:
         watch(spec, &ChromaGamutSpec::gammaChanged, "gammaChanged");
         watch(spec, &ChromaGamutSpec::MaxBigYChanged, "MaxBigYChanged");
         watch(spec, &ChromaGamutSpec::MinBigYChanged, "MinBigYChanged");
+        watch(spec, &ChromaGamutSpec::transferChanged, "transferChanged");
     }
     ~SignalRecorder() {
         for (const QMetaObject::Connection &c : m_connections)

@@ -10,8 +10,10 @@
 
 #include "batchresults.h"
 #include "chromagamutspec.h"
+#include "genpattern.h"
 #include "newcolors.h"
 #include "newpatches.h"
+#include "patternsequence.h"
 #include "portmanager.h"
 #include "prepostreport.h"
 #include "qpatternmanger.h"
@@ -23,6 +25,7 @@
 #include "settingsfixture.h"
 #include "shotsaver.h"
 #include "testcolorbatch.h"
+#include "transfer.h"
 #include "windowtesting.h"
 
 #include <QAction>
@@ -69,6 +72,20 @@ protected:
     }
     void open(const QString &programDir) {
         window = std::make_unique<TestColorBatch>(nullptr, nullptr, DefaultBatch(programDir, data));
+    }
+    // The window shown with the meter connected and the first screen as its
+    // generator, patches shown at once.
+    QPatternManger *openOnTheScreenGenerator(GenMeasure *meter) {
+        PortManager::instance()->findPorts();
+        EXPECT_TRUE(QTest::qWaitFor([] { return !PortManager::instance()->isScanning(); }, 20000));
+        open(program);
+        window->show();
+        window->colorimeterMenu()->setConnectedTo(meter);
+        QPatternManger *manager = window->patternManager();
+        manager->findChild<QDoubleSpinBox *>("doubleStableTime")->setValue(0);
+        manager->selectScreenGenerator();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return manager->generatorConnected(); }, 10000));
+        return manager;
     }
     void push(const char *name) { child<QPushButton>(window.get(), name)->click(); }
     void trigger(const char *name) { child<QAction>(window.get(), name)->trigger(); }
@@ -252,16 +269,9 @@ TEST_F(BatchWindow, RunStopsAtEachMissingPieceWithItsMessage) {
 }
 
 TEST_F(BatchWindow, RunsThroughTheScreenGeneratorIntoTheResultsFile) {
-    PortManager::instance()->findPorts();
-    ASSERT_TRUE(QTest::qWaitFor([] { return !PortManager::instance()->isScanning(); }, 20000));
-    open(program);
-    window->show();
     FakeMeter meter;
-    window->colorimeterMenu()->setConnectedTo(&meter);
-    QPatternManger *manager = window->patternManager();
-    manager->findChild<QDoubleSpinBox *>("doubleStableTime")->setValue(0);
-    manager->selectScreenGenerator();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return manager->generatorConnected(); }, 10000));
+    QPatternManger *manager = openOnTheScreenGenerator(&meter);
+    ASSERT_TRUE(manager->generatorConnected());
 
     window->setPatches({{"White", Qt::white}, {"Red, 50%", QColor(128, 0, 0)}, {"Off", Qt::black}});
     QList<bool> flags = QVector<bool>(10, false).toList();
@@ -309,6 +319,45 @@ TEST_F(BatchWindow, RunsThroughTheScreenGeneratorIntoTheResultsFile) {
     EXPECT_EQ(window->runMeasured().size(), 1); // the report of what was measured
     EXPECT_TRUE(child<QPushButton>(window.get(), "pushRun")->isEnabled());
     window->colorimeterMenu()->setConnectedTo(nullptr);
+}
+
+// A 10-bit batch on the screen generator, which shows 8 bits: each patch
+// goes out as its nearest 8-bit codes, and its target follows what was
+// shown; an HDR run's results carry targets, ΔE2000 and ΔE ITP.
+TEST_F(BatchWindow, TenBitPatchesOnAnEightBitGeneratorAreJudgedByTheCodesShown) {
+    ChromaGamutSpec::instance()->setCurrentGamut(ChromaGamutSpec::pqGamutIndex);
+    FakeMeter meter;
+    QPatternManger *manager = openOnTheScreenGenerator(&meter);
+    ASSERT_TRUE(manager->generatorConnected());
+
+    const QString in = program + "/hdr.csv";
+    ASSERT_TRUE(writeFileBytes(in, "#bits=10\nGrey 203,594,594,594\nWhite,1023,1023,1023\n"));
+    dialogs.queueButton(QMessageBox::Yes); // in place of the default patches
+    window->importFile(in);
+    ASSERT_EQ(window->patches().size(), 2);
+    EXPECT_EQ(table()->item(0, 1)->text(), "594"); // the table shows the file's codes
+    EXPECT_TRUE(manager->sequence()->hasCodes());
+    window->setColumnChooser([](bool *accepted) {
+        *accepted = true;
+        return QVector<bool>(10, false).toList();
+    });
+    const QString out = program + "/hdr-results.csv";
+    dialogs.queueFileName(out);
+    push("pushRun");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.last().title == "Finished Run"; }, 20000));
+    const QList<QByteArray> lines = fileBytes(out).split('\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], "Name,Big Y nits,AvgBy,Error,Target x,Target y,Target Y nits,"
+                        "DeltaE2000,DeltaITP");
+    const QList<QByteArray> grey = lines[1].split(',');
+    ASSERT_EQ(grey.size(), 9);
+    // 594 of 1023 is shown as 148 of 255, whose ST 2084 luminance is the target.
+    EXPECT_NEAR(grey[6].toDouble(), transfer::st2084Eotf(148 / 255.0), 0.01);
+    ASSERT_EQ(window->runPatches().size(), 2);
+    EXPECT_EQ(window->runPatches().at(0).bits, 8);
+    EXPECT_EQ(window->runPatches().at(0).codes(), (std::array<int, 3>{148, 148, 148}));
+    window->colorimeterMenu()->setConnectedTo(nullptr);
+    ChromaGamutSpec::instance()->setCurrentGamut(2);
 }
 
 TEST_F(BatchWindow, PrePostReportMeasuresItsPatchSetIntoThePage) {
@@ -432,4 +481,17 @@ TEST(BatchColumns, HeaderAndRowFollowTheGroupsAndTheUnit) {
         }
     }
     EXPECT_EQ(csvLine({"a,b", "say \"hi\"", "3"}), "\"a,b\",\"say \"\"hi\"\"\",3\n");
+    // The target columns come after Error, empty for a patch without a judgement.
+    BatchColumns targets = BatchColumns::fromChooserFlags(QVector<bool>(10, false).toList(), true);
+    targets.targets = true;
+    VideoStandard pq;
+    pq.spec = GamutSpec::standardSpec(3, hdrReferenceWhite);
+    pq.curve.transfer = Transfer::Pq;
+    const PatchJudgement judged = judgePatch({{520, 520, 520}, CodeRange::full(10)}, m, pq);
+    EXPECT_EQ(targets.row("W", m, &judged).join(','),
+              QStringLiteral("W,100,8,32,0.3127,0.329,%1,%2,%3")
+                  .arg(QString::number(judged.target.measurement.bigY, 'g', 6),
+                       QString::number(judged.deltaE2000, 'g', 6),
+                       QString::number(judged.deltaItp, 'g', 6)));
+    EXPECT_EQ(targets.row("W", m).join(','), "W,100,8,32,,,,,");
 }

@@ -24,7 +24,7 @@ class Widgets : public ::testing::Test {
 protected:
     void SetUp() override {
         ChromaGamutSpec *s = spec();
-        while (s->gamutSpecs().size() > GamutSpec::builtInCount)
+        while (s->gamutSpecs().size() > ChromaGamutSpec::builtInGamutCount)
             s->removeGamutSpec(s->gamutSpecs().size() - 1);
         while (s->offSets().size() > ChromaGamutSpec::builtInOffSetCount)
             s->removeOffSet(s->offSets().size() - 1);
@@ -50,11 +50,12 @@ TEST_F(Widgets, CombosSelectAndFollowTheSharedSettings) {
     EXPECT_EQ(gamut.currentIndex(), 0);
     UserGamutEntry user{"Cinema", 0.314, 0.351, 0.68, 0.32, 0.265, 0.69, 0.15, 0.06};
     spec()->addGamutSpec(user);
-    EXPECT_EQ(gamut.itemText(6), "Cinema");
+    EXPECT_EQ(gamut.itemText(6), "REC2100 PQ");
+    EXPECT_EQ(gamut.itemText(8), "Cinema"); // after the built-in HDR standards
     EXPECT_EQ(gamut.currentIndex(), 0);
     EXPECT_EQ(gamutChanged.count(), 0); // followed with signals blocked
-    gamut.setCurrentIndex(6);
-    spec()->removeGamutSpec(6); // the current one: back to REC709 in the combo too
+    gamut.setCurrentIndex(8);
+    spec()->removeGamutSpec(8); // the current one: back to REC709 in the combo too
     EXPECT_EQ(gamut.currentText(), "REC709");
 }
 

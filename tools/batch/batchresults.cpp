@@ -118,10 +118,15 @@ QStringList BatchColumns::header() const {
             out += g.header(*this);
     }
     out << QStringLiteral("AvgBy") << QStringLiteral("Error");
+    if (targets)
+        out << QStringLiteral("Target x") << QStringLiteral("Target y")
+            << "Target Y" + unitSuffix(*this) << QStringLiteral("DeltaE2000")
+            << QStringLiteral("DeltaITP");
     return out;
 }
 
-QStringList BatchColumns::row(const QString &name, const Measurement &m) const {
+QStringList BatchColumns::row(const QString &name, const Measurement &m,
+                              const PatchJudgement *judged) const {
     QStringList out{name, number(unitValue(m.bigY, nits))};
     for (const GroupColumns &g : groupTable) {
         if (!has(g.group))
@@ -130,6 +135,14 @@ QStringList BatchColumns::row(const QString &name, const Measurement &m) const {
             out << number(v);
     }
     out << QString::number(m.avgCount) << QString::number(m.errorCode);
+    if (targets && judged) {
+        const Measurement &t = judged->target.measurement;
+        out << number(t.x) << number(t.y) << number(unitValue(t.bigY, nits))
+            << number(judged->deltaE2000) << number(judged->deltaItp);
+    } else if (targets) {
+        for (int i = 0; i < 5; ++i)
+            out << QString();
+    }
     return out;
 }
 
@@ -154,8 +167,9 @@ bool BatchResultsFile::open(const QString &path, const BatchColumns &columns) {
     return true;
 }
 
-bool BatchResultsFile::append(const QString &name, const Measurement &m) {
-    if (!m_file.isOpen() || !write(csvLine(m_columns.row(name, m))))
+bool BatchResultsFile::append(const QString &name, const Measurement &m,
+                              const PatchJudgement *judged) {
+    if (!m_file.isOpen() || !write(csvLine(m_columns.row(name, m, judged))))
         return false;
     ++m_rows;
     return true;

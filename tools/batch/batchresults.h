@@ -5,6 +5,7 @@
 // run keeps every patch measured before it.
 
 #include "measurement.h"
+#include "patchjudge.h"
 
 #include <QFile>
 #include <QList>
@@ -19,14 +20,20 @@ struct BatchColumns {
 
     bool selected[groupCount + 1] = {}; // index 0 unused
     bool nits = true;
+    // After "Error": "Target x", "Target y", "Target Y", "DeltaE2000",
+    // "DeltaITP" (ITU-R BT.2124) of each patch against the run's standard.
+    bool targets = false;
 
     // From the ten flags of the logging column chooser, in its order.
     static BatchColumns fromChooserFlags(const QList<bool> &flags, bool nits);
     bool has(Group g) const { return selected[g]; }
 
     QStringList header() const;
-    // Luminance-like values follow the unit; numbers have six significant digits.
-    QStringList row(const QString &name, const Measurement &m) const;
+    // Luminance-like values follow the unit; numbers have six significant
+    // digits. The target columns, when chosen, come from `judged` (empty
+    // without one).
+    QStringList row(const QString &name, const Measurement &m,
+                    const PatchJudgement *judged = nullptr) const;
 };
 
 // A comma-joined line ending in "\n"; fields holding commas or quotes are quoted.
@@ -38,7 +45,7 @@ public:
     bool open(const QString &path, const BatchColumns &columns);
     bool isOpen() const { return m_file.isOpen(); }
     // Written and flushed before returning; false when the disk refused it.
-    bool append(const QString &name, const Measurement &m);
+    bool append(const QString &name, const Measurement &m, const PatchJudgement *judged = nullptr);
     void close() { m_file.close(); }
     QString path() const { return m_file.fileName(); }
     int rows() const { return m_rows; }

@@ -10,6 +10,7 @@
 #include "genpattern.h"
 #include "newcolors.h"
 #include "newpatches.h"
+#include "patternsequence.h"
 #include "qportmenu.h"
 #include "reports.h"
 #include "saveheaders.h"
@@ -38,7 +39,12 @@ QString readError(const BatchRead &r) {
     case BatchRead::BadColor:
         return QStringLiteral("The file you have selected had a bad color.");
     case BatchRead::OutOfRange:
-        return QStringLiteral("The file you have selected had a color value outside 0 to 255 "
+        return QStringLiteral("The file you have selected had a color value outside 0 to %1 "
+                              "on line %2.")
+            .arg((1 << r.bits) - 1)
+            .arg(r.line);
+    case BatchRead::BadDepth:
+        return QStringLiteral("The file you have selected gives a bit depth other than 8 or 10 "
                               "on line %1.")
             .arg(r.line);
     }
@@ -193,7 +199,7 @@ void TestColorBatch::refreshTable() {
     ui->tableColors->setRowCount(m_patches.size());
     for (int row = 0; row < m_patches.size(); ++row) {
         const ColorPatch &p = m_patches.at(row);
-        const int values[3] = {p.color.red(), p.color.green(), p.color.blue()};
+        const std::array<int, 3> values = p.codes();
         auto *name = new QTableWidgetItem(p.name);
         ui->tableColors->setItem(row, NameColumn, name);
         for (int c = 0; c < 3; ++c) {
@@ -207,10 +213,24 @@ void TestColorBatch::refreshTable() {
         swatch->setBackground(p.color);
         ui->tableColors->setItem(row, SwatchColumn, swatch);
     }
+    const int bits = deepestBits(m_patches);
+    if (bits > 8) {
+        QList<Codes> codes;
+        for (const ColorPatch &p : m_patches)
+            codes << codesAtBits(p, bits);
+        ui->patternManager->setCodes(codes, runStandard().range);
+        return;
+    }
     QList<QColor> colors;
     for (const ColorPatch &p : m_patches)
         colors << p.color;
     ui->patternManager->setColors(colors);
+}
+
+VideoStandard TestColorBatch::runStandard() const {
+    VideoStandard s = ChromaGamutSpec::instance()->currentVideoStandard();
+    s.range = rangeAtBits(s.range, deepestBits(m_patches));
+    return s;
 }
 
 void TestColorBatch::nameEdited(int row, int column) {
@@ -371,10 +391,15 @@ void TestColorBatch::on_pushRun_clicked() {
                                                    QStringLiteral("CSV (*.csv)"));
     if (path.isEmpty())
         return;
-    if (!m_results.open(path, BatchColumns::fromChooserFlags(flags, isNits())))
+    // HDR runs and deep patches carry their targets, ΔE2000 and ΔE ITP.
+    m_runStandard = runStandard();
+    BatchColumns columns = BatchColumns::fromChooserFlags(flags, isNits());
+    columns.targets = m_runStandard.curve.isHdr() || m_runStandard.range.bits > 8;
+    if (!m_results.open(path, columns))
         return refuse(QStringLiteral("Could not open the file."));
     m_writeFailed = false;
     m_runList = m_patches;
+    m_shownRange = m_runStandard.range;
     m_runPatches.clear();
     m_runMeasured.clear();
     refreshTable(); // the manager runs the batch as it stands
@@ -386,9 +411,15 @@ void TestColorBatch::on_pushRun_clicked() {
 void TestColorBatch::measureDone(const Measurement &m, QPatternManger::measureDevice, int index) {
     if (index < 0 || index >= m_runList.size())
         return;
-    m_runPatches << m_runList.at(index);
+    // What the generator showed: a shallower one gets the nearest codes, and
+    // the targets follow them.
+    const ShownCodes shown = ui->patternManager->sequence()->shownCodes(index);
+    m_runPatches << ColorPatch::withCodes(m_runList.at(index).name, shown.code, shown.range.bits);
     m_runMeasured << m;
-    if (!m_results.isOpen() || m_results.append(m_runList.at(index).name, m) || m_writeFailed)
+    m_shownRange = shown.range;
+    const PatchJudgement judged = judgePatch(shown, m, m_runStandard);
+    if (!m_results.isOpen() || m_results.append(m_runList.at(index).name, m, &judged) ||
+        m_writeFailed)
         return;
     m_writeFailed = true; // said once; the run goes on and the rows stay in the report
     dialogs().warning(
@@ -496,6 +527,9 @@ ReportSetup TestColorBatch::reportSetup() const {
     ReportSetup setup = Reports::currentSetup(
         m_menu->currentDevice(), ui->patternManager->generator(), QStringLiteral("batch"),
         QStringLiteral("Display Measurement Report"));
+    VideoStandard shown = m_runStandard;
+    shown.range = m_shownRange;
+    setup.standard = Reports::standardOf(setup.standard.name, shown);
     setup.tables << comparePatches(QStringLiteral("Batch results"), m_runPatches, m_runMeasured,
                                    setup.standard);
     return setup;

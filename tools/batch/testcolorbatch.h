@@ -90,6 +90,8 @@ protected:
 private:
     void loadDefaultBatch();
     void refreshTable();
+    // The current standard with the video range at the batch's depth.
+    VideoStandard runStandard() const;
     QList<int> selectedRows() const;
     void selectRows(const QList<int> &rows);
     void moveSelection(int step);
@@ -111,5 +113,8 @@ private:
     QList<ColorPatch> m_runList;    // the batch as it was when the run began
     QList<ColorPatch> m_runPatches; // measured so far, in order
     QList<Measurement> m_runMeasured;
+    VideoStandard m_runStandard; // the targets of the run
+    CodeRange m_shownRange;      // the codes the generator showed
+
     bool m_writeFailed = false;
 };

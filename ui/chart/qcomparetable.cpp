@@ -26,7 +26,7 @@ QCompareTable::QCompareTable(ChromaGamutSpec *spec, QWidget *parent)
 
     for (auto signal : {&ChromaGamutSpec::CurrentGamutChanged, &ChromaGamutSpec::videoModeChanged,
                         &ChromaGamutSpec::gammaChanged, &ChromaGamutSpec::MaxBigYChanged,
-                        &ChromaGamutSpec::MinBigYChanged})
+                        &ChromaGamutSpec::MinBigYChanged, &ChromaGamutSpec::transferChanged})
         connect(m_spec, signal, this, &QCompareTable::checkToFillTarget);
 }
 
@@ -73,9 +73,10 @@ void QCompareTable::relabelRows() {
     const QString a = m_xy ? QStringLiteral("x") : QStringLiteral("u'");
     const QString b = m_xy ? QStringLiteral("y") : QStringLiteral("v'");
     const QStringList labels = {
-        "Measure: " + a,         "Measure: " + b, QStringLiteral("Measure: Y"),
-        "Target: " + a,          "Target: " + b,  QStringLiteral("Target: Y"),
-        QStringLiteral("ΔE2000")}; // which difference, said
+        "Measure: " + a,          "Measure: " + b, QStringLiteral("Measure: Y"),
+        "Target: " + a,           "Target: " + b,  QStringLiteral("Target: Y"),
+        QStringLiteral("ΔE2000"), // which difference, said
+        QStringLiteral("ΔE ITP")};
     m_table->setVerticalHeaderLabels(labels);
 }
 
@@ -88,20 +89,24 @@ int QCompareTable::levelPercent(int code, int videoMin, int videoMax) {
     return std::max(0, int(level));
 }
 
+double QCompareTable::targetSignal(int code, const VideoStandard &standard) {
+    const CodeRange &r = standard.range;
+    if (standard.curve.isHdr())
+        return r.signal(code);
+    return levelPercent(code, r.low, r.high) / 100.0;
+}
+
 void QCompareTable::checkToFillTarget() {
     if (!m_spec)
         return;
-    const int lo = m_spec->videoMin(), hi = m_spec->videoMax();
-    const double gamma = m_spec->gamma();
-    const GamutSpec &gamut = m_spec->currentGamut().spec;
+    const VideoStandard standard = m_spec->currentVideoStandard();
     m_targets.clear();
     for (const Column &column : qAsConst(m_columns)) {
         const QColor &c = column.second;
-        double linear[3];
-        const int codes[3] = {c.red(), c.green(), c.blue()};
-        for (int i = 0; i < 3; ++i)
-            linear[i] = 100.0 * std::pow(levelPercent(codes[i], lo, hi) / 100.0, gamma);
-        const Measurement target = Measurement::fromRGB(linear[0], linear[1], linear[2], gamut);
+        const std::array<double, 3> signal = {targetSignal(c.red(), standard),
+                                              targetSignal(c.green(), standard),
+                                              targetSignal(c.blue(), standard)};
+        const Measurement target = signalTarget(signal, standard).measurement;
         m_targets.append(target);
         setMeasurement(target, column, true);
     }
@@ -123,8 +128,10 @@ void QCompareTable::writeColumn(const Measurement &m, int col, bool isTarget) {
     setCell(block, col, m_xy ? m.x : m.uPrime);
     setCell(block + 1, col, m_xy ? m.y : m.vPrime);
     setCell(block + 2, col, isNits() ? m.bigY : nitsToFootLamberts(m.bigY));
-    if (!isTarget && col < m_targets.size())
+    if (!isTarget && col < m_targets.size()) {
         setCell(DeltaE, col, m.deltaE2000(m_targets.at(col)), 2);
+        setCell(DeltaItp, col, deltaEItp(m, m_targets.at(col)), 2);
+    }
     if (!isTarget && m_expectedY > 0) {
         const double shown = isNits() ? m_expectedY : nitsToFootLamberts(m_expectedY);
         m_table->item(MeasureY, col)

@@ -4,6 +4,7 @@
 // difference between them.
 
 #include "measurement.h"
+#include "videotarget.h"
 
 #include <QColor>
 #include <QList>
@@ -22,7 +23,17 @@ public:
     // A test colour: its name and the code values sent to the pattern generator.
     using Column = QPair<QString, QColor>;
 
-    enum Row { MeasureA, MeasureB, MeasureY, TargetA, TargetB, TargetY, DeltaE, RowCount };
+    enum Row {
+        MeasureA,
+        MeasureB,
+        MeasureY,
+        TargetA,
+        TargetB,
+        TargetY,
+        DeltaE,
+        DeltaItp, // ΔE ITP (BT.2124) of absolute light, beside ΔE2000
+        RowCount
+    };
 
     // Targets follow `spec`, or the process-wide settings when it is null.
     explicit QCompareTable(QWidget *parent = nullptr);
@@ -52,6 +63,10 @@ public:
 
     // Whole percent of a code value within the video range, never below 0.
     static int levelPercent(int code, int videoMin, int videoMax);
+    // The signal the target of a code value is computed from: its whole
+    // percent for the relative SDR curves, the exact place of the code for
+    // HDR, where a percent of signal is several percent of luminance.
+    static double targetSignal(int code, const VideoStandard &standard);
 
 public slots:
     void checkToFillTarget();

@@ -110,6 +110,11 @@ void QGraphBox::setYMin(double value) {
     markBackgroundDirty();
 }
 
+void QGraphBox::setYLogScale(bool on) {
+    m_yLog = on;
+    markBackgroundDirty();
+}
+
 void QGraphBox::setYName(const QString &name) {
     m_yName = name;
     markBackgroundDirty();

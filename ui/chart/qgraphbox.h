@@ -73,6 +73,7 @@ public:
     QPointF magnifiedCenter() const { return m_center; }
     QStringList xLabels() const { return m_xLabels; }
     double whiteSpecXYmargin() const { return m_whiteMargin; }
+    bool isYLogScale() const { return m_yLog; }
     double bar2margin() const { return m_barMargin; }
 
     // Where a point of the current chart lands in widget coordinates at the
@@ -123,6 +124,10 @@ public slots:
     void autoScaleY();
     void setYMin(double value);
     void setYName(const QString &name);
+    // Plain plots: y on a logarithmic axis, a major line each decade
+    // (labelled 0.1, 1, 10 ...) and minor lines at 2 to 9 times it; yMin and
+    // yMax are the (positive) ends. Points at or below 0 are not drawn.
+    void setYLogScale(bool on);
     int appendPlots(const PlotObject &plot);
     int appendPlotsColors(int plot, const QColor &color);
     int appendPlotsPoints(int plot, const QPointF &point);
@@ -214,6 +219,8 @@ private:
     // Named series, listed in the corner the chart leaves empty.
     void drawLegend(QPainter &p, const Layout &l, const Colours &c) const;
 
+    // A plot point in the axes' coordinates (the y of a log axis as log10).
+    QPointF axisPoint(const QPointF &point) const;
     // Converts CIE 1931 (x, y) to the coordinates of the current chart.
     QPointF toChart(double x, double y) const;
     QPointF polarPoint(const Layout &l, double hue, double saturation) const;
@@ -222,6 +229,7 @@ private:
     double m_xMin = 0, m_xMax = 0.8, m_yMin = 0, m_yMax = 0.9;
     ScaleStep m_xMajor, m_xMinor, m_yMajor, m_yMinor;
     bool m_xPrec = true;
+    bool m_yLog = false;
     QString m_xName, m_yName, m_title;
     QStringList m_xLabels;
     bool m_blackBody = true, m_gamutSquares = true, m_gamutTriangle = true, m_fullScale = true;

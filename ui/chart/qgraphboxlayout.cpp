@@ -189,10 +189,27 @@ void QGraphBox::layoutPlain(Layout &l) const {
     l.xMinor = m_xMinor;
     l.yMajor = m_yMajor;
     l.yMinor = m_yMinor;
-    const QVector<double> yTicks = ticks(l.y0, l.y1, l.yMajor);
-    l.plot = marginsFor(l.size, baseFont(), !m_title.isEmpty(),
-                        widestLabel(baseFont(), yTicks, l.yMajor.decimals()), !m_xName.isEmpty(),
+    double labelWidth = 0;
+    if (m_yLog) {
+        // Whole decades, whatever ends were asked for.
+        l.y0 = std::floor(std::log10(m_yMin > 0 ? m_yMin : 1e-3));
+        l.y1 = std::max(l.y0 + 1, std::ceil(std::log10(m_yMax > 0 ? m_yMax : 1.0)));
+        l.yMajor = l.yMinor = ScaleStep::fromStep(1);
+        QVector<double> powers;
+        for (double d : ticks(l.y0, l.y1, l.yMajor))
+            powers << std::pow(10.0, d);
+        labelWidth = widestLabel(baseFont(), powers, std::max(0, int(-l.y0)));
+    } else {
+        labelWidth = widestLabel(baseFont(), ticks(l.y0, l.y1, l.yMajor), l.yMajor.decimals());
+    }
+    l.plot = marginsFor(l.size, baseFont(), !m_title.isEmpty(), labelWidth, !m_xName.isEmpty(),
                         !m_yName.isEmpty());
+}
+
+QPointF QGraphBox::axisPoint(const QPointF &p) const {
+    if (!m_yLog || isDiagram() || m_mode == HueSatMode || m_mode == BarMode)
+        return p;
+    return QPointF(p.x(), p.y() > 0 ? std::log10(p.y()) : std::nan(""));
 }
 
 QPointF QGraphBox::map(const Layout &l, const QPointF &p) const {
@@ -213,7 +230,7 @@ QPointF QGraphBox::polarPoint(const Layout &l, double hue, double saturation) co
 }
 
 QPointF QGraphBox::chartToWidget(const QPointF &point) const {
-    return map(computeLayout(size()), point);
+    return map(computeLayout(size()), axisPoint(point));
 }
 
 QGraphBox::Colours QGraphBox::colours() const {

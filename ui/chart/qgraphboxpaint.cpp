@@ -125,6 +125,11 @@ void QGraphBox::drawAxes(QPainter &p, const Layout &l, const Colours &c, bool xL
     if (l.yMinor != l.yMajor && !degenerateY)
         for (double y : ticks(l.y0, l.y1, l.yMinor, 400))
             hline(y, c.minorGrid);
+    const bool logY = m_yLog && m_mode == PlotMode;
+    if (logY && !degenerateY)
+        for (double d = l.y0; d < l.y1; ++d)
+            for (int k = 2; k <= 9; ++k)
+                hline(d + std::log10(double(k)), c.minorGrid);
     for (double x : xMajor)
         vline(x, c.grid);
     for (double y : yMajor)
@@ -178,7 +183,8 @@ void QGraphBox::drawAxes(QPainter &p, const Layout &l, const Colours &c, bool xL
         if (!labelled(y, l.yMajor, yEvery))
             continue;
         p.setPen(c.fg);
-        const QString text = QString::number(y, 'f', l.yMajor.decimals());
+        const QString text = logY ? QString::number(std::pow(10.0, y), 'f', std::max(0, int(-y)))
+                                  : QString::number(y, 'f', l.yMajor.decimals());
         const double w = fm.horizontalAdvance(text);
         p.drawText(QRectF(0, py - fm.height() / 2, r.left() - 7, fm.height()),
                    Qt::AlignRight | Qt::AlignVCenter, text);
@@ -242,16 +248,16 @@ void QGraphBox::drawPlots(QPainter &p, const Layout &l, const Colours &c) const 
         if (style == PlotObject::Line || style == PlotObject::LineAndPoints) {
             QPolygonF line;
             for (const QPointF &pt : plot.points)
-                if (finitePoint(pt))
-                    line << map(l, pt);
+                if (finitePoint(axisPoint(pt)))
+                    line << map(l, axisPoint(pt));
             p.setPen(QPen(plot.colorAt(0, c.fg), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             p.setBrush(Qt::NoBrush);
             p.drawPolyline(line);
         }
         if (style == PlotObject::Points || style == PlotObject::LineAndPoints)
             for (int i = 0; i < plot.points.size(); ++i)
-                if (finitePoint(plot.points[i]))
-                    drawMarker(p, map(l, plot.points[i]), plot.colorAt(i, fallback), c);
+                if (finitePoint(axisPoint(plot.points[i])))
+                    drawMarker(p, map(l, axisPoint(plot.points[i])), plot.colorAt(i, fallback), c);
     }
     if (isDiagram())
         drawLuminanceComparison(p, l, c);

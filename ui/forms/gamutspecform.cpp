@@ -10,6 +10,8 @@
 #include <QStyle>
 #include <QTableWidgetItem>
 
+#include <iterator>
+
 namespace {
 
 struct RangeCheck {
@@ -28,6 +30,9 @@ const RangeCheck gamutRanges[8] = {
     {0.1, 0.25, "Blue x value out of range (.1, .25)\n"},
     {0.01, 0.1, "Blue y value out of range (.01, .1)\n"},
 };
+
+// The roll-off combo's entries: clip, then the mastering peaks (cd/m²).
+const int rollOffEntries[] = {0, 1000, 4000, 10000};
 
 const int maxNameLength = 10;
 const int maxVisibleRows = 9;
@@ -60,8 +65,40 @@ gamutSpecForm::gamutSpecForm(QWidget *parent)
     connect(ui->listOffSets, &QListWidget::itemSelectionChanged, this,
             &gamutSpecForm::updateRemoveButtons);
 
+    connect(m_spec, &ChromaGamutSpec::transferChanged, this, &gamutSpecForm::updateCurves);
+    connect(m_spec, &ChromaGamutSpec::MinBigYChanged, this, &gamutSpecForm::updateCurves);
+
     updateList();
     updateOffSets();
+    updateCurves();
+}
+
+void gamutSpecForm::updateCurves() {
+    const QSignalBlocker a(ui->comboSdrCurve), b(ui->spinBlack), c(ui->spinHdrPeak),
+        d(ui->comboRollOff);
+    ui->comboSdrCurve->setCurrentIndex(m_spec->bt1886() ? 1 : 0);
+    ui->spinBlack->setValue(m_spec->minBigY());
+    ui->spinHdrPeak->setValue(m_spec->hdrPeak());
+    for (int i = 0; i < int(std::size(rollOffEntries)); ++i)
+        if (rollOffEntries[i] == m_spec->hdrRollOff())
+            ui->comboRollOff->setCurrentIndex(i);
+}
+
+void gamutSpecForm::on_comboSdrCurve_activated(int index) {
+    m_spec->setBt1886(index == 1);
+}
+
+void gamutSpecForm::on_spinBlack_editingFinished() {
+    m_spec->setMinBigY(ui->spinBlack->value());
+}
+
+void gamutSpecForm::on_spinHdrPeak_editingFinished() {
+    m_spec->setHdrPeak(ui->spinHdrPeak->value());
+}
+
+void gamutSpecForm::on_comboRollOff_activated(int index) {
+    if (index >= 0 && index < int(std::size(rollOffEntries)))
+        m_spec->setHdrRollOff(rollOffEntries[index]);
 }
 
 gamutSpecForm::~gamutSpecForm() {

@@ -30,6 +30,11 @@ private slots:
     void on_pushRemoveOffSet_clicked();
     void on_pushRemoveGamutSpec_clicked();
     void updateRemoveButtons();
+    void updateCurves();
+    void on_comboSdrCurve_activated(int index);
+    void on_spinBlack_editingFinished();
+    void on_spinHdrPeak_editingFinished();
+    void on_comboRollOff_activated(int index);
 
 private:
     void fitTableToContents();

@@ -22,6 +22,8 @@ const PlotType plotTable[] = {
     {"line:gamma", drawGamma},
     {"bar:RGB", drawRgbBars},
     {"deltaE", drawDeltaE},
+    {"deltaITP", drawDeltaItp},
+    {"line:EOTF", drawEotf},
 };
 
 const PlotType *findType(const QString &type) {
@@ -58,6 +60,7 @@ bool drawPlot(const QString &type, QGraphBox *graph, const PlotData &data,
     if (!t || !graph)
         return false;
     graph->clearPlots();
+    graph->setYLogScale(false);
     graph->clearXLabels();
     graph->setXName(QString());
     graph->setYName(QString());
@@ -91,15 +94,32 @@ QColor mutedColour(const QColor &colour) {
     return c;
 }
 
-QColor patchColour(const Rgb &p) {
-    return QColor(std::clamp(p.r, 0, 255), std::clamp(p.g, 0, 255), std::clamp(p.b, 0, 255));
+QColor patchColour(const Rgb &p, int bits) {
+    const int shift = std::max(0, bits - 8);
+    return QColor(std::clamp(p.r >> shift, 0, 255), std::clamp(p.g >> shift, 0, 255),
+                  std::clamp(p.b >> shift, 0, 255));
+}
+
+VideoStandard plotStandard(const PlotContext &context, const GamutSpec &spec) {
+    VideoStandard v;
+    v.spec = spec;
+    v.curve = context.curve;
+    v.curve.gamma = context.gamma;
+    v.range = {context.low, context.high, context.bits};
+    return v;
 }
 
 DisplayTarget patchTarget(const Rgb &patch, const PlotContext &context, const GamutSpec &spec) {
     const int colour = std::max(0, classifyPatch(patch, context.low));
     const double ire = 100.0 * patchLevel(patch, context.low, context.high);
-    return computeTarget(targetColours[colour], ire, context.low, context.high, context.gamma,
-                         spec);
+    return computeTarget(targetColours[colour], ire, plotStandard(context, spec));
+}
+
+GamutSpec judgedSpec(const PlotContext &context, double whiteY) {
+    GamutSpec spec = context.spec;
+    if (whiteY > 0 && !context.curve.isHdr())
+        spec.setWhite(spec.whiteX, spec.whiteY, whiteY);
+    return spec;
 }
 
 void addSeries(QGraphBox *graph, const QList<QPointF> &points, const QColor &colour, bool compare,

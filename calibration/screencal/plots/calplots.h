@@ -6,6 +6,7 @@
 #include "gamutspec.h"
 #include "measurement.h"
 #include "runstore.h"
+#include "videotarget.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,8 +20,12 @@ namespace screencal {
 
 // What every plot needs beyond its samples.
 struct PlotContext {
-    int low = 0, high = 255; // video range
-    double gamma = 2.2;      // the target gamma
+    int low = 0, high = 255; // video range, at `bits`
+    int bits = 8;
+    double gamma = 2.2; // the target gamma
+    // The target curve beyond the gamma (BT.1886, PQ, HLG); its own gamma
+    // is the one above.
+    TargetCurve curve;
     GamutSpec spec = GamutSpec::standardSpec(2, 100.0);
     bool hsv = false; // balance and bars in hue, saturation, value
     bool xy = true;   // CIE 1931 (x, y); false: CIE 1976 (u', v')

@@ -24,10 +24,16 @@ ColourGroups groupByColour(const QVector<RunSample> &samples, const PlotContext 
 
 QColor seriesColour(int colour);
 QColor mutedColour(const QColor &colour);
-QColor patchColour(const Rgb &patch);
+// The patch's colour for a marker, deeper codes scaled to 8 bits.
+QColor patchColour(const Rgb &patch, int bits = 8);
 
+// The standard the plots judge by, with `spec` for its primaries and white.
+VideoStandard plotStandard(const PlotContext &context, const GamutSpec &spec);
 // The target a display should show for the patch, against `spec`.
 DisplayTarget patchTarget(const Rgb &patch, const PlotContext &context, const GamutSpec &spec);
+// The spec targets are judged against: for the relative curves the run's
+// measured full white (whiteY, when there is one); HDR keeps its own.
+GamutSpec judgedSpec(const PlotContext &context, double whiteY);
 
 // Appends one series; compare series are muted. A named series is listed in
 // the graph's legend. A line through fewer than three levels would draw a
@@ -39,6 +45,10 @@ void addSeries(QGraphBox *graph, const QList<QPointF> &points, const QColor &col
 // the run itself ("After calibration" when there is an earlier one).
 QString beforeName();
 QString runName(const PlotData &data);
+// Luminance in the unit chosen: cd/m², or foot-lamberts.
+inline double shownLuminance(double nits, bool inNits) {
+    return inNits ? nits : nitsToFootLamberts(nits);
+}
 // A plain x-y chart with input level in IRE along x.
 void setLevelAxes(QGraphBox *graph, const QString &title, const QString &yName, double yMin,
                   double yMax);
@@ -53,6 +63,8 @@ void drawRgbBalance(QGraphBox *graph, const PlotData &data, const PlotContext &c
 void drawGamma(QGraphBox *graph, const PlotData &data, const PlotContext &context);
 void drawRgbBars(QGraphBox *graph, const PlotData &data, const PlotContext &context);
 void drawDeltaE(QGraphBox *graph, const PlotData &data, const PlotContext &context);
+void drawDeltaItp(QGraphBox *graph, const PlotData &data, const PlotContext &context);
+void drawEotf(QGraphBox *graph, const PlotData &data, const PlotContext &context);
 
 } // namespace screencal
 
@@ -63,4 +75,8 @@ QList<QPointF> measuredGammas(const QVector<RunSample> &samples, const PlotConte
 std::array<double, 3> barValues(const RunSample &sample, const PlotContext &context);
 QList<double> patchDeltaEs(const QVector<RunSample> &samples, double whiteY,
                            const PlotContext &context);
+QList<double> patchDeltaItps(const QVector<RunSample> &samples, double whiteY,
+                             const PlotContext &context);
+// The target curve of the EOTF plot: (signal %, luminance in the unit).
+QList<QPointF> eotfTargetPoints(const PlotContext &context, double whiteY);
 } // namespace screencal

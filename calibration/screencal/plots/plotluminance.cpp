@@ -1,5 +1,6 @@
 // "line:Y": luminance against input level, one line per patch colour, with
-// the grey scale's target: the measured full white times level^gamma.
+// the grey scale's target: the measured full white times level^gamma (for
+// HDR the standard's own luminance of each level).
 #include "plotcommon.h"
 #include "qgraphbox.h"
 
@@ -9,10 +10,6 @@ namespace screencal {
 
 namespace {
 
-double shown(double nits, bool inNits) {
-    return inNits ? nits : nitsToFootLamberts(nits);
-}
-
 double addCurves(QGraphBox *graph, const QVector<RunSample> &samples, const PlotContext &context,
                  bool compare, const QString &name) {
     double top = 0;
@@ -20,7 +17,7 @@ double addCurves(QGraphBox *graph, const QVector<RunSample> &samples, const Plot
     for (int c = 0; c < patchColourCount; ++c) {
         QList<QPointF> points;
         for (const LevelSample &s : groups[c]) {
-            const double y = shown(s.sample.m.bigY, context.nits);
+            const double y = shownLuminance(s.sample.m.bigY, context.nits);
             points << QPointF(100 * s.level, y);
             top = std::max(top, y);
         }
@@ -34,11 +31,13 @@ double addCurves(QGraphBox *graph, const QVector<RunSample> &samples, const Plot
 void drawLuminance(QGraphBox *graph, const PlotData &data, const PlotContext &context) {
     double top = addCurves(graph, data.compare, context, true, beforeName());
     top = std::max(top, addCurves(graph, data.samples, context, false, runName(data)));
-    const double white = data.whiteY > 0 ? data.whiteY : context.spec.whiteBigY;
+    const VideoStandard standard = plotStandard(context, judgedSpec(context, data.whiteY));
     QList<QPointF> target;
-    for (int ire = 0; ire <= 100; ire += 5)
-        target << QPointF(ire, shown(white * std::pow(ire / 100.0, context.gamma), context.nits));
-    top = std::max(top, shown(white, context.nits));
+    for (int ire = 0; ire <= 100; ire += 5) {
+        const double nits = computeTarget(TargetColour::White, ire, standard).expectedLuminance;
+        target << QPointF(ire, shownLuminance(nits, context.nits));
+        top = std::max(top, shownLuminance(nits, context.nits));
+    }
     addSeries(graph, target, QColor(120, 120, 120), true, PlotObject::Line,
               QStringLiteral("Target"));
     setLevelAxes(graph, data.title,

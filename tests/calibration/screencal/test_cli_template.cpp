@@ -58,6 +58,21 @@ TEST(CliTemplate, ShippedTemplatesWithTheirOwnChoices) {
     EXPECT_EQ(patches(pre), "[[0,0,0],[255,255,255],[25,25,25],[51,51,51],[76,76,76],"
                             "[102,102,102],[127,127,127],[153,153,153],[178,178,178],"
                             "[204,204,204],[229,229,229]]");
+    EXPECT_EQ(pre["bits"].toInt(), 8);
+
+    // The HDR10 grey scale: 10-bit PQ codes from black to 1000 cd/m², the
+    // same whatever video range is chosen.
+    for (const char *range : {"full", "video"}) {
+        const CliRun hdr = cli({shipped("hdr10-greyscale.xml"), "--range", range});
+        ASSERT_EQ(hdr.exitCode, 0) << hdr.err;
+        EXPECT_TRUE(hdr.err.empty()) << hdr.err;
+        const QJsonObject run = pageRun(json(hdr), 1, 0).toObject();
+        EXPECT_EQ(run["bits"].toInt(), 10);
+        EXPECT_EQ(patches(run), "[[0,0,0],[64,64,64],[120,120,120],[153,153,153],[254,254,254],"
+                                "[307,307,307],[385,385,385],[450,450,450],[520,520,520],"
+                                "[562,562,562],[594,594,594],[636,636,636],[668,668,668],"
+                                "[712,712,712],[744,744,744],[769,769,769]]");
+    }
 }
 
 TEST(CliTemplate, OptionsOverrideTheChoices) {

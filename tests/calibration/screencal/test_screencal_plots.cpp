@@ -4,6 +4,7 @@
 #include "calplots.h"
 #include "plotcommon.h"
 #include "qgraphbox.h"
+#include "transfer.h"
 
 #include <gtest/gtest.h>
 
@@ -204,6 +205,46 @@ TEST_F(Plots, CieDiagramShowsPatchesEarlierRunAndLiveReading) {
     const auto &plots1976 = draw("CIE", run(greyScale().mid(10)), uv);
     EXPECT_EQ(graph.cieChart(), QGraphBox::CIE1976);
     EXPECT_NEAR(plots1976[0].points[0].x(), grey(1).uPrime, 1e-9);
+}
+
+// A PQ grey scale: the EOTF on a log axis (decades equally spaced, the
+// target ST 2084 itself), ΔE ITP zero on target, the white not rescaled.
+TEST_F(Plots, PqGreysOnALogEotfAndByDeltaItp) {
+    PlotContext c;
+    c.low = 0;
+    c.high = 1023;
+    c.bits = 10;
+    c.curve.transfer = Transfer::Pq;
+    c.curve.peakNits = 1000;
+    c.spec = GamutSpec::standardSpec(3, hdrReferenceWhite);
+    QVector<RunSample> onTarget;
+    for (int code : {0, 254, 520, 594, 668, 769}) {
+        const double nits = transfer::st2084Eotf(code / 1023.0);
+        onTarget.append({{code, code, code}, Measurement::fromxyY(0.3127, 0.329, nits, c.spec)});
+    }
+    PlotData data;
+    data.samples = onTarget;
+    data.whiteY = 0;
+    const QList<PlotObject> &plots = draw("line:EOTF", data, c);
+    EXPECT_TRUE(graph.isYLogScale());
+    ASSERT_EQ(plots.size(), 2); // the target, then the run
+    for (const QPointF &p : plots[0].points)
+        EXPECT_NEAR(p.y(), std::min(1000.0, transfer::st2084Eotf(p.x() / 100)), 1e-6 * p.y());
+    EXPECT_EQ(plots[1].points.size(), onTarget.size());
+    EXPECT_LE(graph.yMin(), 5.0); // the dimmest grey above black is on the chart
+    // A decade takes the same height wherever it is.
+    const double d1 = graph.chartToWidget({50, 1}).y() - graph.chartToWidget({50, 10}).y();
+    const double d2 = graph.chartToWidget({50, 100}).y() - graph.chartToWidget({50, 1000}).y();
+    EXPECT_NEAR(d1, d2, 1e-6);
+    EXPECT_GT(d1, 0);
+
+    for (double itp : patchDeltaItps(onTarget, 0, c))
+        EXPECT_NEAR(itp, 0, 1e-9);
+    for (double de : patchDeltaEs(onTarget, 150, c)) // a measured "white" does not rescale HDR
+        EXPECT_NEAR(de, 0, 1e-6);
+    const QList<PlotObject> &itps = draw("deltaITP", data, c);
+    EXPECT_FALSE(graph.isYLogScale()); // every plot starts linear
+    EXPECT_FALSE(itps.isEmpty());
 }
 
 TEST_F(Plots, UnknownTypeLeavesTheGraphAlone) {

@@ -15,6 +15,7 @@
 #include "reportpainter.h"
 #include "screencal.h"
 #include "scripteddialogs.h"
+#include "sequencetexts.h"
 #include "shotsaver.h"
 #include "simfixture.h"
 #include "templatetesting.h"
@@ -22,6 +23,7 @@
 #include "tintwellresources.h"
 #include "torvafactory.h"
 #include "torvapatternfactory.h"
+#include "transfer.h"
 #include "windowtesting.h"
 
 #include <QApplication>
@@ -53,7 +55,8 @@ protected:
         isolatePortManager();
         QSettings().clear();
         ChromaGamutSpec::instance()->setVideoMode(0, 255);
-        startSim("TV-40", [](sim::SimulatorOptions &o) { addDisplayBench(o); });
+        const std::string display = displayName();
+        startSim("TV-40", [&](sim::SimulatorOptions &o) { addDisplayBench(o, "PG-RUN", display); });
         bench_ = &sim_->sim();
         generator_.reset(generators_.create("127.0.0.2"));
         meter_.reset(meters_.create(QString::fromStdString(port())));
@@ -73,6 +76,7 @@ protected:
         bench_ = nullptr;
         sim_.reset();
     }
+    virtual std::string displayName() const { return "rec709"; }
     void connectMeter() {
         window_->portMenu()->setConnectedTo(static_cast<GenMeasure *>(meter_.get()));
     }
@@ -137,6 +141,12 @@ protected:
     std::unique_ptr<GenDevice> meter_;
     std::unique_ptr<ScreenCal> window_;
     ScriptedDialogs dialogs_;
+};
+
+// The same bench with the simulated HDR display.
+class ScreenCalHdrRun : public ScreenCalRun {
+protected:
+    std::string displayName() const override { return "hdr1000"; }
 };
 
 } // namespace
@@ -346,4 +356,45 @@ TEST_F(ScreenCalRun, ImportStoresTheTemplateAndBadFilesSayWhere) {
     EXPECT_FALSE(again.loadTemplate(bad));
     EXPECT_TRUE(again.tree().headers.isEmpty());
     EXPECT_TRUE(again.templateIssues().join("\n").contains("line 1: ScreenCal version"));
+}
+
+// The HDR10 template: 10-bit PQ greys in a 10 % window, judged against
+// REC2100 PQ (absolute luminance) on a log EOTF plot and by ΔE ITP, the
+// generator told the 10-bit code range for the run and given back its own.
+TEST_F(ScreenCalHdrRun, Hdr10GreyScaleRunsOnTheHdrDisplay) {
+    ASSERT_TRUE(load("hdr10-greyscale.xml")) << window_->templateIssues().join("\n").toStdString();
+    EXPECT_TRUE(window_->templateIssues().isEmpty())
+        << window_->templateIssues().join("\n").toStdString();
+    connectMeter();
+    // The 10 % window the pattern panel's window setting sends.
+    static_cast<GenPattern *>(generator_.get())
+        ->setBoxSize(sequencetexts::windowRect(10, 1920, 1080));
+    window_->ClickNext();
+    EXPECT_EQ(window_->currentPageName(), "PQ Grey Scale Before");
+    const QVector<Rgb> patches = window_->patches();
+    ASSERT_EQ(patches.size(), pqScaleLuminances().size());
+    EXPECT_EQ(patches.at(10), (Rgb{594, 594, 594})); // 203 cd/m²
+    ASSERT_EQ(runPage(), "finished");
+    EXPECT_EQ(bench_->patternGenerator()->state().maxColor, 255); // given back after the run
+
+    const PageGraph *eotf = graph("line:EOTF");
+    ASSERT_NE(eotf, nullptr);
+    EXPECT_TRUE(eotf->graph->isYLogScale());
+    const QList<QPointF> measured = runSeries(eotf);
+    ASSERT_EQ(measured.size(), patches.size());
+    const QVector<double> nits = pqScaleLuminances();
+    for (int i = 1; i < measured.size(); ++i) {
+        const double target = transfer::st2084Eotf(patches.at(i).r / 1023.0);
+        EXPECT_NEAR(measured[i].x(), 100.0 * patches.at(i).r / 1023, 1e-9);
+        if (nits[i] >= 1 && nits[i] < 800) { // absolute, below the display's own roll-off
+            EXPECT_NEAR(measured[i].y() / target, 1.0, 0.03) << nits[i];
+        }
+    }
+    EXPECT_LT(measured.last().y(), 950); // rolled off at 1000 cd/m²
+    const QList<QPointF> itp = runSeries(graph("deltaITP"));
+    ASSERT_EQ(itp.size(), patches.size());
+    EXPECT_LT(itp.at(10).y(), 5); // the reference white
+    EXPECT_GT(itp.last().y(), itp.at(10).y());
+    shoot("screencal-hdr10");
+    EXPECT_EQ(printPdf(), 3); // summary, the run's table, four graphs
 }

@@ -4,6 +4,7 @@
 #include "chromagamutspec.h"
 #include "qcomparetable.h"
 #include "qcopytable.h"
+#include "transfer.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -129,6 +130,28 @@ TEST_F(CompareTable, AChartChangeRewritesTargetsAndReadingsInTheNewCoordinates) 
     EXPECT_EQ(at(QCompareTable::MeasureA, 1), QString()); // never had a reading
     table->setChart(true);
     EXPECT_EQ(at(QCompareTable::MeasureA, 0), text(reading.x));
+}
+
+// REC2100 PQ: targets are absolute luminances from the exact code (a whole
+// percent of PQ signal is several percent of luminance), judged against the
+// 203 cd/m² reference white, with ΔE ITP beside ΔE2000.
+TEST_F(CompareTable, PqTargetsAreAbsoluteWithDeltaItpBesideDeltaE) {
+    spec->setCurrentGamut(ChromaGamutSpec::pqGamutIndex);
+    const QCompareTable::Column grey{"Grey", QColor(148, 148, 148)}; // PQ 58 %
+    table->setColumns({grey});
+    EXPECT_EQ(table->table()->verticalHeaderItem(QCompareTable::DeltaItp)->text(), "ΔE ITP");
+    const double nits = transfer::st2084Eotf(148 / 255.0);
+    EXPECT_NEAR(table->targets().at(0).bigY, nits, 1e-9);
+    EXPECT_NEAR(table->targets().at(0).labL, 100, 1); // about the reference white
+    const Measurement reading = Measurement::fromxyY(0.3127, 0.3290, nits * 1.1);
+    table->setMeasurement(reading, grey, false);
+    EXPECT_EQ(at(QCompareTable::DeltaItp, 0),
+              QString::number(deltaEItp(reading, table->targets().at(0)), 'f', 2));
+    EXPECT_GT(deltaEItp(reading, table->targets().at(0)), 5); // 10 % brighter
+    // The peak and roll-off reach the table: white clips at the display's peak.
+    table->setColumns({white});
+    spec->setHdrPeak(600);
+    EXPECT_NEAR(table->targets().at(0).bigY, 600, 1e-9);
 }
 
 } // namespace

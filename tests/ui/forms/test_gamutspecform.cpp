@@ -7,6 +7,8 @@
 #include "scripteddialogs.h"
 #include "settingsfixture.h"
 
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -17,7 +19,7 @@ namespace {
 class GamutForm : public EmptySettings {
 protected:
     void SetUp() override {
-        while (spec()->gamutSpecs().size() > GamutSpec::builtInCount)
+        while (spec()->gamutSpecs().size() > ChromaGamutSpec::builtInGamutCount)
             spec()->removeGamutSpec(spec()->gamutSpecs().size() - 1);
         while (spec()->offSets().size() > ChromaGamutSpec::builtInOffSetCount)
             spec()->removeOffSet(spec()->offSets().size() - 1);
@@ -89,9 +91,9 @@ TEST_F(GamutForm, NewStandardsAreCheckedWithTheExactMessages) {
     EXPECT_TRUE(box.text.isEmpty()) << box.text.toStdString();
     EXPECT_EQ(QSettings().value("userGamutSpec").toString(),
               "TenCharsOK,0.28,0.42,0.8,0.28,0.15,0.9,0.25,0.01");
-    EXPECT_EQ(combo.itemText(6), "TenCharsOK");
+    EXPECT_EQ(combo.itemText(8), "TenCharsOK"); // after the built-in HDR standards
     EXPECT_EQ(combo.currentText(), "SMPTE");
-    EXPECT_EQ(table()->item(6, 0)->text(), "TenCharsOK");
+    EXPECT_EQ(table()->item(8, 0)->text(), "TenCharsOK");
     EXPECT_TRUE(form.findChild<QLineEdit *>("lineWhiteX")->text().isEmpty()); // cleared
 }
 
@@ -99,16 +101,19 @@ TEST_F(GamutForm, BuiltInsAreKeptUserStandardsGoOnlyAfterYes) {
     table()->selectRow(3);
     click("pushRemoveGamutSpec");
     EXPECT_EQ(boxes.last().text, "You may not delete a default spec");
+    table()->selectRow(ChromaGamutSpec::pqGamutIndex); // the HDR standards are built in too
+    click("pushRemoveGamutSpec");
+    EXPECT_EQ(boxes.last().text, "You may not delete a default spec");
     addGamut("Temp", good);
-    table()->selectRow(6);
+    table()->selectRow(8);
     boxes.queueButton(QMessageBox::No);
     click("pushRemoveGamutSpec");
     EXPECT_EQ(boxes.last().kind, "question");
     EXPECT_EQ(boxes.last().text, "Are you sure you want to delete:\nTemp");
-    EXPECT_EQ(spec()->gamutSpecs().size(), 7);
+    EXPECT_EQ(spec()->gamutSpecs().size(), 9);
     boxes.queueButton(QMessageBox::Yes);
     click("pushRemoveGamutSpec");
-    EXPECT_EQ(table()->rowCount(), 6);
+    EXPECT_EQ(table()->rowCount(), 8);
 }
 
 TEST_F(GamutForm, OffsetsBelowPointZeroOneFiveAreAddedAndRemovedAfterYes) {
@@ -140,6 +145,33 @@ TEST_F(GamutForm, OffsetsBelowPointZeroOneFiveAreAddedAndRemovedAfterYes) {
     EXPECT_EQ(boxes.last().text, "Are you sure you wish to delete Warm?");
     EXPECT_EQ(offSets()->count(), 2);
     EXPECT_EQ(offSets()->currentRow(), 0); // it was current: the list shows the fall-back
+}
+
+// The display curves: the form sets the shared settings and follows them.
+TEST_F(GamutForm, DisplayCurvesSetAndFollowTheSharedSettings) {
+    auto *sdr = form.findChild<QComboBox *>("comboSdrCurve");
+    auto *rollOff = form.findChild<QComboBox *>("comboRollOff");
+    auto *peak = form.findChild<QDoubleSpinBox *>("spinHdrPeak");
+    auto *black = form.findChild<QDoubleSpinBox *>("spinBlack");
+    QMetaObject::invokeMethod(&form, "on_comboSdrCurve_activated", Q_ARG(int, 1));
+    QMetaObject::invokeMethod(&form, "on_comboRollOff_activated", Q_ARG(int, 2));
+    peak->setValue(600);
+    QMetaObject::invokeMethod(&form, "on_spinHdrPeak_editingFinished");
+    black->setValue(0.05);
+    QMetaObject::invokeMethod(&form, "on_spinBlack_editingFinished");
+    EXPECT_TRUE(spec()->bt1886());
+    EXPECT_EQ(spec()->hdrRollOff(), 4000);
+    EXPECT_EQ(spec()->hdrPeak(), 600);
+    EXPECT_EQ(spec()->minBigY(), 0.05);
+    // Changed elsewhere, the form follows.
+    spec()->setBt1886(false);
+    spec()->setHdrRollOff(0);
+    spec()->setHdrPeak(1000);
+    spec()->setMinBigY(0);
+    EXPECT_EQ(sdr->currentIndex(), 0);
+    EXPECT_EQ(rollOff->currentIndex(), 0);
+    EXPECT_EQ(peak->value(), 1000);
+    EXPECT_EQ(black->value(), 0);
 }
 
 } // namespace
