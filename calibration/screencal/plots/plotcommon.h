@@ -31,7 +31,7 @@ QColor patchColour(const Rgb &patch, int bits = 8);
 VideoStandard plotStandard(const PlotContext &context, const GamutSpec &spec);
 // The target a display should show for the patch, against `spec`.
 DisplayTarget patchTarget(const Rgb &patch, const PlotContext &context, const GamutSpec &spec);
-// The spec targets are judged against: for the relative curves the run's
+// The gamut the targets are judged against: for the relative curves the run's
 // measured full white (whiteY, when there is one); HDR keeps its own.
 GamutSpec judgedSpec(const PlotContext &context, double whiteY);
 
