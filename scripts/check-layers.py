@@ -112,8 +112,28 @@ def include_dirs_by_file(root, build):
                     break
             i += 1
         resolved = [os.path.realpath(os.path.join(entry["directory"], d)) for d in found]
-        dirs[os.path.relpath(source, root)] = resolved
+        for unit in sources_of(source, root, build):
+            dirs[os.path.relpath(unit, root)] = resolved
     return dirs
+
+
+def sources_of(source, root, build):
+    """The files of ours a translation unit compiles: itself, or, for a unity
+    batch the build generated, the sources it includes by absolute path."""
+    if not source.startswith(build + os.sep):
+        return [source]
+    units = []
+    try:
+        with open(source, encoding="utf-8", errors="replace") as f:
+            for line in f:
+                m = INCLUDE.match(line)
+                if m and os.path.isabs(m.group(2)):
+                    unit = os.path.realpath(m.group(2))
+                    if unit.startswith(root + os.sep):
+                        units.append(unit)
+    except OSError:
+        pass
+    return units
 
 
 def main():
