@@ -261,7 +261,14 @@ private:
                 .toStdString();
         const QString after = slotName(fresh->calFileList(), slot);
         QString what;
-        if (after == name && before != name)
+        if (after == name && before == name)
+            // A profile renewed under its own name: the list cannot tell old from new.
+            what = QStringLiteral("slot %1 holds a profile named '%2', the new one or the one it "
+                                  "was to replace (they share the name): verify it before using "
+                                  "it")
+                       .arg(slot)
+                       .arg(name);
+        else if (after == name)
             what = QStringLiteral("slot %1 holds the new profile '%2' all the same (it replaced "
                                   "%3): verify it before using it")
                        .arg(slot)
