@@ -24,11 +24,13 @@ import sys
 USES = {
     # the front ends
     "app": ["calibration", "tools", "devices/manual"],
-    "cli": ["calibration", "tools", "devices/manual"],
+    "cli": ["calibration", "tools", "devices/manual", "correction/core"],
     # feature windows and their widget-free cores
     "calibration": ["reports", "patterns/ui"],
     "tools": ["reports", "patterns/ui", "tools/core"],
     "tools/core": ["settings", "colorimeter"],
+    # display correction without widgets: colour maths and Little CMS only
+    "correction/core": ["colour"],
     "reports": ["ui", "patterns"],
     "patterns/ui": ["patterns", "ui"],
     "patterns": ["devices"],
