@@ -83,10 +83,11 @@ int ReferenceWatch::check(quint32 errorCode) {
 }
 
 void explainCs2000LineSettings(const char *command) {
-    std::fprintf(stderr,
-                 "tintwell-cli %s: the CS-2000 is asked at 9600 baud, 8 data bits, no parity, "
-                 "no flow control; over USB that always works, over RS-232 set the "
-                 "instrument's baud rate to 9600 (it leaves the factory at 115,200) and use a cable "
-                 "that carries RTS and CTS (its RS-232 flow control is always RTS/CTS)\n",
-                 command);
+    std::fprintf(
+        stderr,
+        "tintwell-cli %s: the CS-2000 is asked at 9600 baud, 8 data bits, no parity, "
+        "no flow control; over USB that always works, over RS-232 set the "
+        "instrument's baud rate to 9600 (it leaves the factory at 115,200) and use a cable "
+        "that carries RTS and CTS (its RS-232 flow control is always RTS/CTS)\n",
+        command);
 }

@@ -4,7 +4,7 @@
 // concrete for one measured display (its white luminance, its black), and
 // the gamut mapping that brings colours the display cannot show inside it.
 
-#include "displaymodel.h"
+#include "displayfit.h"
 #include "videotarget.h"
 
 namespace correction {

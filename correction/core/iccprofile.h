@@ -6,7 +6,7 @@
 // Little CMS; nothing here writes profile bytes by hand.
 
 #include "cubelut.h"
-#include "displaymodel.h"
+#include "displayfit.h"
 
 #include <string>
 #include <vector>

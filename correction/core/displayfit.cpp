@@ -1,4 +1,4 @@
-#include "displaymodel.h"
+#include "displayfit.h"
 
 #include "labmath.h"
 #include "patchsets.h"
@@ -64,6 +64,20 @@ double hermite(const std::vector<double> &x, const std::vector<double> &y,
     const double s2 = s * s, s3 = s2 * s;
     return (2 * s3 - 3 * s2 + 1) * y[i] + (s3 - 2 * s2 + s) * h * m[i] +
            (-2 * s3 + 3 * s2) * y[i + 1] + (s3 - s2) * h * m[i + 1];
+}
+
+// The exponent of the power law nearest the ramp (least squares in log-log
+// over its middle, where neither black nor noise dominate); 1 to 4.
+double powerExponent(const std::vector<double> &v, const std::vector<double> &t) {
+    double sxy = 0, sxx = 0;
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        if (v[i] < 0.1 || v[i] > 0.95 || !(t[i] > 0))
+            continue;
+        const double x = std::log(v[i]), y = std::log(t[i]);
+        sxy += x * y;
+        sxx += x * x;
+    }
+    return sxx > 0 ? std::clamp(sxy / sxx, 1.0, 4.0) : 1.0;
 }
 
 } // namespace
@@ -136,8 +150,8 @@ bool DisplayModel::fit(const std::vector<Sample> &samples, std::string *error) {
         // The ramp, projected on the primary: its share of full drive.
         Curve &curve = curves_[c];
         curve = {};
+        std::vector<double> share{0.0};
         curve.v.push_back(0);
-        curve.t.push_back(0);
         for (const auto &[code, sum] : byCode) {
             const int v = code[c];
             if (v == 0 || code[(c + 1) % 3] != 0 || code[(c + 2) % 3] != 0)
@@ -147,11 +161,14 @@ bool DisplayModel::fit(const std::vector<Sample> &samples, std::string *error) {
             const double t = v == 255 ? 1.0 : dot(minus(xyz, black_), p) / p2;
             curve.v.push_back(v / 255.0);
             // Noise must not bend the curve back: a response never falls.
-            curve.t.push_back(std::clamp(std::max(t, curve.t.back()), 0.0, 1.0));
+            share.push_back(std::clamp(std::max(t, share.back()), 0.0, 1.0));
         }
         if (curve.v.size() < 3)
             return fail(std::string("the ") + names[c] + " ramp has too few steps");
-        curve.slope = monotoneSlopes(curve.v, curve.t);
+        curve.exponent = powerExponent(curve.v, share);
+        for (double t : share)
+            curve.y.push_back(std::pow(t, 1.0 / curve.exponent));
+        curve.slope = monotoneSlopes(curve.v, curve.y);
     }
     if (!invert3(m_, &inverse_))
         return fail("the primaries do not span a colour space (two measure alike)");
@@ -222,7 +239,7 @@ double DisplayModel::response(int channel, double code) const {
     const Curve &c = curves_[channel];
     if (c.v.size() < 2)
         return std::clamp(code, 0.0, 1.0);
-    return hermite(c.v, c.t, c.slope, code);
+    return std::pow(std::clamp(hermite(c.v, c.y, c.slope, code), 0.0, 1.0), c.exponent);
 }
 
 double DisplayModel::inverseResponse(int channel, double t) const {

@@ -74,8 +74,12 @@ private:
 
     Xyz black_{};
     Mat3 m_{}, inverse_{};
+    // A monotone cubic Hermite through t^(1/exponent): a power-law panel's
+    // response is then nearly a straight line, which the cubic follows
+    // between ramp steps far better than the bent curve itself.
     struct Curve {
-        std::vector<double> v, t, slope; // monotone cubic Hermite
+        double exponent = 1;
+        std::vector<double> v, y, slope;
     };
     Curve curves_[3];
     std::vector<double> grid_;  // the cube's levels, rising, the same on every axis
