@@ -10,8 +10,6 @@
 #include "correctionfiles.h"
 #include "genmeasure.h"
 #include "genpattern.h"
-#include "iccprofile.h"
-#include "lutbuild.h"
 #include "outputpath.h"
 #include "patchoutput.h"
 #include "reports.h"
@@ -206,11 +204,7 @@ int run(const Options &o) {
     const RunStandard standard = runStandard(o.run, 8);
     CorrectionInfo info = targetOf(o, standard);
 
-    std::vector<std::pair<std::string, Patch>> patches;
-    for (const Patch &p : characterisationPatches(o.patches))
-        patches.push_back({characterisationSet, p});
-    for (const Patch &p : verificationPatches())
-        patches.push_back({verificationSet, p});
+    const std::vector<std::pair<std::string, Patch>> patches = characterisationRun(o.patches);
     std::fprintf(stderr, "tintwell-cli characterize: %d patches (%s), target %s\n",
                  int(patches.size()), o.patchSet.c_str(), info.standard.toUtf8().constData());
     ReportSetup setup;
@@ -242,43 +236,34 @@ int run(const Options &o) {
         return 0;
     }
 
-    DisplayModel model;
-    try {
-        fitModel(measured, &model);
-    } catch (const CliError &e) {
-        std::fprintf(stderr, "tintwell-cli characterize: %s\n", e.what());
-        return 4;
-    }
-    const ResolvedTarget target(info.target, model);
     const std::string title = "Tintwell correction to " + info.standard.toStdString();
-    const CubeLut lut = buildCorrectionLut(model, target, o.size, title);
-    const CubeLut curves = buildCalibrationCurves(model, target);
+    Correction made;
     std::string why;
-    const std::vector<unsigned char> icc = displayProfile(model, curves, title, &why);
-    if (icc.empty()) {
-        std::fprintf(stderr, "tintwell-cli characterize: no ICC profile: %s\n", why.c_str());
+    if (!computeCorrection(measured, info.target, o.size, title, &made, &why)) {
+        std::fprintf(stderr, "tintwell-cli characterize: no correction: %s\n", why.c_str());
         return 4;
     }
-    const std::vector<VerifiedPatch> before = judged(measured, target);
+    const ResolvedTarget &target = made.target;
     setup.standard = Reports::standardOf(info.standard, target.standard());
-    if (!save(dir + "/display.cube", QByteArray::fromStdString(writeCube(lut))) ||
-        !save(dir + "/display-calibration.cube", QByteArray::fromStdString(writeCube(curves))) ||
+    if (!save(dir + "/display.cube", QByteArray::fromStdString(writeCube(made.lut))) ||
+        !save(dir + "/display-calibration.cube",
+              QByteArray::fromStdString(writeCube(made.curves))) ||
         !save(dir + "/display.icc",
-              QByteArray(reinterpret_cast<const char *>(icc.data()), int(icc.size()))) ||
+              QByteArray(reinterpret_cast<const char *>(made.icc.data()), int(made.icc.size()))) ||
         !writeInfo(infoPath(o.out), info))
         return 4;
-    if (!writeReport(dir + "/report.pdf", setup, target, {{"Before correction", before}})) {
+    if (!writeReport(dir + "/report.pdf", setup, target, {{"Before correction", made.before}})) {
         std::fprintf(stderr, "tintwell-cli characterize: the report could not be written\n");
         return 4;
     }
 
     QJsonObject summary;
     summary["patches"] = int(measured.size());
-    summary["fit"] = fitJson(model.report());
-    summary["coverage"] = coverageJson(gamutCoverage(model));
+    summary["fit"] = fitJson(made.model->report());
+    summary["coverage"] = coverageJson(made.coverage);
     summary["whiteNits"] = std::round(target.whiteNits() * 100) / 100;
-    summary["blackNits"] = std::round(model.black()[1] * 1e4) / 1e4;
-    summary["before"] = summaryJson(summarise(before), target.isHdr());
+    summary["blackNits"] = std::round(made.model->black()[1] * 1e4) / 1e4;
+    summary["before"] = summaryJson(summarise(made.before), target.isHdr());
     summary["out"] = dir;
     std::printf("%s\n", QJsonDocument(summary).toJson(QJsonDocument::Compact).constData());
     std::fprintf(stderr,

@@ -64,12 +64,12 @@ int run(const Options &o) {
     ensureWidgets();
     const CliDeviceContext context;
     DisplayModel model;
-    fitModel(characterised, &model);
+    std::string why;
+    if (!fitRows(characterised, &model, &why))
+        throw CliError("the display cannot be modelled from " + csvPath(o.dir).toStdString() +
+                       ": " + why);
     const ResolvedTarget target(info.target, model);
-
-    std::vector<std::pair<std::string, Patch>> patches;
-    for (const Patch &p : verificationPatches())
-        patches.push_back({verificationSet, p});
+    const std::vector<std::pair<std::string, Patch>> patches = verificationRun();
     ReportSetup setup;
     std::vector<MeasuredPatch> measured;
     const RunOutcome outcome = measure(
@@ -92,8 +92,8 @@ int run(const Options &o) {
                      o.dir.c_str());
         return 4;
     }
-    const std::vector<VerifiedPatch> before = judged(characterised, target);
-    const std::vector<VerifiedPatch> after = judged(measured, target);
+    const std::vector<VerifiedPatch> before = judgeRows(characterised, target);
+    const std::vector<VerifiedPatch> after = judgeRows(measured, target);
     setup.standard = Reports::standardOf(info.standard, target.standard());
     const QString report = QString::fromStdString(o.dir) + QStringLiteral("/report.pdf");
     if (!writeReport(report, setup, target,

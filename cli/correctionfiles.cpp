@@ -194,27 +194,6 @@ CorrectionInfo readInfo(const QString &path) {
     return info;
 }
 
-void fitModel(const std::vector<MeasuredPatch> &rows, DisplayModel *model) {
-    std::vector<Sample> samples;
-    for (const MeasuredPatch &r : rows)
-        if (r.set == characterisationSet)
-            samples.push_back(
-                {{r.patch.code[0] / 255.0, r.patch.code[1] / 255.0, r.patch.code[2] / 255.0},
-                 r.xyz});
-    std::string why;
-    if (!model->fit(samples, &why))
-        throw CliError("the display cannot be modelled from these measurements: " + why);
-}
-
-std::vector<VerifiedPatch> judged(const std::vector<MeasuredPatch> &rows,
-                                  const ResolvedTarget &target) {
-    std::vector<VerifiedPatch> out;
-    for (const MeasuredPatch &r : rows)
-        if (r.set == verificationSet)
-            out.push_back(judgePatch(r.patch, r.xyz, target));
-    return out;
-}
-
 QJsonObject summaryJson(const VerificationSummary &s, bool hdr) {
     QJsonObject o;
     o["patches"] = s.patches;

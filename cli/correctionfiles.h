@@ -4,9 +4,8 @@
 // patch, correction.json with the target the correction was made for), the
 // model fitted again from them, the PDF report and the JSON summaries.
 
-#include "correctiontarget.h"
+#include "correctionrun.h"
 #include "patchrun.h"
-#include "verification.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -18,15 +17,7 @@ struct ReportSetup;
 
 namespace correctionfiles {
 
-// The two sets of a characterisation folder.
-constexpr const char *characterisationSet = "characterisation";
-constexpr const char *verificationSet = "verification";
-
-struct MeasuredPatch {
-    std::string set;
-    correction::Patch patch;
-    correction::Xyz xyz{};
-};
+using correction::MeasuredPatch;
 
 // What a folder's correction was made for.
 struct CorrectionInfo {
@@ -52,13 +43,6 @@ std::vector<MeasuredPatch> readCsv(const QString &path);
 bool writeInfo(const QString &path, const CorrectionInfo &info);
 // Throws CliError for a missing or damaged file.
 CorrectionInfo readInfo(const QString &path);
-
-// The model of the characterisation rows; throws CliError (with the fit's
-// reason) when they cannot carry one.
-void fitModel(const std::vector<MeasuredPatch> &rows, correction::DisplayModel *model);
-// The verification rows judged against the target.
-std::vector<correction::VerifiedPatch> judged(const std::vector<MeasuredPatch> &rows,
-                                              const correction::ResolvedTarget &target);
 
 QJsonObject summaryJson(const correction::VerificationSummary &s, bool hdr);
 
