@@ -7,6 +7,7 @@
 #include "correctiontarget.h"
 #include "labmath.h"
 #include "lutbuild.h"
+#include "transfer.h"
 #include "verification.h"
 
 #include <gtest/gtest.h>
@@ -167,4 +168,22 @@ TEST(CorrectionTarget, CoverageIsTheSharedAreaInUpVp) {
     EXPECT_GT(c.rec709, 0.99);
     EXPECT_GT(c.p3, 0.95);
     EXPECT_LT(c.rec2020, 0.8);
+}
+
+TEST(CorrectionTarget, HdrTargetsAreAbsoluteForPqAndRelativeToThePeakForHlg) {
+    const correctionbench::Light light = correctionbench::simulatedDisplay("qd-lcd", 2.2);
+    const DisplayModel model = correctionbench::fitted(light);
+    const ResolvedTarget pq(targetFor(rec2020, Transfer::Pq), model);
+    const double s100 = transfer::st2084InverseEotf(100);
+    EXPECT_NEAR(pq.xyz({s100, s100, s100})[1], 100, 0.01); // whatever the display's white
+    EXPECT_TRUE(pq.isHdr());
+    // Beyond what the panel makes, the light is brought down to its white.
+    const double s1000 = transfer::st2084InverseEotf(1000);
+    const Xyz bright = pq.mapped({s1000, s1000, s1000});
+    EXPECT_LE(bright[1], pq.whiteNits() * 1.001);
+    EXPECT_TRUE(model.reachable(bright));
+    const ResolvedTarget hlg(targetFor(rec2020, Transfer::Hlg), model);
+    EXPECT_NEAR(hlg.xyz({1, 1, 1})[1], hlg.whiteNits(), hlg.whiteNits() * 1e-6);
+    EXPECT_NEAR(hlg.xyz({0.75, 0.75, 0.75})[1],
+                transfer::hlgGreyEotf(0.75, hlg.whiteNits(), model.black()[1]), 1e-6);
 }
