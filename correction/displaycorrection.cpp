@@ -39,10 +39,7 @@ DisplayCorrection::DisplayCorrection(QPortMenu *linkTo, QWidget *parent)
     : QMemoryMainWindow(QStringLiteral("displayCorrection"), parent),
       ui(new Ui::DisplayCorrection) {
     ui->setupUi(this);
-    m_menu = new QPortMenu(QStringLiteral("Connect Colorimeter"), ui->menubar);
-    m_menu->setEnabledMask(RoleColorimeter);
-    m_menu->setDisabledMask(RoleReference | RoleSpectral);
-    ui->menubar->addMenu(m_menu);
+    m_menu = QPortMenu::addColorimeterMenu(ui->menubar);
     if (linkTo)
         m_menu->linkTo(linkTo);
 
