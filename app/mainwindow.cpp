@@ -677,6 +677,10 @@ void MainWindow::on_actionTest_Color_Batch_triggered() {
     m_tools->showTestColorBatch();
 }
 
+void MainWindow::on_actionDisplay_Correction_triggered() {
+    m_tools->showDisplayCorrection();
+}
+
 void MainWindow::on_actionSpectral_Scan_triggered() {
     m_tools->showSpectralScan();
 }

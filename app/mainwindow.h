@@ -97,6 +97,7 @@ private slots:
     void on_actionBlack_Level_Calibration_triggered();
     void on_actionCreate_Cal_File_triggered();
     void on_actionTest_Color_Batch_triggered();
+    void on_actionDisplay_Correction_triggered();
     void on_actionSpectral_Scan_triggered();
     void on_actionScreen_Calibration_triggered();
     void on_actionReports_triggered();

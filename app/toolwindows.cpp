@@ -1,6 +1,7 @@
 #include "toolwindows.h"
 
 #include "dialogs.h"
+#include "displaycorrection.h"
 #include "flickerform.h"
 #include "flickerlogfile.h"
 #include "genmeasure.h"
@@ -72,6 +73,12 @@ PrePostReport *ToolWindows::prePostReport() {
     return m_prePost;
 }
 
+DisplayCorrection *ToolWindows::displayCorrection() {
+    if (!m_correction)
+        m_correction = new DisplayCorrection(m_menu, m_main);
+    return m_correction;
+}
+
 void ToolWindows::present(QMainWindow *window) {
     window->show();
     window->raise();
@@ -98,6 +105,9 @@ void ToolWindows::showSpectralScan() {
 }
 void ToolWindows::showPrePostReport() {
     present(prePostReport());
+}
+void ToolWindows::showDisplayCorrection() {
+    present(displayCorrection());
 }
 
 // ---- Recovery ----

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 
+class DisplayCorrection;
 class FlickerForm;
 class KelvinCalculator;
 class Logging;
@@ -29,6 +30,7 @@ public:
     TestColorBatch *testColorBatch();
     SpectralScan *spectralScan();
     PrePostReport *prePostReport();
+    DisplayCorrection *displayCorrection();
     // Shows the window, raised above the others.
     static void present(QMainWindow *window);
     void showLogging();
@@ -38,6 +40,7 @@ public:
     void showTestColorBatch();
     void showSpectralScan();
     void showPrePostReport();
+    void showDisplayCorrection();
 
     enum class Recovery { Recovered, Discarded, Kept, Unusable };
     // Asks about one journal left by an ended run.
@@ -67,4 +70,5 @@ private:
     QPointer<TestColorBatch> m_batch;
     QPointer<SpectralScan> m_spectral;
     QPointer<PrePostReport> m_prePost;
+    QPointer<DisplayCorrection> m_correction;
 };

@@ -24,3 +24,5 @@ int cliReference(const CliArgs &args);
 int cliSpectrum(const CliArgs &args);
 int cliChannels(const CliArgs &args);
 int cliTemplate(const CliArgs &args);
+int cliCharacterize(const CliArgs &args);
+int cliVerify(const CliArgs &args);

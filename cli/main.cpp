@@ -28,6 +28,8 @@ const Command commands[] = {
     {"spectrum", cliSpectrum, "read the CS-2000's spectrum"},
     {"channels", cliChannels, "list or select the CS-2000's calibration channels"},
     {"template", cliTemplate, "check a screen-calibration template and list its patches"},
+    {"characterize", cliCharacterize, "measure a display and compute its correction"},
+    {"verify", cliVerify, "measure a display through its correction"},
 };
 
 void printUsage(FILE *out) {

@@ -23,12 +23,15 @@ import sys
 # benchmarks sit on top of everything and are not checked.
 USES = {
     # the front ends
-    "app": ["calibration", "tools", "devices/manual"],
-    "cli": ["calibration", "tools", "devices/manual"],
+    "app": ["calibration", "tools", "devices/manual", "correction"],
+    "cli": ["calibration", "tools", "devices/manual", "correction/core"],
     # feature windows and their widget-free cores
     "calibration": ["reports", "patterns/ui"],
+    "correction": ["patterns/ui", "correction/core"],
     "tools": ["reports", "patterns/ui", "tools/core"],
     "tools/core": ["settings", "colorimeter"],
+    # display correction without widgets: colour maths and Little CMS only
+    "correction/core": ["colour"],
     "reports": ["ui", "patterns"],
     "patterns/ui": ["patterns", "ui"],
     "patterns": ["devices"],

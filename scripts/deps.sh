@@ -6,7 +6,7 @@ set -euo pipefail
 TINTWELL_PACKAGES=(
     build-essential cmake ninja-build ccache pkg-config clang-format python3
     qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev qttools5-dev-tools
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev libbenchmark-dev liblcms2-dev
     xvfb xauth poppler-utils
     file desktop-file-utils appstream lintian
 )

@@ -43,9 +43,20 @@ double drive(double code, int maxCode, double gamma) {
     return std::pow(v, gamma);
 }
 
+// The codes the panel gets from the video processor in front of it.
+Rgb processed(const DisplayModel &m, const Rgb &c, int maxCode) {
+    if (!m.processor)
+        return c;
+    const double full = std::max(1, maxCode);
+    const Rgb3 out = m.processor->apply({c.r / full, c.g / full, c.b / full});
+    return {std::clamp(out[0], 0.0, 1.0) * full, std::clamp(out[1], 0.0, 1.0) * full,
+            std::clamp(out[2], 0.0, 1.0) * full};
+}
+
 // Each primary's drive, 0 to 1 of full white above black: through the gamma,
 // or an HDR display's own processing.
-std::array<double, 3> drives(const DisplayModel &m, const Rgb &c, int maxCode) {
+std::array<double, 3> drives(const DisplayModel &m, const Rgb &input, int maxCode) {
+    const Rgb c = processed(m, input, maxCode);
     if (!m.hdr.on)
         return {drive(c.r, maxCode, m.gamma), drive(c.g, maxCode, m.gamma),
                 drive(c.b, maxCode, m.gamma)};

@@ -5,12 +5,14 @@
 // Knows what a light sensor at the middle of the screen sees of each pattern
 // the generator can show.
 
+#include "cubelut.h"
 #include "hdrsignal.h"
 #include "patternstate.h"
 #include "scene.h"
 #include "spectrum.h"
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,10 @@ struct DisplayModel {
     // An HDR display takes PQ in a BT.2020 container instead of the gamma
     // (hdrsignal.h); whiteY is then its peak.
     HdrSignal hdr = {};
+    // A video processor between the signal and the panel (the "lut"
+    // command): every colour's codes, as a share of the largest code, go
+    // through this table first. Null for none.
+    std::shared_ptr<const CubeLut> processor;
 };
 
 // Levels given on the command line; a negative value keeps the display's own.

@@ -42,7 +42,18 @@ DisplayModel DisplaySim::model() const {
 void DisplaySim::setModel(DisplayModel model) {
     {
         std::lock_guard<std::mutex> lock(lock_);
+        model.processor = model_.processor;
         model_ = std::move(model);
+        if (shownAny_)
+            showLocked(state_);
+    }
+    wake_.notify_all();
+}
+
+void DisplaySim::setProcessor(std::shared_ptr<const CubeLut> lut) {
+    {
+        std::lock_guard<std::mutex> lock(lock_);
+        model_.processor = std::move(lut);
         if (shownAny_)
             showLocked(state_);
     }

@@ -27,6 +27,9 @@ public:
     // Another display is put in front of the instruments; it shows what the
     // generator showed last.
     void setModel(DisplayModel model);
+    // A video processor's table between the signal and the panel (null for
+    // none); it stays when another display is put in front.
+    void setProcessor(std::shared_ptr<const CubeLut> lut);
     // The generator changed what it shows.
     void show(const PatternState &state);
     // The light the display settles to for the last state shown.

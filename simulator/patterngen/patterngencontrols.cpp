@@ -1,11 +1,32 @@
 #include "patterngencontrols.h"
 
 #include "displaysim.h"
+#include "filecheck.h"
 #include "patterngensim.h"
 
 #include <cstdio>
 
 namespace sim {
+
+namespace {
+
+// A 65³ table is about 2.5 MB of text, the largest one usually made; this
+// leaves room for 129³ and keeps a huge file named by mistake out.
+constexpr std::size_t maxLutBytes = 64 * 1024 * 1024;
+
+ControlResult loadLut(DisplaySim &display, const std::string &path) {
+    std::string text, why;
+    if (!readSmallFile(path, maxLutBytes, &text, &why))
+        return ControlResult::failure("lut " + path + ": " + why);
+    auto lut = std::make_shared<CubeLut>();
+    if (!parseCube(text, lut.get(), &why))
+        return ControlResult::failure("lut " + path + ": " + why);
+    const std::string shape = std::to_string(lut->size) + (lut->dimensions == 3 ? "^3" : " (1D)");
+    display.setProcessor(std::move(lut));
+    return ControlResult::success("lut " + path + ": " + shape);
+}
+
+} // namespace
 
 void addPatternControls(ControlTable &t, PatternGenSim *generator, DisplaySim &display,
                         const DisplayLevels &levels) {
@@ -36,6 +57,21 @@ void addPatternControls(ControlTable &t, PatternGenSim *generator, DisplaySim &d
                   out += text;
               }
               return ControlResult::success(out);
+          });
+    t.add("lut", "FILE.cube|off",
+          "a video processor between the signal and the display: every colour shown goes "
+          "through the .cube table (3D or 1D) first; off removes it",
+          [&display](const Args &a) {
+              if (a.empty())
+                  return ControlResult::failure("usage: lut FILE.cube|off");
+              if (a.size() == 1 && a[0] == "off") {
+                  display.setProcessor(nullptr);
+                  return ControlResult::success("lut off");
+              }
+              std::string path = a[0]; // a path may hold spaces
+              for (std::size_t i = 1; i < a.size(); ++i)
+                  path += " " + a[i];
+              return loadLut(display, path);
           });
     if (!generator)
         return;

@@ -6,6 +6,7 @@
 
 #include "about.h"
 #include "appsettings.h"
+#include "displaycorrection.h"
 #include "helpviewer.h"
 #include "mainwindow.h"
 #include "qcomparetable.h"
@@ -109,7 +110,7 @@ TEST_F(MainWindowTest, MenusInOrderAndWindowsNotBuiltNeverOffered) {
                            "Calibration, Create Color Profile, Screen Calibration, "
                            "Pre/Post Report",
                            "Tools: Kelvin Calculator, Test Panel, Logging Tool, "
-                           "Spectral Scan, Test Color Batch",
+                           "Spectral Scan, Test Color Batch, Display Correction",
                            "Help: Help File, About"}));
     EXPECT_EQ(window->colorimeterMenu()->disabledMask(), 6);    // enabling colorimeters (1)
     EXPECT_FALSE(act("actionScreen_Calibration")->isVisible()); // beta mode is off
@@ -119,6 +120,15 @@ TEST_F(MainWindowTest, MenusInOrderAndWindowsNotBuiltNeverOffered) {
     EXPECT_TRUE(act("actionKelvin_Calculator")->isEnabled()); // the tools need no colorimeter
     EXPECT_TRUE(act("actionSpectral_Scan")->isEnabled());
     EXPECT_TRUE(act("actionTest_Color_Batch")->isEnabled());
+    // The correction window is built when first asked for, and kept.
+    EXPECT_EQ(window->findChild<DisplayCorrection *>(), nullptr);
+    act("actionDisplay_Correction")->trigger();
+    DisplayCorrection *correction = window->findChild<DisplayCorrection *>();
+    ASSERT_NE(correction, nullptr);
+    EXPECT_TRUE(correction->isVisible());
+    act("actionDisplay_Correction")->trigger();
+    EXPECT_EQ(window->findChildren<DisplayCorrection *>().size(), 1);
+    correction->close();
     for (const char *name : {"actionSelect_Cal_File", "actionView_Cal_Matrix",
                              "actionBlack_Level_Calibration", "actionCreate_Cal_File"})
         EXPECT_TRUE(act(name)->isEnabled()) << name; // the profile windows need a colorimeter

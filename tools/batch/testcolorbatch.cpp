@@ -57,10 +57,7 @@ TestColorBatch::TestColorBatch(QPortMenu *linkTo, QWidget *parent, const Default
     : QMemoryMainWindow(QStringLiteral("testColorBatch"), parent), ui(new Ui::TestColorBatch),
       m_defaultBatch(defaultBatch) {
     ui->setupUi(this);
-    m_menu = new QPortMenu(QStringLiteral("Connect Colorimeter"), ui->menubar);
-    m_menu->setEnabledMask(RoleColorimeter);
-    m_menu->setDisabledMask(RoleReference | RoleSpectral);
-    ui->menubar->addMenu(m_menu);
+    m_menu = QPortMenu::addColorimeterMenu(ui->menubar);
     if (linkTo)
         m_menu->linkTo(linkTo);
     m_device = m_menu->device();

@@ -51,10 +51,7 @@ FlickerForm::FlickerForm(QPortMenu *linkTo, QWidget *parent)
     ui->setupUi(this);
     setUpMenus();
 
-    m_menu = new QPortMenu(QStringLiteral("Connect Colorimeter"), ui->menubar);
-    m_menu->setEnabledMask(RoleColorimeter);
-    m_menu->setDisabledMask(RoleReference | RoleSpectral);
-    ui->menubar->insertMenu(ui->menuView->menuAction(), m_menu);
+    m_menu = QPortMenu::addColorimeterMenu(ui->menubar, ui->menuView->menuAction());
     m_device = m_menu->device();
     connect(m_device, &GenMeasure::flickered, this, &FlickerForm::on_flicker);
     connect(m_device, &GenDevice::closed, this, &FlickerForm::on_close);

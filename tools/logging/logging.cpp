@@ -42,10 +42,7 @@ Logging::Logging(QPortMenu *linkTo, QWidget *parent)
     ui->tableLog->setModel(m_model);
     setUpTables();
 
-    m_menu = new QPortMenu(QStringLiteral("Connect Colorimeter"), ui->menubar);
-    m_menu->setEnabledMask(RoleColorimeter);
-    m_menu->setDisabledMask(RoleReference | RoleSpectral);
-    ui->menubar->addMenu(m_menu);
+    m_menu = QPortMenu::addColorimeterMenu(ui->menubar);
     m_device = m_menu->device();
     connect(m_device, &GenMeasure::measured, this, &Logging::measure);
     connect(m_device, &GenDevice::connected, this, &Logging::deviceConnected);

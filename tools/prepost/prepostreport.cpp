@@ -47,10 +47,7 @@ PrePostReport::PrePostReport(QPortMenu *linkTo, QWidget *parent)
     setCentralWidget(central);
     resize(1220, 780);
 
-    m_menu = new QPortMenu(QStringLiteral("Connect Colorimeter"), menuBar());
-    m_menu->setEnabledMask(RoleColorimeter);
-    m_menu->setDisabledMask(RoleReference | RoleSpectral);
-    menuBar()->addMenu(m_menu);
+    m_menu = QPortMenu::addColorimeterMenu(menuBar());
     m_device = m_menu->device();
     connect(m_device, &GenDevice::connected, this, &PrePostReport::updateButtons);
     connect(m_device, &GenDevice::closed, this, &PrePostReport::updateButtons);

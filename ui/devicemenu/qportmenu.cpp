@@ -7,6 +7,8 @@
 #include "qdeviceaction.h"
 #include "qrescan.h"
 
+#include <QMenuBar>
+
 QPortMenu::QPortMenu(QWidget *parent) : QMenu(parent) {
     setUp();
 }
@@ -16,6 +18,14 @@ QPortMenu::QPortMenu(const QString &title, QWidget *parent) : QMenu(title, paren
 }
 
 QPortMenu::~QPortMenu() = default;
+
+QPortMenu *QPortMenu::addColorimeterMenu(QMenuBar *bar, QAction *before) {
+    auto *menu = new QPortMenu(QStringLiteral("Connect Colorimeter"), bar);
+    menu->setEnabledMask(RoleColorimeter);
+    menu->setDisabledMask(RoleReference | RoleSpectral);
+    bar->insertMenu(before, menu);
+    return menu;
+}
 
 void QPortMenu::setUp() {
     m_manager = PortManager::instance();

@@ -12,6 +12,8 @@
 #include <QMenu>
 #include <QPointer>
 
+class QMenuBar;
+
 class GenDevice;
 class GenMeasure;
 class PortManager;
@@ -28,6 +30,9 @@ public:
     // This menu mirrors other: same masks and device, and a connection other
     // starts shows here too.
     void linkTo(QPortMenu *other);
+    // A tool window's "Connect Colorimeter" menu: colorimeters only, put on
+    // bar before `before` (at the end when null).
+    static QPortMenu *addColorimeterMenu(QMenuBar *bar, QAction *before = nullptr);
     // DeviceRole bits of the devices the user may pick / that are listed greyed.
     void setEnabledMask(int mask);
     void setDisabledMask(int mask);
