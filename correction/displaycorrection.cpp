@@ -109,6 +109,7 @@ bool DisplayCorrection::start(Mode mode,
     m_mode = mode;
     ui->progressRun->setRange(0, int(patches.size()));
     ui->progressRun->setValue(0);
+    ui->progressRun->setTextVisible(true); // no "0%" before the first run
     ui->patternManager->setColors(colors);
     ui->patternManager->start(device, QPatternManger::TorvaRun);
     if (!ui->patternManager->isRunning()) {
