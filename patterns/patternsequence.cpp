@@ -2,6 +2,7 @@
 
 #include "genmeasure.h"
 #include "genpattern.h"
+#include "tsanhandover.h"
 
 #include <QCoreApplication>
 
@@ -166,6 +167,7 @@ void PatternSequence::showPatch(int index) {
 }
 
 void PatternSequence::onProgress(int elapsedMs) {
+    handOverAcquire(&m_worker);
     if (!m_running)
         return;
     emit progress(elapsedMs, false);
@@ -175,16 +177,21 @@ void PatternSequence::onProgress(int elapsedMs) {
 }
 
 void PatternSequence::onProblem(const patchcheck::Problem &problem) {
-    if (m_worker.abortRequested())
-        return; // the run is being stopped; nobody is asked any more
-    if (m_handler)
+    // The worker waits on this answer and reads it when the slot returns.
+    handOverAcquire(&m_worker);
+    if (m_worker.abortRequested()) {
+        // the run is being stopped; nobody is asked any more
+    } else if (m_handler) {
         m_answer = m_handler(problem);
-    else
+    } else {
         m_answer =
             problem.choices.contains(patchcheck::Ignore) ? patchcheck::Ignore : patchcheck::Abort;
+    }
+    handOverRelease(&m_worker);
 }
 
 void PatternSequence::onPatchDone(const Measurement &result, bool aborted) {
+    handOverAcquire(&m_worker);
     if (!m_running)
         return;
     m_worker.wait();

@@ -1,6 +1,7 @@
 #include "stablizetimer.h"
 
 #include "genmeasure.h"
+#include "tsanhandover.h"
 
 #include <QElapsedTimer>
 
@@ -31,6 +32,8 @@ void StablizeTimer::startPatch(const Job &job) {
     start(QThread::TimeCriticalPriority);
 }
 
+// Every signal goes to the sequence on its own thread: each emit hands over
+// what this thread wrote before it.
 void StablizeTimer::run() {
     Measurement result;
     const qint64 stableMs = static_cast<qint64>(m_job.stableSeconds * 1000.0);
@@ -46,24 +49,30 @@ void StablizeTimer::run() {
         giveBack();
         result.errorCode = ErrorBits::PatternNotShown;
         reportProblem(result);
+        handOverRelease(this);
         emit patchDone(result, m_abort);
         return;
     }
     for (qint64 elapsed = timer.elapsed(); elapsed < stableMs; elapsed = timer.elapsed()) {
         if (m_abort) {
             giveBack();
+            handOverRelease(this);
             emit patchDone(result, true);
             return;
         }
+        handOverRelease(this);
         emit setProgressBars(static_cast<int>(elapsed));
         msleep(tickMs);
     }
     if (m_abort) {
         giveBack();
+        handOverRelease(this);
         emit patchDone(result, true);
         return;
     }
+    handOverRelease(this);
     emit setProgressBars(static_cast<int>(stableMs));
+    handOverRelease(this);
     emit setBusy();
 
     if (GenMeasure *d = m_job.device) {
@@ -79,6 +88,7 @@ void StablizeTimer::run() {
     if (!m_job.patternProblem.isEmpty())
         result.errorCode |= ErrorBits::PatternNotShown;
     reportProblem(result);
+    handOverRelease(this);
     emit patchDone(result, m_abort);
 }
 
@@ -90,5 +100,7 @@ void StablizeTimer::reportProblem(const Measurement &result) {
         problem.text += m_job.patternProblem + QLatin1Char('\n');
     if (m_job.generatorLost)
         problem.choices = {patchcheck::Abort}; // showing it again needs a generator
+    handOverRelease(this);
     emit messBox(problem);
+    handOverAcquire(this); // the answer, given on the sequence's thread
 }
