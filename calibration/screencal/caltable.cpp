@@ -83,7 +83,7 @@ void CalTable::fill(const QVector<RunSample> &samples, double whiteY, int levelC
         GamutSpec spec = context.spec;
         if (whiteY > 0)
             spec.setWhite(spec.whiteX, spec.whiteY, whiteY);
-        const Measurement t = patchTarget(samples[i].patch, context, spec).measurement;
+        const Measurement t = sampleTarget(samples[i], context, spec).measurement;
         auto lum = [&](double nits) { return context.nits ? nits : nitsToFootLamberts(nits); };
         setText(row, MeasA, number(context.xy ? m.x : m.uPrime));
         setText(row, MeasB, number(context.xy ? m.y : m.vPrime));

@@ -8,14 +8,16 @@ void RunStore::startRun(int kind, const QVector<Rgb> &patches) {
     QVector<Slot> &run = m_runs[kind];
     run.clear();
     for (const Rgb &p : patches)
-        run.append({p, Measurement(), false});
+        run.append({p, Measurement(), std::nullopt, false});
 }
 
-bool RunStore::store(int kind, int index, const Measurement &m) {
+bool RunStore::store(int kind, int index, const Measurement &m,
+                     const std::optional<ShownPatch> &shown) {
     if (kind < 0 || kind >= runKindCount || index < 0 || index >= m_runs[kind].size())
         return false;
     Slot &s = m_runs[kind][index];
     s.m = m;
+    s.shown = shown;
     s.measured = true;
     return true;
 }
@@ -26,7 +28,7 @@ QVector<RunSample> RunStore::samples(int kind) const {
         return out;
     for (const Slot &s : m_runs[kind])
         if (s.measured)
-            out.append({s.patch, s.m});
+            out.append({s.patch, s.m, s.shown});
     return out;
 }
 

@@ -5,14 +5,25 @@
 
 #include "measurement.h"
 #include "patchlist.h"
+#include "videotarget.h"
 
 #include <QVector>
 
+#include <optional>
+
 namespace screencal {
+
+struct ShownPatch {
+    Rgb code;
+    CodeRange range;
+};
 
 struct RunSample {
     Rgb patch;
     Measurement m;
+    // What the generator showed when it could not show the patch's depth
+    // (a 10-bit patch on an 8-bit generator): the target follows it.
+    std::optional<ShownPatch> shown = std::nullopt;
 };
 
 class RunStore {
@@ -20,7 +31,8 @@ public:
     // A new run of that kind replaces the old one.
     void startRun(int kind, const QVector<Rgb> &patches);
     // Ignored for an unknown kind or an index outside the run's patch list.
-    bool store(int kind, int index, const Measurement &m);
+    bool store(int kind, int index, const Measurement &m,
+               const std::optional<ShownPatch> &shown = std::nullopt);
     // The measured patches of the kind, in patch order.
     QVector<RunSample> samples(int kind) const;
     bool hasData(int kind) const { return !samples(kind).isEmpty(); }
@@ -30,6 +42,7 @@ private:
     struct Slot {
         Rgb patch;
         Measurement m;
+        std::optional<ShownPatch> shown;
         bool measured = false;
     };
     QVector<Slot> m_runs[runKindCount];

@@ -8,6 +8,7 @@
 #include "dialogs.h"
 #include "genmeasurepntwrapper.h"
 #include "genpattern.h"
+#include "patternsequence.h"
 #include "printgraphs.h"
 #include "qgraphbox.h"
 #include "qportmenu.h"
@@ -463,7 +464,12 @@ void ScreenCal::StartCalibration() {
 void ScreenCal::measureDone(const Measurement &m, QPatternManger::measureDevice, int index) {
     if (m_runningKind < 0)
         return;
-    m_store.store(m_runningKind, index, m);
+    // A generator of less depth showed the nearest codes: judge by those.
+    const ShownCodes shown = patternManager()->sequence()->shownCodes(index);
+    std::optional<ShownPatch> reduced;
+    if (shown.reduced)
+        reduced = ShownPatch{{shown.code[0], shown.code[1], shown.code[2]}, shown.range};
+    m_store.store(m_runningKind, index, m, reduced);
     setLive(m);
     redraw();
 }

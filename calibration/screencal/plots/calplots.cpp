@@ -115,6 +115,17 @@ DisplayTarget patchTarget(const Rgb &patch, const PlotContext &context, const Ga
     return computeTarget(targetColours[colour], ire, plotStandard(context, spec));
 }
 
+DisplayTarget sampleTarget(const RunSample &sample, const PlotContext &context,
+                           const GamutSpec &spec) {
+    if (!sample.shown)
+        return patchTarget(sample.patch, context, spec);
+    PlotContext shown = context;
+    shown.low = sample.shown->range.low;
+    shown.high = sample.shown->range.high;
+    shown.bits = sample.shown->range.bits;
+    return patchTarget(sample.shown->code, shown, spec);
+}
+
 GamutSpec judgedSpec(const PlotContext &context, double whiteY) {
     GamutSpec spec = context.spec;
     if (whiteY > 0 && !context.curve.isHdr())

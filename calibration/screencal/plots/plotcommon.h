@@ -31,6 +31,9 @@ QColor patchColour(const Rgb &patch, int bits = 8);
 VideoStandard plotStandard(const PlotContext &context, const GamutSpec &spec);
 // The target a display should show for the patch, against `spec`.
 DisplayTarget patchTarget(const Rgb &patch, const PlotContext &context, const GamutSpec &spec);
+// The target of a measured sample: at the level the generator showed.
+DisplayTarget sampleTarget(const RunSample &sample, const PlotContext &context,
+                           const GamutSpec &spec);
 // The gamut the targets are judged against: for the relative curves the run's
 // measured full white (whiteY, when there is one); HDR keeps its own.
 GamutSpec judgedSpec(const PlotContext &context, double whiteY);

@@ -19,7 +19,7 @@ QList<double> patchDeltaEs(const QVector<RunSample> &samples, double whiteY,
     for (const RunSample &s : samples) {
         Measurement m = s.m;
         m.setGamutSpec(spec);
-        out << m.deltaE2000(patchTarget(s.patch, context, spec).measurement);
+        out << m.deltaE2000(sampleTarget(s, context, spec).measurement);
     }
     return out;
 }
@@ -29,7 +29,7 @@ QList<double> patchDeltaItps(const QVector<RunSample> &samples, double whiteY,
     const GamutSpec spec = judgedSpec(context, whiteY);
     QList<double> out;
     for (const RunSample &s : samples)
-        out << deltaEItp(s.m, patchTarget(s.patch, context, spec).measurement);
+        out << deltaEItp(s.m, sampleTarget(s, context, spec).measurement);
     return out;
 }
 

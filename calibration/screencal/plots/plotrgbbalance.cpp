@@ -26,7 +26,7 @@ const Series hsvSeries[3] = {
 bool balance(const LevelSample &s, const PlotContext &context, double out[3]) {
     const Measurement &m = s.sample.m;
     if (context.hsv) {
-        const double target = patchTarget(s.sample.patch, context, context.spec).measurement.value;
+        const double target = sampleTarget(s.sample, context, context.spec).measurement.value;
         if (!(target > 0))
             return false;
         out[0] = m.hue < 0 ? 0 : m.hue / 3.6;

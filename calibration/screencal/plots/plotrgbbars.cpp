@@ -23,7 +23,7 @@ double shortHueDifference(double hue, double target) {
 
 std::array<double, 3> barValues(const RunSample &s, const PlotContext &context) {
     const Measurement &m = s.m;
-    const DisplayTarget target = patchTarget(s.patch, context, context.spec);
+    const DisplayTarget target = sampleTarget(s, context, context.spec);
     if (context.hsv) {
         const Measurement &t = target.measurement;
         return {100 + shortHueDifference(m.hue, t.hue) / 3.6, 100 + m.saturation - t.saturation,
@@ -51,7 +51,8 @@ void drawRgbBars(QGraphBox *graph, const PlotData &data, const PlotContext &cont
     // display shows while measuring freely.
     std::array<double, 3> values{100, 100, 100};
     if (data.live)
-        values = barValues({{context.high, context.high, context.high}, *data.live}, context);
+        values = barValues({{context.high, context.high, context.high}, *data.live, std::nullopt},
+                           context);
     else if (!data.samples.isEmpty())
         values = barValues(data.samples.last(), context);
     PlotObject bars;

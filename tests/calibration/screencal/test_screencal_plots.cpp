@@ -245,6 +245,16 @@ TEST_F(Plots, PqGreysOnALogEotfAndByDeltaItp) {
     const QList<PlotObject> &itps = draw("deltaITP", data, c);
     EXPECT_FALSE(graph.isYLogScale()); // every plot starts linear
     EXPECT_FALSE(itps.isEmpty());
+
+    // An 8-bit generator shows the nearest code (668 of 1023 -> 167 of 255):
+    // a display that shows that code exactly is on target, judged by it.
+    RunSample reduced{
+        {769, 769, 769},
+        Measurement::fromxyY(0.3127, 0.329, transfer::st2084Eotf(167 / 255.0), c.spec),
+        ShownPatch{{167, 167, 167}, CodeRange::full(8)}};
+    EXPECT_NEAR(patchDeltaItps({reduced}, 0, c).at(0), 0, 1e-9);
+    reduced.shown.reset(); // judged by the code asked for, it is visibly off
+    EXPECT_GT(patchDeltaItps({reduced}, 0, c).at(0), 0.5);
 }
 
 TEST_F(Plots, UnknownTypeLeavesTheGraphAlone) {
