@@ -64,15 +64,10 @@ void derive(Measurement &m) {
     if (!dom.found)
         m.errorCode |= ErrorBits::NoDominantWavelength;
 
-    // A degenerate white (zero while a custom gamut is edited) gives L*a*b* 0
-    // instead of infinities.
-    const std::array<double, 3> n = m.gamutSpec.whiteXYZ();
-    const double fx = labF(n[0] > 0 ? X / n[0] : 0);
-    const double fy = labF(n[1] > 0 ? Y / n[1] : 0);
-    const double fz = labF(n[2] > 0 ? Z / n[2] : 0);
-    m.labL = 116 * fy - 16;
-    m.labA = 500 * (fx - fy);
-    m.labB = 200 * (fy - fz);
+    const std::array<double, 3> lab = cielabFromXyz({X, Y, Z}, m.gamutSpec.whiteXYZ());
+    m.labL = lab[0];
+    m.labA = lab[1];
+    m.labB = lab[2];
     m.labC = std::sqrt(m.labA * m.labA + m.labB * m.labB);
     m.labH = std::atan2(m.labB, m.labA);
 
@@ -239,11 +234,8 @@ Measurement Measurement::fromHSV(double h, double s, double v, const GamutSpec &
 }
 
 Measurement Measurement::fromLab(double L, double a, double b, const GamutSpec &spec) {
-    const double fy = (L + 16) / 116;
-    const double fx = fy + a / 500;
-    const double fz = fy - b / 200;
-    const std::array<double, 3> n = spec.whiteXYZ();
-    return fromXYZ(labFInverse(fx) * n[0], labFInverse(fy) * n[1], labFInverse(fz) * n[2], spec);
+    const std::array<double, 3> xyz = xyzFromCielab({L, a, b}, spec.whiteXYZ());
+    return fromXYZ(xyz[0], xyz[1], xyz[2], spec);
 }
 
 void Measurement::setGamutSpec(const GamutSpec &spec) {
@@ -332,4 +324,19 @@ double nitsToFootLamberts(double v) {
 
 double footLambertsToNits(double v) {
     return v * footLambertNits;
+}
+
+std::array<double, 3> cielabFromXyz(const std::array<double, 3> &xyz,
+                                    const std::array<double, 3> &white) {
+    const auto ratio = [&](int i) { return white[i] > 0 ? xyz[i] / white[i] : 0; };
+    const double fx = labF(ratio(0)), fy = labF(ratio(1)), fz = labF(ratio(2));
+    return {116 * fy - 16, 500 * (fx - fy), 200 * (fy - fz)};
+}
+
+std::array<double, 3> xyzFromCielab(const std::array<double, 3> &lab,
+                                    const std::array<double, 3> &white) {
+    const double fy = (lab[0] + 16) / 116;
+    const double fx = fy + lab[1] / 500;
+    const double fz = fy - lab[2] / 200;
+    return {labFInverse(fx) * white[0], labFInverse(fy) * white[1], labFInverse(fz) * white[2]};
 }

@@ -98,3 +98,11 @@ struct Measurement {
 
 double nitsToFootLamberts(double v);
 double footLambertsToNits(double v);
+
+// CIELAB of X, Y, Z against a white in the same units, and back. A white
+// with a zero component (a custom gamut being edited) gives 0 for that ratio
+// instead of infinities.
+std::array<double, 3> cielabFromXyz(const std::array<double, 3> &xyz,
+                                    const std::array<double, 3> &white);
+std::array<double, 3> xyzFromCielab(const std::array<double, 3> &lab,
+                                    const std::array<double, 3> &white);

@@ -6,38 +6,17 @@
 
 namespace correction {
 
-namespace {
-
-constexpr double epsilon = 216.0 / 24389.0;
-constexpr double kappa = 24389.0 / 27.0;
-
-double f(double t) {
-    return t > epsilon ? std::cbrt(t) : (kappa * t + 16.0) / 116.0;
-}
-
-double finv(double t) {
-    const double t3 = t * t * t;
-    return t3 > epsilon ? t3 : (116.0 * t - 16.0) / kappa;
-}
-
-} // namespace
-
 Lab xyzToLab(const Xyz &xyz, const Xyz &white) {
-    const double fx = f(xyz[0] / white[0]);
-    const double fy = f(xyz[1] / white[1]);
-    const double fz = f(xyz[2] / white[2]);
-    return {116.0 * fy - 16.0, 500.0 * (fx - fy), 200.0 * (fy - fz)};
+    return cielabFromXyz(xyz, white);
 }
 
 Xyz labToXyz(const Lab &lab, const Xyz &white) {
-    const double fy = (lab[0] + 16.0) / 116.0;
-    const double fx = fy + lab[1] / 500.0;
-    const double fz = fy - lab[2] / 200.0;
-    return {white[0] * finv(fx), white[1] * finv(fy), white[2] * finv(fz)};
+    return xyzFromCielab(lab, white);
 }
 
 double deltaE2000(const Xyz &a, const Xyz &b, const Xyz &white) {
-    // The program's one CIEDE2000; its Lab comes from the spec's white.
+    // The program's one CIEDE2000, in a gamut whose white is `white` (its
+    // primaries do not enter Lab).
     const std::array<double, 2> w = chromaticity(white);
     const GamutSpec spec(0.64, 0.33, 0.30, 0.60, 0.15, 0.06, w[0], w[1], white[1]);
     const Measurement ma = Measurement::fromXYZ(a[0], a[1], a[2], spec);
