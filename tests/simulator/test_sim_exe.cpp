@@ -137,3 +137,35 @@ TEST(SimExecutable, FilesAndLinesTooLargeAreRefusedWithoutReadingThemOut) {
     EXPECT_EQ(p.wait(), 0);
     EXPECT_FALSE(exists(tmp.file("colorimeter")));
 }
+
+// A run is repeated by its seed: the same seed gives the same noisy readings,
+// another seed other readings, and an unseeded run names the seed it drew.
+TEST(SimExecutable, TheSeedRepeatsARunsNoise) {
+    TempDir tmp;
+    auto readings = [&](const std::string &name, const std::vector<std::string> &seed) {
+        std::vector<std::string> args = {"tintwell-sim", "--dir", tmp.file(name), "--fast"};
+        args.insert(args.end(), seed.begin(), seed.end());
+        ChildProcess p(args);
+        EXPECT_EQ(p.readLine(), "colorimeter " + tmp.file(name) + "/colorimeter");
+        EXPECT_EQ(p.readLine(), "ready");
+        EXPECT_EQ(p.ask("light xyY 0.3127 0.329 100").rfind("ok ", 0), 0u);
+        PtyClient c(tmp.file(name) + "/colorimeter");
+        EXPECT_TRUE(c.ok());
+        std::string replies;
+        for (int i = 0; i < 5; ++i)
+            replies += c.transact("N5", 15);
+        p.closeInput();
+        EXPECT_EQ(p.wait(), 0);
+        return std::make_pair(replies, p.err());
+    };
+    const auto first = readings("a", {"--seed", "7"});
+    EXPECT_EQ(first.first.size(), 5 * 15u);
+    EXPECT_EQ(readings("b", {"--seed", "7"}).first, first.first);
+    EXPECT_NE(readings("c", {"--seed", "8"}).first, first.first);
+    const auto unseeded = readings("d", {});
+    const std::size_t at = unseeded.second.find("--seed ");
+    ASSERT_NE(at, std::string::npos) << unseeded.second;
+    const std::string seed =
+        unseeded.second.substr(at + 7, unseeded.second.find(' ', at + 7) - at - 7);
+    EXPECT_EQ(readings("e", {"--seed", seed}).first, unseeded.first);
+}
