@@ -121,6 +121,18 @@ bool loadDisplaySpectra(const std::string &path, sim::SimulatorOptions &o, std::
     return true;
 }
 
+// A seed as printed: decimal, 32 bits.
+bool parseSeed(const std::string &text, uint32_t &seed) {
+    if (text.empty() || text.size() > 10 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    const unsigned long long n = std::strtoull(text.c_str(), nullptr, 10);
+    if (n > 0xffffffffULL)
+        return false;
+    seed = static_cast<uint32_t>(n);
+    return true;
+}
+
 // MODEL[:SERIAL] of a reference instrument, each model at most once.
 bool parseReference(const std::string &spec, sim::SimulatorOptions &o, std::string *error) {
     const std::size_t colon = spec.find(':');
@@ -267,14 +279,13 @@ bool parseArgs(int argc, char **argv, sim::SimulatorOptions &o, std::string *err
                      : o.displayLevels.black) = n;
         } else if (a == "--seed") {
             std::string v;
-            int n = 0;
             if (!value(v))
                 return false;
-            if (!sim::parseInt(v, n) || n < 0) {
-                *error = "--seed must be a whole number from 0, not '" + v + "'";
+            // Any seed an unseeded run prints must be accepted back.
+            if (!parseSeed(v, seed)) {
+                *error = "--seed must be a whole number from 0 to 4294967295, not '" + v + "'";
                 return false;
             }
-            seed = static_cast<uint32_t>(n);
             seeded = true;
         } else if (a == "--ideal") {
             o.colorimeter.ideal = true;

@@ -82,6 +82,8 @@ TEST(SimExecutable, RefusesBadOptionsAndAStateFileItCannotRead) {
         {{"--display-gamma", "9"}, "--display-gamma must be 1 to 4"},
         {{"--display-peak", "50", "--display-black", "60"}, "below the display's white"},
         {{"--seed", "x"}, "--seed"},
+        {{"--seed", "4294967296"}, "--seed"}, // one past 32 bits
+        {{"--seed", "-1"}, "--seed"},
         // A display's spectra that cannot be a display's.
         {{"--display-spectra", tmp.write("header.csv", "wavelength,r,g,b\n400,1,1,1\n")},
          "line 1: the header must be nm,red,green,blue"},
