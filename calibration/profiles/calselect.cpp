@@ -6,17 +6,66 @@
 #include "profilerules.h"
 #include "ui_calselect.h"
 
+#include <QCloseEvent>
+#include <QStatusBar>
+#include <QtConcurrent>
+
 CalSelect::CalSelect(GenMeasure *device, QWidget *parent)
     : QMemoryMainWindow(QStringLiteral("calselect"), parent), ui(new Ui::CalSelect),
       m_device(device) {
     ui->setupUi(this);
     if (m_device)
         connect(m_device, &GenMeasure::calfileChanged, this, &CalSelect::showCurrent);
+    connect(&m_work, &QFutureWatcher<int>::finished, this, &CalSelect::workFinished);
+    statusBar(); // made now, so the list does not jump when the first change is shown
     refill();
 }
 
 CalSelect::~CalSelect() {
+    m_work.waitForFinished();
     delete ui;
+}
+
+void CalSelect::closeEvent(QCloseEvent *event) {
+    // The instrument is being changed: the window waits for the result.
+    if (isBusy()) {
+        event->ignore();
+        return;
+    }
+    QMemoryMainWindow::closeEvent(event);
+}
+
+void CalSelect::run(const QString &doing, std::function<int(GenMeasure *)> work) {
+    setBusy(doing);
+    GenMeasure *device = m_device;
+    m_work.setFuture(QtConcurrent::run([device, work] { return work(device); }));
+}
+
+void CalSelect::setBusy(const QString &doing) {
+    const bool busy = !doing.isEmpty();
+    m_busy = busy;
+    ui->listCal->setEnabled(!busy);
+    ui->pushSelect->setEnabled(!busy);
+    ui->pushDelete->setEnabled(!busy);
+    if (busy)
+        statusBar()->showMessage(doing);
+    else
+        statusBar()->clearMessage();
+}
+
+void CalSelect::workFinished() {
+    setBusy(QString());
+    const bool deleted = m_deleting;
+    m_deleting = false;
+    if (!deleted) {
+        showCurrent();
+        return;
+    }
+    if (m_work.result() == 0)
+        refill();
+    else
+        dialogs().critical(this, QStringLiteral("Error DeleteCal"),
+                           QStringLiteral("There was an error on deleting the Profile"));
 }
 
 void CalSelect::refill() {
@@ -48,8 +97,12 @@ void CalSelect::select(const QListWidgetItem *item) {
         return;
     bool ok = false;
     const int slot = profiles::entrySlot(item->text(), &ok);
-    if (ok)
-        m_device->setCalFile(slot);
+    if (!ok || isBusy())
+        return;
+    run(QStringLiteral("Changing to profile %1...").arg(slot), [slot](GenMeasure *device) {
+        device->setCalFile(slot);
+        return 0;
+    });
 }
 
 void CalSelect::on_pushSelect_clicked() {
@@ -62,7 +115,7 @@ void CalSelect::on_listCal_itemDoubleClicked(QListWidgetItem *item) {
 
 void CalSelect::on_pushDelete_clicked() {
     const QListWidgetItem *item = ui->listCal->currentItem();
-    if (!item || !m_device || !item->isSelected())
+    if (!item || !m_device || !item->isSelected() || isBusy())
         return;
     bool ok = false;
     const int slot = profiles::entrySlot(item->text(), &ok);
@@ -75,9 +128,7 @@ void CalSelect::on_pushDelete_clicked() {
         return;
     if (!passwordCalfile::ask(this))
         return;
-    if (m_device->deleteCalFile(slot) == 0)
-        refill();
-    else
-        dialogs().critical(this, QStringLiteral("Error DeleteCal"),
-                           QStringLiteral("There was an error on deleting the Profile"));
+    m_deleting = true;
+    run(QStringLiteral("Deleting profile %1...").arg(slot),
+        [slot](GenMeasure *device) { return device->deleteCalFile(slot); });
 }

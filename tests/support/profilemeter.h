@@ -17,7 +17,7 @@ public:
     bool connected = true;
     bool measuring = false;
     BlackMatrix blackResult;
-    QThread *saveThread = nullptr; // where the last store ran
+    QThread *callThread = nullptr; // where the last select, store or delete ran
     matrix color = matrix(3, 3), rgb = matrix(3, 3);
 
     explicit ProfileMeter(int slotCount = 12) {
@@ -47,6 +47,7 @@ public:
     QString calFileName() override { return list.value(current).section(": ", 1); }
     void setCalFile(int i) override {
         calls << QStringLiteral("select %1").arg(i);
+        callThread = QThread::currentThread();
         if (i != current) {
             current = i;
             emit calfileChanged();
@@ -54,13 +55,14 @@ public:
     }
     int saveCalFile(int i, const QString &name, const double *, const double *) override {
         calls << QStringLiteral("save %1 %2").arg(i).arg(name);
-        saveThread = QThread::currentThread();
+        callThread = QThread::currentThread();
         if (saveResult == 0)
             list[i] = QStringLiteral("%1: %2").arg(i).arg(name);
         return saveResult;
     }
     int deleteCalFile(int i) override {
         calls << QStringLiteral("delete %1").arg(i);
+        callThread = QThread::currentThread();
         if (deleteResult == 0)
             list[i] = QStringLiteral("%1: Blank").arg(i);
         return deleteResult;

@@ -83,7 +83,7 @@ TEST_F(ProfileWindows, SavingAsksWhatItMustAndStoresOnlyWhenAllowed) {
         QTRY_VERIFY(w.isNull() || !w->isStoring());
         EXPECT_EQ(meter.calls, c.calls) << c.name;
         if (!c.calls.isEmpty()) { // the instrument is written off the GUI thread
-            EXPECT_NE(meter.saveThread, QThread::currentThread()) << c.name;
+            EXPECT_NE(meter.callThread, QThread::currentThread()) << c.name;
         }
         EXPECT_EQ(dialogs_.last().text, c.told) << c.name;
         const bool stored = c.calls.size() == 2;
@@ -137,12 +137,21 @@ TEST_F(ProfileWindows, SelectingAndDeletingProfiles) {
     EXPECT_EQ(list->currentRow(), 3);
     EXPECT_TRUE(list->item(3)->font().bold());
     EXPECT_FALSE(list->item(0)->font().bold());
+    // The instrument is changed off the GUI thread; the window waits.
+    auto finished = [&] {
+        QTRY_VERIFY(!w.isBusy());
+        EXPECT_NE(meter_.callThread, QThread::currentThread());
+        EXPECT_TRUE(list->isEnabled());
+    };
     meter_.current = 0;
     list->setCurrentRow(3);
     press(&w, "pushSelect");
+    finished();
     EXPECT_EQ(meter_.calls, QStringList({"select 3"}));
+    QTRY_VERIFY(list->item(3)->font().bold()); // marked once the change is told
     QMetaObject::invokeMethod(&w, "on_listCal_itemDoubleClicked",
                               Q_ARG(QListWidgetItem *, list->item(1)));
+    finished();
     EXPECT_EQ(meter_.calls.last(), "select 1");
 
     meter_.calls.clear();
@@ -151,11 +160,13 @@ TEST_F(ProfileWindows, SelectingAndDeletingProfiles) {
     press(&w, "pushDelete");
     EXPECT_EQ(dialogs_.last().title, "Delete Cal File");
     EXPECT_EQ(dialogs_.last().text, "Are you sure you want to delete '3: Studio' file?");
+    EXPECT_FALSE(w.isBusy());
     EXPECT_TRUE(meter_.calls.isEmpty());
 
     dialogs_.queueButton(QMessageBox::Yes);
     answerPassword("pangolin");
     press(&w, "pushDelete");
+    finished();
     EXPECT_EQ(meter_.calls, QStringList({"delete 3"}));
     EXPECT_EQ(list->item(3)->text(), "3: Blank"); // refilled
     saveShot(w.grab().toImage(), "calselect");
@@ -167,8 +178,10 @@ TEST_F(ProfileWindows, SelectingAndDeletingProfiles) {
     dialogs_.queueButton(QMessageBox::Yes);
     answerPassword("pangolin");
     press(&w, "pushDelete");
+    finished();
     EXPECT_EQ(dialogs_.last().title, "Error DeleteCal");
     EXPECT_EQ(dialogs_.last().text, "There was an error on deleting the Profile");
+    EXPECT_EQ(list->item(4)->text(), "4: Office");
 }
 
 TEST_F(ProfileWindows, MatricesShowFourDecimalsReadOnly) {
