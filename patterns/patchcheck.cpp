@@ -1,6 +1,7 @@
 #include "patchcheck.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -62,10 +63,24 @@ QString errorDescription(uint32_t error) {
 
 bool unchangedDisplay(const QList<QColor> &colors, const QList<Measurement> &readings, int *first,
                       int *second) {
-    auto distinct = [](const QColor &a, const QColor &b) {
-        return std::abs(a.red() - b.red()) >= distinctColourStep ||
-               std::abs(a.green() - b.green()) >= distinctColourStep ||
-               std::abs(a.blue() - b.blue()) >= distinctColourStep;
+    using Codes = std::array<int, 3>;
+    auto codes = [](const QColor &c) { return Codes{c.red(), c.green(), c.blue()}; };
+    auto above = [](const Codes &a, const Codes &b) { // every channel of a well above b's
+        for (int i = 0; i < 3; ++i)
+            if (a[i] - b[i] < distinctColourStep)
+                return false;
+        return true;
+    };
+    auto leads = [](const Codes &a, const Codes &b) { // a's brightest channel well above b's
+        const int top = *std::max_element(a.begin(), a.end());
+        for (int i = 0; i < 3; ++i)
+            if (a[i] == top && a[i] - b[i] >= distinctColourStep)
+                return true;
+        return false;
+    };
+    auto distinct = [&](const QColor &x, const QColor &y) {
+        const Codes a = codes(x), b = codes(y);
+        return above(a, b) || above(b, a) || (leads(a, b) && leads(b, a));
     };
     auto close = [](double a, double b) {
         return std::fabs(a - b) <=

@@ -250,6 +250,54 @@ TEST(PatchCheck, SpreadAboveTheLimitIsUnstableOnlyWhenBrightEnough) {
     EXPECT_FALSE(findProblem(Measurement(), &p));
 }
 
+// A display that did not follow the generator is told from one that showed
+// two colours alike because it had to: clipped or tone-mapped by its
+// brightest channel, as HDR displays are.
+TEST(PatchCheck, OnlyColoursThatMustLookDifferentAreJudgedUnchanged) {
+    auto reading = [](double X, double Y, double Z) {
+        Measurement m;
+        m.bigX = X;
+        m.bigY = Y;
+        m.bigZ = Z;
+        return m;
+    };
+    const Measurement same = reading(501.8, 230.5, 6.07);
+    const struct {
+        QColor a, b;
+        bool unchanged; // when both read alike
+    } cases[] = {
+        {Qt::black, Qt::white, true},
+        {QColor(127, 127, 127), QColor(255, 255, 255), true},
+        {Qt::red, Qt::green, true}, // each leads in its own channel
+        {QColor(255, 255, 0), QColor(0, 255, 255), true},
+        {Qt::white, Qt::red, false},                       // the red both share may be clipped
+        {QColor(255, 0, 0), QColor(255, 128, 0), false},   // tone-mapped by red
+        {QColor(255, 128, 0), QColor(255, 0, 128), false}, // the same
+        {QColor(223, 0, 0), QColor(255, 128, 0), false},
+        {QColor(128, 128, 128), QColor(255, 255, 255), false}, // 127 apart
+        {QColor(255, 128, 0), QColor(128, 255, 0), false},
+    };
+    for (const auto &c : cases) {
+        const std::string pair = (c.a.name() + " " + c.b.name()).toStdString();
+        int first = -1, second = -1;
+        EXPECT_EQ(patchcheck::unchangedDisplay({c.a, c.b}, {same, same}, &first, &second),
+                  c.unchanged)
+            << pair;
+        EXPECT_EQ(patchcheck::unchangedDisplay({c.b, c.a}, {same, same}, &first, &second),
+                  c.unchanged)
+            << pair;
+        // Readings apart are never a display that did not change.
+        EXPECT_FALSE(patchcheck::unchangedDisplay({c.a, c.b}, {same, reading(501.8, 240, 6.07)},
+                                                  &first, &second))
+            << pair;
+    }
+    int first = -1, second = -1;
+    ASSERT_TRUE(patchcheck::unchangedDisplay({Qt::red, Qt::red, Qt::white, Qt::black},
+                                             {same, same, same, same}, &first, &second));
+    EXPECT_EQ(first, 2); // the first pair that must differ
+    EXPECT_EQ(second, 3);
+}
+
 TEST(PatchCheck, ErrorBitsAreDescribedAndUnpluggedCanOnlyBeAborted) {
     using namespace patchcheck;
     EXPECT_EQ(relevantBits(0xFFFFFFFFu), 0xF67FFF4Fu);
