@@ -24,6 +24,10 @@ struct Options {
     std::string dir;
 };
 
+// How much worse than before (mean ΔE2000) a verified display may be before
+// its correction is called no correction: more than measuring noise.
+constexpr double worseShare = 1.1, worseBy = 0.2;
+
 void printHelp() {
     std::printf("usage: tintwell-cli verify --generator H --device PORT --dir DIR\n"
                 "                           [--stable SECONDS] [--avg N] [--window PERCENT]\n\n"
@@ -36,7 +40,9 @@ void printHelp() {
                 "ΔITP for HDR targets and grey tracking; writes what it measured to\n"
                 "DIR/verification.csv (as characterization.csv) and DIR/report.pdf again with\n"
                 "both tables.\n\n"
-                "Exit codes as characterize.\n");
+                "Exit codes as characterize; 4 also when the display is further from the\n"
+                "target through the correction than it was without (mean ΔE2000 more than\n"
+                "10 %% and 0.2 above).\n");
 }
 
 Options parseOptions(const CliArgs &args) {
@@ -101,10 +107,23 @@ int run(const Options &o) {
         std::fprintf(stderr, "tintwell-cli verify: the report could not be written\n");
         return 4;
     }
+    const VerificationSummary was = summarise(before), now = summarise(after);
     QJsonObject summary;
-    summary["before"] = summaryJson(summarise(before), target.isHdr());
-    summary["after"] = summaryJson(summarise(after), target.isHdr());
+    summary["before"] = summaryJson(was, target.isHdr());
+    summary["after"] = summaryJson(now, target.isHdr());
     std::printf("%s\n", QJsonDocument(summary).toJson(QJsonDocument::Compact).constData());
+    // A correction that leaves the display further from the target than it
+    // was is no correction, whatever else went right.
+    if (now.meanDeltaE > was.meanDeltaE * worseShare + worseBy) {
+        std::fprintf(stderr,
+                     "tintwell-cli verify: the display is further from the target than before "
+                     "correction (mean ΔE2000 %.2f, was %.2f; worst '%s', %.2f): do not use "
+                     "%s/display.cube; a characterisation with more patches (--patches normal "
+                     "or thorough) may model this display better\n",
+                     now.meanDeltaE, was.meanDeltaE, now.worst.c_str(), now.maxDeltaE,
+                     o.dir.c_str());
+        return 4;
+    }
     return 0;
 }
 

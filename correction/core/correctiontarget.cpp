@@ -82,17 +82,32 @@ Xyz mapIntoGamut(const Xyz &xyz, const DisplayModel &display, const Xyz &white) 
         return xyz;
     Lab lab = xyzToLab(xyz, white);
     lab[0] = std::clamp(lab[0], 0.0, 100.0);
-    auto at = [&](double k) { return labToXyz({lab[0], lab[1] * k, lab[2] * k}, white); };
-    // The grey of the same lightness is the last resort; the inversion
-    // clamps what even that cannot reach (darker than the display's black).
-    double lo = 0, hi = 1;
-    if (!display.reachable(at(0)))
-        return at(0);
-    for (int i = 0; i < 24; ++i) {
-        const double mid = (lo + hi) / 2;
-        (display.reachable(at(mid)) ? lo : hi) = mid;
-    }
-    return at(lo);
+    const Xyz asked = labToXyz(lab, white);
+    // Along the line from the colour towards a grey of the same hue plane:
+    // the last reachable point, or the grey itself when even it is not (the
+    // inversion then clamps it).
+    auto towards = [&](double greyLightness) {
+        auto at = [&](double k) {
+            return labToXyz({greyLightness + (lab[0] - greyLightness) * k, lab[1] * k, lab[2] * k},
+                            white);
+        };
+        if (!display.reachable(at(0)))
+            return at(0);
+        double lo = 0, hi = 1;
+        for (int i = 0; i < 24; ++i) {
+            const double mid = (lo + hi) / 2;
+            (display.reachable(at(mid)) ? lo : hi) = mid;
+        }
+        return at(lo);
+    };
+    // Holding the lightness suits most colours; a bright saturated one (an
+    // HDR yellow at the display's white level) would come out white, and
+    // gives way towards the mid-grey instead. The closer of the two wins.
+    const Xyz level = towards(lab[0]);
+    if (lab[0] <= 50)
+        return level;
+    const Xyz mid = towards(50);
+    return deltaE2000(mid, asked, white) < deltaE2000(level, asked, white) ? mid : level;
 }
 
 } // namespace correction

@@ -56,10 +56,11 @@ private:
     Xyz white_{};
 };
 
-// A colour the display cannot show, moved to one it can: lightness and hue
-// (CIELAB against white) kept, chroma reduced until it is reachable; a
-// lightness beyond the display's white is brought down to it first.
-// Reachable colours come back unchanged.
+// A colour the display cannot show, moved to one it can, its hue (CIELAB
+// against white) kept: chroma reduced at the same lightness, or, for a
+// bright colour, along the line towards the mid-grey (L* 50) when that
+// comes closer to it (ΔE2000); a lightness beyond the display's white is
+// brought down to it first. Reachable colours come back unchanged.
 Xyz mapIntoGamut(const Xyz &xyz, const DisplayModel &display, const Xyz &white);
 
 } // namespace correction

@@ -18,6 +18,9 @@ int code8(double v) {
 
 // Tolerance of reachable(), in drive (0..1).
 constexpr double reachSlack = 1e-3;
+// How far invert() may leave the model's light from the target's, as a
+// share of the white's luminance, before it searches further.
+constexpr double invertTolerance = 1e-4;
 
 double dot(const Xyz &a, const Xyz &b) {
     return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
@@ -203,6 +206,7 @@ bool DisplayModel::fit(const std::vector<Sample> &samples, std::string *error) {
     Xyz white;
     if (!mean({255, 255, 255}, &white))
         white = predictAdditive({1, 1, 1});
+    whiteY_ = std::max(white[1] - black_[1], 1e-9);
     double sum = 0, interaction = 0;
     int onGrid = 0;
     auto inGrid = [&](int v) {
@@ -303,7 +307,7 @@ Rgb3 DisplayModel::drivesFor(const Xyz &xyz) const {
 }
 
 Rgb3 DisplayModel::invert(const Xyz &xyz) const {
-    // The additive part inverts exactly; the residual varies slowly, so a
+    // The additive part inverts exactly; where the residual varies slowly, a
     // few rounds of "take it off the target and invert again" converge.
     Rgb3 code{0, 0, 0};
     Xyz e{0, 0, 0};
@@ -314,6 +318,64 @@ Rgb3 DisplayModel::invert(const Xyz &xyz) const {
         if (grid_.empty())
             break;
         e = residual(code);
+    }
+    if (grid_.empty() || missBy(code, xyz) <= invertTolerance)
+        return code;
+    // Where the channels interact strongly (a display that converts its
+    // input to its own primaries and clips, an HDR roll-off) the rounds can
+    // settle far from the target: search the whole model from there.
+    return refined(code, xyz);
+}
+
+double DisplayModel::missBy(const Rgb3 &code, const Xyz &xyz) const {
+    const Xyz miss = minus(predict(code), xyz);
+    return std::sqrt(dot(miss, miss)) / whiteY_;
+}
+
+Rgb3 DisplayModel::refined(const Rgb3 &start, const Xyz &xyz) const {
+    // Levenberg-Marquardt on the model's X, Y, Z, codes kept within 0..1.
+    Rgb3 code = start;
+    double miss = missBy(code, xyz), damping = 1e-3;
+    for (int step = 0; step < 25 && miss > invertTolerance && damping < 1e8; ++step) {
+        const Xyz here = predict(code);
+        double jacobian[3][3]; // d xyz[row] / d code[column]
+        for (int c = 0; c < 3; ++c) {
+            Rgb3 moved = code;
+            const double h = code[c] > 0.5 ? -1e-4 : 1e-4;
+            moved[c] += h;
+            const Xyz there = predict(moved);
+            for (int row = 0; row < 3; ++row)
+                jacobian[row][c] = (there[row] - here[row]) / h;
+        }
+        const Xyz r = minus(here, xyz);
+        Mat3 normal{};
+        Xyz gradient{0, 0, 0};
+        for (int i = 0; i < 3; ++i) {
+            for (int j = 0; j < 3; ++j)
+                for (int row = 0; row < 3; ++row)
+                    normal[i][j] += jacobian[row][i] * jacobian[row][j];
+            for (int row = 0; row < 3; ++row)
+                gradient[i] += jacobian[row][i] * r[row];
+        }
+        for (int i = 0; i < 3; ++i)
+            normal[i][i] += damping * std::max(normal[i][i], 1e-12);
+        Mat3 inverse{};
+        if (!invert3(normal, &inverse)) {
+            damping *= 10;
+            continue;
+        }
+        const Xyz delta = multiply(inverse, gradient);
+        Rgb3 next = code;
+        for (int c = 0; c < 3; ++c)
+            next[c] = std::clamp(code[c] - delta[c], 0.0, 1.0);
+        const double nextMiss = missBy(next, xyz);
+        if (nextMiss < miss) {
+            code = next;
+            miss = nextMiss;
+            damping = std::max(damping / 4, 1e-9);
+        } else {
+            damping *= 8;
+        }
     }
     return code;
 }

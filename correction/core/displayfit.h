@@ -69,6 +69,10 @@ public:
 
 private:
     Xyz residual(const Rgb3 &code) const;
+    // Distance of the model's light at code from xyz, relative to the white.
+    double missBy(const Rgb3 &code, const Xyz &xyz) const;
+    // The code nearest to showing xyz, searched from start.
+    Rgb3 refined(const Rgb3 &start, const Xyz &xyz) const;
     // Linear drives (t) for a colour, before clamping.
     Rgb3 drivesFor(const Xyz &xyz) const;
 
@@ -85,6 +89,7 @@ private:
     std::vector<double> grid_;  // the cube's levels, rising, the same on every axis
     std::vector<Xyz> residual_; // grid_.size()³, red fastest
     FitReport report_;
+    double whiteY_ = 1; // the white's luminance above black, the scale of missBy()
 };
 
 // 3×3 helpers shared by the correction code.

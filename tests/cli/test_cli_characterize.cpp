@@ -5,6 +5,7 @@
 // tintwell-cli verify: far from the targets before, within them after.
 // Then the options and folders that are refused before anything is shown.
 #include "clijson.h"
+#include "cubelut.h"
 #include "patternsimfixture.h"
 
 #include <QFile>
@@ -75,6 +76,22 @@ TEST_F(CliCharacterize, AWideGamutPanelIsCorrectedToRec709ThroughItsCube) {
     const CliJsonRun plain = cli({"verify", "--dir", out});
     ASSERT_EQ(plain.code, 0) << plain.err;
     EXPECT_GT(plain.objects[0]["after"]["meanDeltaE2000"].toDouble(), 2.5);
+
+    // A table that swaps red and blue leaves the panel further off: told,
+    // and not a success.
+    CubeLut swapped = CubeLut::identity(17);
+    for (int b = 0; b < 17; ++b)
+        for (int g = 0; g < 17; ++g)
+            for (int r = 0; r < 17; ++r)
+                swapped.set(r, g, b, {b / 16.0, g / 16.0, r / 16.0});
+    const std::string swappedFile = files_.write("swapped.cube", writeCube(swapped));
+    EXPECT_EQ(say("lut " + swappedFile), "ok lut " + swappedFile + ": 17^3");
+    const CliJsonRun worse = cli({"verify", "--dir", out});
+    EXPECT_EQ(worse.code, 4) << worse.err;
+    ASSERT_EQ(worse.objects.size(), 1); // the figures are still given
+    EXPECT_GT(worse.objects[0]["after"]["meanDeltaE2000"].toDouble(), 10);
+    EXPECT_NE(worse.err.find("further from the target than before correction"), std::string::npos)
+        << worse.err;
 }
 
 TEST_F(CliCharacterize, BadOptionsAndFoldersAreRefusedBeforeAnythingIsShown) {

@@ -1,6 +1,6 @@
 // Targets and the corrections built for them, on simulated displays: the
 // white as bright as the display allows in the target's colour, gamut
-// mapping that keeps lightness and hue, a 3D table that makes the modelled
+// mapping that keeps hue, a 3D table that makes the modelled
 // display show the target, grey curves that track the white, and the share
 // of the standards' gamuts a display covers.
 #include "correctionbench.h"
@@ -64,14 +64,14 @@ TEST(CorrectionTarget, WhiteIsTheBrightestTheDisplayShowsInTheTargetsColour) {
     }
 }
 
-TEST(CorrectionTarget, OutOfGamutColoursKeepTheirLightnessAndHue) {
+TEST(CorrectionTarget, OutOfGamutColoursKeepTheirHueAndGiveWayTowardsGrey) {
     // Rec. 2020 asked of a P3 panel: its saturated colours lie outside.
     const correctionbench::Light light = correctionbench::simulatedDisplay("p3", 2.2);
     const DisplayModel model = correctionbench::fitted(light);
     const ResolvedTarget target(targetFor(rec2020, Transfer::Gamma), model);
     std::mt19937 random(3);
     std::uniform_real_distribution<double> unit(0, 1);
-    int outside = 0;
+    int outside = 0, lighter = 0;
     for (int i = 0; i < 300; ++i) {
         const Rgb3 s{unit(random), unit(random), unit(random)};
         const Xyz asked = target.xyz(s), got = target.mapped(s);
@@ -82,13 +82,22 @@ TEST(CorrectionTarget, OutOfGamutColoursKeepTheirLightnessAndHue) {
         }
         ++outside;
         EXPECT_TRUE(model.reachable(got));
-        EXPECT_NEAR(g[0], a[0], 1e-6);
         EXPECT_LT(std::hypot(g[1], g[2]), std::hypot(a[1], a[2]));
         if (std::hypot(g[1], g[2]) > 1) {
             EXPECT_LT(hueDifference(a, g), 1e-6);
         }
+        // The lightness is held, or gives way towards the mid-grey.
+        EXPECT_LE(std::fabs(g[0] - 50), std::fabs(a[0] - 50) + 1e-6);
+        EXPECT_GE((g[0] - 50) * (a[0] - 50), 0.0);
+        lighter += std::fabs(g[0] - a[0]) > 0.5;
     }
     EXPECT_GT(outside, 50);
+    EXPECT_GT(lighter, 0);
+    // Full yellow at the white's lightness: held there, only white is
+    // left; given way, it stays about as yellow as the panel's own.
+    const Lab yellow = xyzToLab(target.mapped({1, 1, 0}), target.white());
+    const Lab panel = xyzToLab(model.predict({1, 1, 0}), target.white());
+    EXPECT_GT(std::hypot(yellow[1], yellow[2]), 0.8 * std::hypot(panel[1], panel[2]));
 }
 
 TEST(CorrectionTarget, TheTableMakesTheModelledDisplayShowTheTarget) {
