@@ -53,8 +53,9 @@ QString errorDescription(uint32_t error);
 // Patches whose colours differ by at least this much (code values, of 255)
 // where it counts can never read alike on a display that shows them: every
 // channel of one above the other's, or each colour's brightest channel above
-// the other's same channel. Less is not enough: an HDR display that tone-maps
-// a pixel by its brightest channel shows (255, 0, 0) and (255, 128, 0) alike.
+// the other's same channel. Less is not enough: an HDR display that takes
+// its wide-gamut input into its own primaries, clipping what falls outside,
+// shows (255, 0, 0) and (255, 128, 0) alike.
 constexpr int distinctColourStep = 128;
 // Readings within this fraction of each other (or this close, cd/m²) on X,
 // Y and Z read alike.
