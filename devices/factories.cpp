@@ -94,7 +94,10 @@ const QList<GenFactory *> &factories() {
     if (QList<GenFactory *> *list = published.load(std::memory_order_acquire))
         return *list;
     QMutexLocker lock(&building);
-    QList<GenFactory *> *list = published.load(std::memory_order_relaxed);
+    // Acquire, not relaxed: a thread that waited here while another built the
+    // list then reads it through this load, and the thread sanitizer cannot
+    // see the hand-over through the mutex.
+    QList<GenFactory *> *list = published.load(std::memory_order_acquire);
     if (!list) {
         list = buildFactories();
         published.store(list, std::memory_order_release);
