@@ -24,10 +24,6 @@ struct Options {
     std::string dir;
 };
 
-// How much worse than before (mean ΔE2000) a verified display may be before
-// its correction is called no correction: more than measuring noise.
-constexpr double worseShare = 1.1, worseBy = 0.2;
-
 void printHelp() {
     std::printf("usage: tintwell-cli verify --generator H --device PORT --dir DIR\n"
                 "                           [--stable SECONDS] [--avg N] [--window PERCENT]\n\n"
@@ -112,9 +108,7 @@ int run(const Options &o) {
     summary["before"] = summaryJson(was, target.isHdr());
     summary["after"] = summaryJson(now, target.isHdr());
     std::printf("%s\n", QJsonDocument(summary).toJson(QJsonDocument::Compact).constData());
-    // A correction that leaves the display further from the target than it
-    // was is no correction, whatever else went right.
-    if (now.meanDeltaE > was.meanDeltaE * worseShare + worseBy) {
+    if (furtherThanBefore(was, now)) {
         std::fprintf(stderr,
                      "tintwell-cli verify: the display is further from the target than before "
                      "correction (mean ΔE2000 %.2f, was %.2f; worst '%s', %.2f): do not use "

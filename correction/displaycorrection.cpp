@@ -12,6 +12,7 @@
 
 #include <QFileInfo>
 #include <QStatusBar>
+#include <QtConcurrent>
 
 using namespace correction;
 
@@ -56,11 +57,13 @@ DisplayCorrection::DisplayCorrection(QPortMenu *linkTo, QWidget *parent)
             &DisplayCorrection::setButtons);
     connect(manager, &QPatternManger::runEnded, this,
             [this](const QString &summary) { statusBar()->showMessage(summary); });
+    connect(&m_compute, &QFutureWatcher<Computed>::finished, this, &DisplayCorrection::computed);
     setButtons(false);
 }
 
 DisplayCorrection::~DisplayCorrection() {
     ui->patternManager->abort();
+    m_compute.waitForFinished();
     delete ui;
 }
 
@@ -149,28 +152,50 @@ void DisplayCorrection::runFinished(QPatternManger::measureDevice) {
     m_mode = Mode::Idle;
     if (m_measured.size() != m_patches.size())
         return;
-    if (mode == Mode::Characterise)
+    if (mode == Mode::Characterise) {
         characterised();
-    else if (mode == Mode::Verify && m_result)
+        return;
+    }
+    if (mode == Mode::Verify && m_result)
         m_after = judgeRows(m_measured, m_result->target);
     showResults();
 }
 
 void DisplayCorrection::characterised() {
-    m_standardName = ui->comboStandard->currentText();
-    auto made = std::make_unique<Correction>();
-    std::string why;
+    const QString standard = ui->comboStandard->currentText();
+    const TargetSpec spec = targetSpec();
     const int size = ui->comboSize->currentText().toInt();
-    const std::string title = "Tintwell correction to " + m_standardName.toStdString();
-    if (!computeCorrection(m_measured, targetSpec(), size, title, made.get(), &why)) {
+    const std::string title = "Tintwell correction to " + standard.toStdString();
+    const std::vector<MeasuredPatch> rows = m_measured;
+    m_computing = true;
+    setButtons(true);
+    statusBar()->showMessage(QStringLiteral("Computing the correction..."));
+    m_compute.setFuture(QtConcurrent::run([rows, spec, size, title, standard] {
+        Computed out;
+        out.standard = standard;
+        auto made = std::make_shared<Correction>();
+        if (computeCorrection(rows, spec, size, title, made.get(), &out.why))
+            out.correction = made;
+        return out;
+    }));
+}
+
+void DisplayCorrection::computed() {
+    m_computing = false;
+    const Computed done = m_compute.result();
+    statusBar()->clearMessage();
+    setButtons(false);
+    if (!done.correction) {
         dialogs().warning(
             this, QStringLiteral("Display Correction"),
-            QStringLiteral("No correction could be made: %1").arg(QString::fromStdString(why)),
+            QStringLiteral("No correction could be made: %1").arg(QString::fromStdString(done.why)),
             QMessageBox::Ok, QMessageBox::Ok);
         return;
     }
-    m_result = std::move(made);
+    m_result = done.correction;
+    m_standardName = done.standard;
     m_after.clear();
+    showResults();
 }
 
 void DisplayCorrection::showResults() {
@@ -196,8 +221,13 @@ void DisplayCorrection::showResults() {
                  .arg(100 * c.coverage.p3, 0, 'f', 1)
                  .arg(100 * c.coverage.rec2020, 0, 'f', 1);
     lines << QStringLiteral("Before correction: ") + figures(summarise(c.before), hdr);
-    if (!m_after.empty())
+    if (!m_after.empty()) {
         lines << QStringLiteral("Through the correction: ") + figures(summarise(m_after), hdr);
+        if (furtherThanBefore(summarise(c.before), summarise(m_after)))
+            lines << QStringLiteral("The display is further from the target through the "
+                                    "correction than without it: do not use this table. More "
+                                    "patches may model this display better.");
+    }
     ui->textResults->setPlainText(lines.join(QLatin1Char('\n')));
     setButtons(false);
 }
@@ -240,6 +270,7 @@ void DisplayCorrection::on_pushSaveIcc_clicked() {
 }
 
 void DisplayCorrection::setButtons(bool running) {
+    running = running || m_computing;
     ui->pushRun->setEnabled(!running);
     ui->pushVerify->setEnabled(!running && m_result);
     ui->pushSaveCube->setEnabled(!running && m_result);

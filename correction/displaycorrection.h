@@ -11,7 +11,10 @@
 #include "qmemorymainwindow.h"
 #include "qpatternmanger.h"
 
+#include <QFutureWatcher>
+
 #include <memory>
+#include <string>
 
 namespace Ui {
 class DisplayCorrection;
@@ -32,6 +35,8 @@ public:
     const correction::Correction *result() const { return m_result.get(); }
     // The last verification through the correction, empty before one.
     const std::vector<correction::VerifiedPatch> &verified() const { return m_after; }
+    // The model, table and profile are being computed from a characterisation.
+    bool isComputing() const { return m_computing; }
 
 private slots:
     void on_pushRun_clicked();
@@ -47,7 +52,10 @@ private:
     enum class Mode { Idle, Characterise, Verify };
     bool start(Mode mode, const std::vector<std::pair<std::string, correction::Patch>> &patches);
     correction::TargetSpec targetSpec() const;
+    // Computes the correction from the characterisation off the GUI thread
+    // (a display whose channels interact takes seconds), then shows it.
     void characterised();
+    void computed();
     void showResults();
     // The path saved to, empty when nothing was.
     QString saveBytes(const QString &caption, const QString &filter, const QByteArray &bytes);
@@ -57,7 +65,14 @@ private:
     Mode m_mode = Mode::Idle;
     std::vector<std::pair<std::string, correction::Patch>> m_patches;
     std::vector<correction::MeasuredPatch> m_measured;
-    std::unique_ptr<correction::Correction> m_result;
+    std::shared_ptr<correction::Correction> m_result;
     QString m_standardName;
     std::vector<correction::VerifiedPatch> m_after;
+    struct Computed {
+        std::shared_ptr<correction::Correction> correction; // null when none could be made
+        std::string why;
+        QString standard;
+    };
+    QFutureWatcher<Computed> m_compute;
+    bool m_computing = false;
 };

@@ -64,6 +64,10 @@ VerifiedPatch judgePatch(const Patch &patch, const Xyz &measured, const Resolved
     return v;
 }
 
+bool furtherThanBefore(const VerificationSummary &before, const VerificationSummary &after) {
+    return after.meanDeltaE > before.meanDeltaE * 1.1 + 0.2;
+}
+
 VerificationSummary summarise(const std::vector<VerifiedPatch> &patches) {
     VerificationSummary s;
     s.patches = static_cast<int>(patches.size());

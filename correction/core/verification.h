@@ -31,6 +31,10 @@ struct VerificationSummary {
 
 VerifiedPatch judgePatch(const Patch &patch, const Xyz &measured, const ResolvedTarget &target);
 VerificationSummary summarise(const std::vector<VerifiedPatch> &patches);
+// Whether a display verified through a correction is further from the target
+// than it was without: its mean ΔE2000 more than 10 % and 0.2 above, beyond
+// what measuring again would change. Such a correction is no correction.
+bool furtherThanBefore(const VerificationSummary &before, const VerificationSummary &after);
 
 using Triangle = std::array<std::array<double, 2>, 3>;
 // The share (0..1) of the standard's triangle that the display's covers,

@@ -92,6 +92,12 @@ TEST_F(CorrectionWindow, CharacterisesSavesAndVerifiesThroughTheTable) {
     choose("comboPatches", "Quick");
     choose("comboSize", "17");
     ASSERT_EQ(run("pushRun").toStdString(), "finished");
+    // The correction is computed off the GUI thread, the buttons off meanwhile.
+    if (window_->isComputing()) {
+        EXPECT_FALSE(child<QPushButton>(window_.get(), "pushRun")->isEnabled());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->isComputing(), 60000);
+    EXPECT_TRUE(child<QPushButton>(window_.get(), "pushRun")->isEnabled());
     ASSERT_NE(window_->result(), nullptr);
     const VerificationSummary before = summarise(window_->result()->before);
     EXPECT_GT(before.meanDeltaE, 2.5);
