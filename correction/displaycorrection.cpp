@@ -20,6 +20,12 @@ namespace {
 
 const char *const startRun = "Start Run";
 
+QString worseText() {
+    return QStringLiteral("The display is further from the target through the correction than "
+                          "without it: do not use this table. More patches may model this "
+                          "display better.");
+}
+
 QString figures(const VerificationSummary &s, bool hdr) {
     QString text = QStringLiteral("ΔE2000 mean %1, maximum %2 (%3)")
                        .arg(s.meanDeltaE, 0, 'f', 2)
@@ -159,6 +165,11 @@ void DisplayCorrection::runFinished(QPatternManger::measureDevice) {
     if (mode == Mode::Verify && m_result)
         m_after = judgeRows(m_measured, m_result->target);
     showResults();
+    // Below the figures this could scroll out of sight; it must not be missed.
+    if (mode == Mode::Verify && m_result &&
+        furtherThanBefore(summarise(m_result->before), summarise(m_after)))
+        dialogs().warning(this, QStringLiteral("Display Correction"), worseText(), QMessageBox::Ok,
+                          QMessageBox::Ok);
 }
 
 void DisplayCorrection::characterised() {
@@ -224,9 +235,7 @@ void DisplayCorrection::showResults() {
     if (!m_after.empty()) {
         lines << QStringLiteral("Through the correction: ") + figures(summarise(m_after), hdr);
         if (furtherThanBefore(summarise(c.before), summarise(m_after)))
-            lines << QStringLiteral("The display is further from the target through the "
-                                    "correction than without it: do not use this table. More "
-                                    "patches may model this display better.");
+            lines << worseText();
     }
     ui->textResults->setPlainText(lines.join(QLatin1Char('\n')));
     setButtons(false);

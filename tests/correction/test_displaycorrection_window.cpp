@@ -126,6 +126,24 @@ TEST_F(CorrectionWindow, CharacterisesSavesAndVerifiesThroughTheTable) {
     EXPECT_TRUE(child<QPlainTextEdit>(window_.get(), "textResults")
                     ->toPlainText()
                     .contains("Through the correction: ΔE2000 mean"));
+    EXPECT_NE(dialogs_.last().title, "Display Correction");
+
+    // A table that swaps red and blue leaves the display further off: said
+    // in a box, not only below the figures.
+    CubeLut swapped = CubeLut::identity(17);
+    for (int b = 0; b < 17; ++b)
+        for (int g = 0; g < 17; ++g)
+            for (int r = 0; r < 17; ++r)
+                swapped.set(r, g, b, {b / 16.0, g / 16.0, r / 16.0});
+    const std::string swappedFile = files_.write("swapped.cube", writeCube(swapped));
+    EXPECT_EQ(say("lut " + swappedFile), "ok lut " + swappedFile + ": 17^3");
+    ASSERT_EQ(run("pushVerify").toStdString(), "finished");
+    EXPECT_EQ(dialogs_.last().title, "Display Correction");
+    EXPECT_TRUE(dialogs_.last().text.startsWith("The display is further from the target"))
+        << dialogs_.last().text.toStdString();
+    EXPECT_TRUE(child<QPlainTextEdit>(window_.get(), "textResults")
+                    ->toPlainText()
+                    .contains("do not use this table"));
 
     // Stopped part way, a characterisation changes nothing.
     const Correction *kept = window_->result();
