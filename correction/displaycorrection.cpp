@@ -166,8 +166,7 @@ void DisplayCorrection::runFinished(QPatternManger::measureDevice) {
         m_after = judgeRows(m_measured, m_result->target);
     showResults();
     // Below the figures this could scroll out of sight; it must not be missed.
-    if (mode == Mode::Verify && m_result &&
-        furtherThanBefore(summarise(m_result->before), summarise(m_after)))
+    if (mode == Mode::Verify && verifiedFurther())
         dialogs().warning(this, QStringLiteral("Display Correction"), worseText(), QMessageBox::Ok,
                           QMessageBox::Ok);
 }
@@ -209,6 +208,11 @@ void DisplayCorrection::computed() {
     showResults();
 }
 
+bool DisplayCorrection::verifiedFurther() const {
+    return m_result && !m_after.empty() &&
+           furtherThanBefore(summarise(m_result->before), summarise(m_after));
+}
+
 void DisplayCorrection::showResults() {
     if (!m_result)
         return;
@@ -234,7 +238,7 @@ void DisplayCorrection::showResults() {
     lines << QStringLiteral("Before correction: ") + figures(summarise(c.before), hdr);
     if (!m_after.empty()) {
         lines << QStringLiteral("Through the correction: ") + figures(summarise(m_after), hdr);
-        if (furtherThanBefore(summarise(c.before), summarise(m_after)))
+        if (verifiedFurther())
             lines << worseText();
     }
     ui->textResults->setPlainText(lines.join(QLatin1Char('\n')));

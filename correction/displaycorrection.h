@@ -57,6 +57,8 @@ private:
     void characterised();
     void computed();
     void showResults();
+    // The last verification found the display further off than before.
+    bool verifiedFurther() const;
     // The path saved to, empty when nothing was.
     QString saveBytes(const QString &caption, const QString &filter, const QByteArray &bytes);
 

@@ -328,24 +328,32 @@ Rgb3 DisplayModel::invert(const Xyz &xyz) const {
 }
 
 double DisplayModel::missBy(const Rgb3 &code, const Xyz &xyz) const {
-    const Xyz miss = minus(predict(code), xyz);
-    return std::sqrt(dot(miss, miss)) / whiteY_;
+    return distance(predict(code), xyz);
+}
+
+double DisplayModel::distance(const Xyz &a, const Xyz &b) const {
+    const Xyz d = minus(a, b);
+    return std::sqrt(dot(d, d)) / whiteY_;
 }
 
 Rgb3 DisplayModel::refined(const Rgb3 &start, const Xyz &xyz) const {
     // Levenberg-Marquardt on the model's X, Y, Z, codes kept within 0..1.
     Rgb3 code = start;
-    double miss = missBy(code, xyz), damping = 1e-3;
+    Xyz here = predict(code);
+    double miss = distance(here, xyz), damping = 1e-3;
+    double jacobian[3][3]; // d xyz[row] / d code[column], at code
+    bool moved = true;     // a refused step leaves code, and so the jacobian, as it was
     for (int step = 0; step < 25 && miss > invertTolerance && damping < 1e8; ++step) {
-        const Xyz here = predict(code);
-        double jacobian[3][3]; // d xyz[row] / d code[column]
-        for (int c = 0; c < 3; ++c) {
-            Rgb3 moved = code;
-            const double h = code[c] > 0.5 ? -1e-4 : 1e-4;
-            moved[c] += h;
-            const Xyz there = predict(moved);
-            for (int row = 0; row < 3; ++row)
-                jacobian[row][c] = (there[row] - here[row]) / h;
+        if (moved) {
+            for (int c = 0; c < 3; ++c) {
+                Rgb3 nudged = code;
+                const double h = code[c] > 0.5 ? -1e-4 : 1e-4;
+                nudged[c] += h;
+                const Xyz light = predict(nudged);
+                for (int row = 0; row < 3; ++row)
+                    jacobian[row][c] = (light[row] - here[row]) / h;
+            }
+            moved = false;
         }
         const Xyz r = minus(here, xyz);
         Mat3 normal{};
@@ -368,10 +376,13 @@ Rgb3 DisplayModel::refined(const Rgb3 &start, const Xyz &xyz) const {
         Rgb3 next = code;
         for (int c = 0; c < 3; ++c)
             next[c] = std::clamp(code[c] - delta[c], 0.0, 1.0);
-        const double nextMiss = missBy(next, xyz);
+        const Xyz there = predict(next);
+        const double nextMiss = distance(there, xyz);
         if (nextMiss < miss) {
             code = next;
+            here = there;
             miss = nextMiss;
+            moved = true;
             damping = std::max(damping / 4, 1e-9);
         } else {
             damping *= 8;

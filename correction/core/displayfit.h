@@ -71,6 +71,7 @@ private:
     Xyz residual(const Rgb3 &code) const;
     // Distance of the model's light at code from xyz, relative to the white.
     double missBy(const Rgb3 &code, const Xyz &xyz) const;
+    double distance(const Xyz &a, const Xyz &b) const;
     // The code nearest to showing xyz, searched from start.
     Rgb3 refined(const Rgb3 &start, const Xyz &xyz) const;
     // Linear drives (t) for a colour, before clamping.

@@ -4,8 +4,8 @@
 // processor, and the verification set measured through it with
 // tintwell-cli verify: far from the targets before, within them after.
 // Then the options and folders that are refused before anything is shown.
+#include "channelswap.h"
 #include "clijson.h"
-#include "cubelut.h"
 #include "patternsimfixture.h"
 
 #include <QFile>
@@ -79,12 +79,8 @@ TEST_F(CliCharacterize, AWideGamutPanelIsCorrectedToRec709ThroughItsCube) {
 
     // A table that swaps red and blue leaves the panel further off: told,
     // and not a success.
-    CubeLut swapped = CubeLut::identity(17);
-    for (int b = 0; b < 17; ++b)
-        for (int g = 0; g < 17; ++g)
-            for (int r = 0; r < 17; ++r)
-                swapped.set(r, g, b, {b / 16.0, g / 16.0, r / 16.0});
-    const std::string swappedFile = files_.write("swapped.cube", writeCube(swapped));
+    const std::string swappedFile =
+        files_.write("swapped.cube", writeCube(channelSwapCube(17, {2, 1, 0})));
     EXPECT_EQ(say("lut " + swappedFile), "ok lut " + swappedFile + ": 17^3");
     const CliJsonRun worse = cli({"verify", "--dir", out});
     EXPECT_EQ(worse.code, 4) << worse.err;

@@ -3,6 +3,7 @@
 // pattern manager, the .cube and .icc saved through the file dialog, the
 // table loaded into the simulated video processor and verified; and a run
 // stopped with the manager's Stop leaves the last correction alone.
+#include "channelswap.h"
 #include "chromagamutspec.h"
 #include "displaybench.h"
 #include "displaycorrection.h"
@@ -130,12 +131,8 @@ TEST_F(CorrectionWindow, CharacterisesSavesAndVerifiesThroughTheTable) {
 
     // A table that swaps red and blue leaves the display further off: said
     // in a box, not only below the figures.
-    CubeLut swapped = CubeLut::identity(17);
-    for (int b = 0; b < 17; ++b)
-        for (int g = 0; g < 17; ++g)
-            for (int r = 0; r < 17; ++r)
-                swapped.set(r, g, b, {b / 16.0, g / 16.0, r / 16.0});
-    const std::string swappedFile = files_.write("swapped.cube", writeCube(swapped));
+    const std::string swappedFile =
+        files_.write("swapped.cube", writeCube(channelSwapCube(17, {2, 1, 0})));
     EXPECT_EQ(say("lut " + swappedFile), "ok lut " + swappedFile + ": 17^3");
     ASSERT_EQ(run("pushVerify").toStdString(), "finished");
     EXPECT_EQ(dialogs_.last().title, "Display Correction");

@@ -1,6 +1,7 @@
 // The simulated video processor: a .cube table loaded with "lut" changes
 // every colour the display is given, stays when another display is put in
 // front, and a damaged file is refused without touching the table in use.
+#include "channelswap.h"
 #include "cubelut.h"
 #include "simulator.h"
 #include "tempdir.h"
@@ -46,12 +47,8 @@ TEST_F(SimLut, TheTableSitsBetweenTheSignalAndThePanel) {
     const sim::Tristimulus green = show(0, 255, 0);
     const sim::Tristimulus mixed = show(200, 40, 90);
     // A processor that swaps red and green.
-    CubeLut swap = CubeLut::identity(3);
-    for (int b = 0; b < 3; ++b)
-        for (int g = 0; g < 3; ++g)
-            for (int r = 0; r < 3; ++r)
-                swap.set(r, g, b, {g / 2.0, r / 2.0, b / 2.0});
-    const std::string path = tmp_.write("swap table.cube", writeCube(swap));
+    const std::string path =
+        tmp_.write("swap table.cube", writeCube(channelSwapCube(3, {1, 0, 2})));
     EXPECT_EQ(sim_->execute("lut " + path), "ok lut " + path + ": 3^3");
     expectSameLight(show(255, 0, 0), green);
     expectSameLight(show(40, 200, 90), mixed);
